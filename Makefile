@@ -1,0 +1,40 @@
+# The two everyday commands: `make run` and `make test` (see README.md).
+BUILD ?= build
+STAGE := $(BUILD)/stage
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test stage bench fuzz screenshots clean
+
+all: build
+
+deps:
+	./scripts/install-deps.sh
+
+$(BUILD)/Makefile:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/Makefile
+	cmake --build $(BUILD) -j $(JOBS)
+
+# An installation folder: the program beside resources/ and data-files/.
+stage: build
+	rm -rf $(STAGE)
+	cmake --install $(BUILD) --prefix $(STAGE) > /dev/null
+
+run: stage
+	cd $(STAGE) && ./tavro-survey $(ARGS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j 2
+
+bench: build
+	./scripts/run-bench.sh $(BUILD)
+
+fuzz:
+	./scripts/run-fuzz.sh $(or $(SECONDS),60)
+
+screenshots: build
+	./scripts/screenshots.sh $(BUILD) screenshots
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,47 @@
+// The part of the application object that needs no toolkit: the reference-data
+// readers, the server addresses and the per-user folders.
+#pragma once
+
+#include "core/errors.h"
+
+#include <string>
+
+class DataFileInfo;
+class DataDefs;
+class DataParams;
+class RegionInfo;
+class HabitatInfo;
+class SpeciesViews;
+class AbundanceChoices;
+
+class MyAppCore {
+public:
+    DataFileInfo* data_file_info = nullptr;
+    DataDefs* data_defs = nullptr;
+    DataParams* data_params = nullptr;
+    RegionInfo* region_info = nullptr;
+    HabitatInfo* habitat_info = nullptr;
+    SpeciesViews* species_views = nullptr;
+    AbundanceChoices* abundance_choices = nullptr;
+    std::string upload_url;
+    std::string version_query_url;
+    std::string survey_dir;
+    std::string local_data_dir;
+
+    MyAppCore();
+    virtual ~MyAppCore() = default;
+    MyAppCore(const MyAppCore&) = delete;
+    MyAppCore& operator=(const MyAppCore&) = delete;
+
+    RetCode read_data_files();
+    std::string get_local_data_dir();
+
+    // Base address of the server: TAVRO_SERVER_URL from the environment, else
+    // the address the program was built with; no trailing "/".
+    static std::string server_base_url();
+    static std::string support_email();
+    static std::string web_entry_url();
+
+    // Installed data set, relative to the installation folder.
+    static const char* const INSTALLED_DATA_DIR;
+};

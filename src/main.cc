@@ -1,0 +1,32 @@
+#include "core/build-settings.h"
+#include "core/command-line.h"
+#include "ui/main-window.h"
+#include "ui/my-app.h"
+
+#include <cstdio>
+#include <exception>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    take_debug_option(argc, argv);
+
+    auto app = Gtk::Application::create(argc, argv, TAVRO_APPLICATION_ID,
+                                        Gio::APPLICATION_NON_UNIQUE);
+    if (!app->register_application()) {
+        printf("Failed to register!\n");
+        return 7;
+    }
+    try {
+        MyApp my_app(app);
+        Gtk::Window* window = create_main_window(my_app);
+        return app->run(*window);
+    } catch (const Glib::Exception& e) {
+        std::cerr << "Glib::Exception = " << e.what() << std::endl;
+    } catch (const std::exception& e) {
+        std::cerr << "std::exception = " << e.what() << std::endl;
+    } catch (...) {
+        std::cerr << "Unknown exception" << std::endl;
+    }
+    return 1;
+}

@@ -1,0 +1,21 @@
+// The one place where the program runs modal dialogs, so that tests can answer them.
+#pragma once
+
+#include <functional>
+#include <gtkmm/dialog.h>
+
+// Runs a dialog to its end (Gtk::Dialog::run unless a responder is installed)
+// and returns the response.
+int run_dialog(Gtk::Dialog& dialog);
+
+// Tests install a responder that answers each dialog instead of the user; an
+// empty function restores the real run.
+using DialogResponder = std::function<int(Gtk::Dialog& dialog)>;
+void set_dialog_responder(DialogResponder responder);
+
+// Main text (and secondary text, after a line end) of a message dialog;
+// empty for other dialogs.
+Glib::ustring dialog_message_text(Gtk::Dialog& dialog);
+
+// Shows the program's error reports in message dialogs from now on.
+void install_error_dialogs();

@@ -1,0 +1,74 @@
+#include "temp-dir.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <glib/gstdio.h>
+#include <glibmm/fileutils.h>
+#include <glibmm/miscutils.h>
+#include <sstream>
+#include <unistd.h>
+
+TempDir::TempDir() {
+    char tmpl[] = "/tmp/tavro-test-XXXXXX";
+    dir = mkdtemp(tmpl);
+}
+
+TempDir::~TempDir() {
+    std::string cmd = "rm -rf '" + dir + "'";
+    if (system(cmd.c_str()) != 0) fprintf(stderr, "could not remove %s\n", dir.c_str());
+}
+
+std::string TempDir::write(const std::string& name, const std::string& contents) const {
+    std::string path = dir + "/" + name;
+    g_mkdir_with_parents(Glib::path_get_dirname(path).c_str(), 0755);
+    std::ofstream out(path, std::ios::binary);
+    out << contents;
+    return path;
+}
+
+ScopedEnv::ScopedEnv(const char* n, const std::string& value) : name(n) {
+    const char* o = getenv(n);
+    had_old = o != nullptr;
+    if (o) old = o;
+    setenv(n, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (had_old)
+        setenv(name.c_str(), old.c_str(), 1);
+    else
+        unsetenv(name.c_str());
+}
+
+CaptureStdout::CaptureStdout() {
+    fflush(stdout);
+    char tmpl[] = "/tmp/tavro-stdout-XXXXXX";
+    int fd = mkstemp(tmpl);
+    file = tmpl;
+    saved_fd = dup(1);
+    dup2(fd, 1);
+    close(fd);
+}
+
+std::string CaptureStdout::text() {
+    if (!done) {
+        fflush(stdout);
+        dup2(saved_fd, 1);
+        close(saved_fd);
+        done = true;
+    }
+    return read_text_file(file);
+}
+
+CaptureStdout::~CaptureStdout() {
+    text();
+    unlink(file.c_str());
+}
+
+std::string read_text_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}

@@ -1,0 +1,45 @@
+// Temporary folders and files for tests, removed when the test ends.
+#pragma once
+
+#include <string>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return dir; }
+    // Writes a file below the folder (creating subfolders) and returns its path.
+    std::string write(const std::string& name, const std::string& contents) const;
+
+private:
+    std::string dir;
+};
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+
+private:
+    std::string name, old;
+    bool had_old;
+};
+
+// Everything printed to standard output while the object lives.
+class CaptureStdout {
+public:
+    CaptureStdout();
+    ~CaptureStdout();
+    std::string text();
+
+private:
+    int saved_fd = -1;
+    std::string file;
+    bool done = false;
+};
+
+std::string read_text_file(const std::string& path);

@@ -1,0 +1,8 @@
+#include <giomm/init.h>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    Gio::init();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
