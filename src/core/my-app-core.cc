@@ -4,6 +4,11 @@
 #include "refdata/data-defs.h"
 #include "refdata/data-file-info.h"
 #include "refdata/data-params.h"
+#include "refdata/abundance-choices.h"
+#include "refdata/habitat-info.h"
+#include "refdata/region-info.h"
+#include "refdata/species-view-info.h"
+#include "refdata/species-views.h"
 
 #include <cstdio>
 #include <giomm/file.h>
@@ -43,7 +48,8 @@ RetCode MyAppCore::read_data_files() {
     std::string installed = INSTALLED_DATA_DIR;
     std::string local = get_local_data_dir() + "/" + "data-files/";
     DataFileInfo installed_info(installed);
-    DataFileInfo local_info(local);
+    // A broken downloaded set must not lock the user out: it counts as absent.
+    DataFileInfo local_info(local, false);
     std::string dir;
     if (local_info.valid) {
         if (local_info.timestamp < installed_info.timestamp) {
@@ -64,8 +70,46 @@ RetCode MyAppCore::read_data_files() {
         return RC_ERROR;
     }
 
+    return load_data_set(dir);
+}
+
+RetCode MyAppCore::load_data_set(const std::string& dir) {
+    loaded_data_dir = dir;
     if (!(data_file_info = new DataFileInfo(dir))->valid) return RC_ERROR;
     if (!(data_defs = new DataDefs(dir))->is_valid()) return RC_ERROR;
     if (!(data_params = new DataParams(dir))->is_valid()) return RC_ERROR;
+    if (!(region_info = new RegionInfo(dir))->is_valid()) return RC_ERROR;
+    if (!(habitat_info = new HabitatInfo(dir))->is_valid()) return RC_ERROR;
+    if (!(abundance_choices = new AbundanceChoices(dir))->is_valid()) return RC_ERROR;
+    SpeciesViewInfo view_info(dir, region_info);
+    species_views = new SpeciesViews(dir);
+    if (!view_info.is_valid() || !species_views->is_valid()) return RC_ERROR;
+    species_views->view_subregions = std::move(view_info.view_subregions);
     return RC_OK;
+}
+
+RetCode MyAppCore::load_reference_data() {
+    RetCode rc = read_data_files();
+    if (rc == RC_OK || loaded_data_dir.empty() || loaded_data_dir == INSTALLED_DATA_DIR) return rc;
+    printf("Failed to load the downloaded data in %s; using the installed data in %s instead.\n",
+           loaded_data_dir.c_str(), INSTALLED_DATA_DIR);
+    discard_readers();
+    return load_data_set(INSTALLED_DATA_DIR);
+}
+
+void MyAppCore::discard_readers() {
+    delete data_file_info;
+    delete data_defs;
+    delete data_params;
+    delete region_info;
+    delete habitat_info;
+    delete species_views;
+    delete abundance_choices;
+    data_file_info = nullptr;
+    data_defs = nullptr;
+    data_params = nullptr;
+    region_info = nullptr;
+    habitat_info = nullptr;
+    species_views = nullptr;
+    abundance_choices = nullptr;
 }

@@ -34,6 +34,15 @@ public:
     MyAppCore& operator=(const MyAppCore&) = delete;
 
     RetCode read_data_files();
+    // Start-up load: read_data_files, and when a downloaded set was chosen but
+    // turns out broken, the installed set instead.
+    RetCode load_reference_data();
+    // Loads every reader from one data folder (ending in "/").
+    RetCode load_data_set(const std::string& dir);
+    // Deletes the readers; only safe while nothing refers to them.
+    void discard_readers();
+    // Folder of the last load attempt.
+    std::string loaded_data_dir;
     std::string get_local_data_dir();
 
     // Base address of the server: TAVRO_SERVER_URL from the environment, else
