@@ -19,7 +19,7 @@ public:
     };
 
     // The list the invertebrates of every survey use.
-    static const int INVERTEBRATE_SUBTYPE = 99;
+    static constexpr int INVERTEBRATE_SUBTYPE = 99;
 
     std::vector<SurveySubtypeChoiceInfo> subtype_choices;  // by survey subtype id
 
