@@ -12,6 +12,6 @@ void take_debug_option(int& argc, char** argv) {
     debug_level = parse_int_clamped(argv[1] + 2);
     printf("Debug level %d\n", debug_level);
     for (int i = 1; i < argc; ++i)
-        argv[i] = argv[i + 1];  // argv[argc] is the terminating null
+        argv[i] = argv[i + 1]; // argv[argc] is the terminating null
     --argc;
 }

@@ -80,9 +80,13 @@ int exit_status_for(RetCode rc) {
     }
 }
 
-void set_error_context(const std::string& text) { error_context = text; }
+void set_error_context(const std::string& text) {
+    error_context = text;
+}
 
-void set_error_display_hook(ErrorDisplayHook hook) { display_hook = std::move(hook); }
+void set_error_display_hook(ErrorDisplayHook hook) {
+    display_hook = std::move(hook);
+}
 
 // errno is read first thing in every reporter, before formatting can change it.
 #define REPORT(rc, fatal_, with_errno, title)                                                      \

@@ -11,7 +11,7 @@
 
 bool resolves_default_handler(const std::string& program_path) {
     static const char* const resolvers[] = {
-        "open",      "xdg-open",   "gio",      "gvfs-open", "kde-open", "kde-open5",
+        "open",       "xdg-open", "gio",      "gvfs-open", "kde-open",    "kde-open5",
         "gnome-open", "exo-open", "mimeopen", "see",       "run-mailcap", "tavro-survey",
     };
     std::string base = Glib::path_get_basename(program_path);
@@ -52,13 +52,13 @@ void ensure_link_handlers() {
             continue;
         }
         if (debug_level >= 0) printf("No default app for %s!\n", scheme);
-        std::string command =
-            fallback_link_command(scheme, [](const std::string& n) { return Glib::find_program_in_path(n); });
+        std::string command = fallback_link_command(
+            scheme, [](const std::string& n) { return Glib::find_program_in_path(n); });
         if (command.empty()) continue;
         Glib::RefPtr<Gio::AppInfo> info;
         try {
             info = Gio::AppInfo::create_from_commandline(command, "open hack",
-                                                          Gio::APP_INFO_CREATE_SUPPORTS_URIS);
+                                                         Gio::APP_INFO_CREATE_SUPPORTS_URIS);
         } catch (const Glib::Error&) {
         }
         if (!info) {

@@ -29,7 +29,7 @@ long long parse_int(const std::string& text) {
     char* end = nullptr;
     long long v = strtoll(text.c_str(), &end, 10);
     if (end == text.c_str()) return 0;
-    return v;  // strtoll itself saturates at the long long limits
+    return v; // strtoll itself saturates at the long long limits
 }
 
 int parse_int_clamped(const std::string& text) {
@@ -39,4 +39,6 @@ int parse_int_clamped(const std::string& text) {
     return static_cast<int>(v);
 }
 
-Glib::ustring escape_markup(const Glib::ustring& text) { return Glib::Markup::escape_text(text); }
+Glib::ustring escape_markup(const Glib::ustring& text) {
+    return Glib::Markup::escape_text(text);
+}

@@ -4,8 +4,8 @@
 #include <glibmm/ustring.h>
 #include <string>
 
-extern const Glib::ustring MAGIC_SNORKEL_DEPTH;  // "Snorkel": depth choice of a snorkel survey
-extern const Glib::ustring NO_LONGER_AVAILABLE;  // appended to retired survey types
+extern const Glib::ustring MAGIC_SNORKEL_DEPTH; // "Snorkel": depth choice of a snorkel survey
+extern const Glib::ustring NO_LONGER_AVAILABLE; // appended to retired survey types
 
 // Strips leading and trailing U+0020 only; tabs and line ends stay.
 template <typename S> S trim_ws(const S& s) {

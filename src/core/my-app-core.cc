@@ -1,10 +1,10 @@
 #include "core/my-app-core.h"
 
 #include "core/build-settings.h"
+#include "refdata/abundance-choices.h"
 #include "refdata/data-defs.h"
 #include "refdata/data-file-info.h"
 #include "refdata/data-params.h"
-#include "refdata/abundance-choices.h"
 #include "refdata/habitat-info.h"
 #include "refdata/region-info.h"
 #include "refdata/species-view-info.h"
@@ -29,8 +29,12 @@ std::string MyAppCore::server_base_url() {
     return url;
 }
 
-std::string MyAppCore::support_email() { return TAVRO_SUPPORT_EMAIL; }
-std::string MyAppCore::web_entry_url() { return TAVRO_WEB_ENTRY_URL; }
+std::string MyAppCore::support_email() {
+    return TAVRO_SUPPORT_EMAIL;
+}
+std::string MyAppCore::web_entry_url() {
+    return TAVRO_WEB_ENTRY_URL;
+}
 
 std::string MyAppCore::get_local_data_dir() {
     if (local_data_dir.empty()) local_data_dir = Glib::get_user_config_dir() + "/TAVRO-Survey";

@@ -15,12 +15,7 @@ const std::vector<AbundanceChoices::Choice>& AbundanceChoices::choices_for(int s
 RetCode AbundanceChoices::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"responseid", "survey_subtype_id", "label", "abun",
                                            nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_response = column("responseid");
-    col_subtype = column("survey_subtype_id");
-    col_label = column("label");
-    col_abun = column("abun");
-    return rc;
+    return locate_headings(h, expected, {&col_response, &col_subtype, &col_label, &col_abun});
 }
 
 RetCode AbundanceChoices::process_line(const std::vector<Glib::ustring>& fields) {

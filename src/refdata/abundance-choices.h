@@ -9,7 +9,7 @@
 class AbundanceChoices : public FromCSV {
 public:
     struct Choice {
-        int16_t responseid;  // sent with a survey; -1 for generated entries
+        int16_t responseid; // sent with a survey; -1 for generated entries
         int16_t abun;
         Glib::ustring label;
     };
@@ -21,7 +21,7 @@ public:
     // The list the invertebrates of every survey use.
     static constexpr int INVERTEBRATE_SUBTYPE = 99;
 
-    std::vector<SurveySubtypeChoiceInfo> subtype_choices;  // by survey subtype id
+    std::vector<SurveySubtypeChoiceInfo> subtype_choices; // by survey subtype id
 
     explicit AbundanceChoices(const std::string& dir);
     RetCode process_headings(const std::vector<Glib::ustring>& headings) override;

@@ -6,11 +6,7 @@ DataDefs::DataDefs(const std::string& dir) {
 
 RetCode DataDefs::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"group", "value", "label", nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_group = column("group");
-    col_value = column("value");
-    col_label = column("label");
-    return rc;
+    return locate_headings(h, expected, {&col_group, &col_value, &col_label});
 }
 
 RetCode DataDefs::process_line(const std::vector<Glib::ustring>& fields) {

@@ -6,10 +6,7 @@ DataParams::DataParams(const std::string& dir) {
 
 RetCode DataParams::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"parameter", "value", nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_parameter = column("parameter");
-    col_value = column("value");
-    return rc;
+    return locate_headings(h, expected, {&col_parameter, &col_value});
 }
 
 RetCode DataParams::process_line(const std::vector<Glib::ustring>& fields) {

@@ -4,6 +4,7 @@
 #include "core/errors.h"
 
 #include <glibmm/ustring.h>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,13 +48,17 @@ public:
     // and line_no.
     void split_line(const std::string& line, int line_no, std::vector<Glib::ustring>& fields) const;
 
+    // verify_headings, then stores the column index of each expected heading, in
+    // list order, into the given places (-1 for a missing one).
+    RetCode locate_headings(const std::vector<Glib::ustring>& headings, const char* const* expected,
+                            std::initializer_list<int*> places);
     // Column index of a heading, or -1 when the file has no such heading.
     int column(const char* name) const;
     // The field in a column; empty when the column is absent or the line too short.
     static const Glib::ustring& field(const std::vector<Glib::ustring>& fields, int column);
 
 protected:
-    int current_line = 0;  // line being processed, for readers' own warnings
+    int current_line = 0; // line being processed, for readers' own warnings
 };
 
 // Integer value of a field, with the data files' rules (no number gives 0).

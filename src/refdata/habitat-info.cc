@@ -10,11 +10,7 @@ HabitatInfo::HabitatRegionInfo::HabitatRegionInfo(const std::string& dir) {
 
 RetCode HabitatInfo::HabitatRegionInfo::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"regioncode", "habitat", "habitatid", nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_region = column("regioncode");
-    col_code = column("habitat");
-    col_id = column("habitatid");
-    return rc;
+    return locate_headings(h, expected, {&col_region, &col_code, &col_id});
 }
 
 RetCode HabitatInfo::HabitatRegionInfo::process_line(const std::vector<Glib::ustring>& fields) {
@@ -44,11 +40,7 @@ Glib::ustring HabitatInfo::description(int id) const {
 
 RetCode HabitatInfo::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"habitatid", "habitatname", "habitatdescr", nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_id = column("habitatid");
-    col_name = column("habitatname");
-    col_descr = column("habitatdescr");
-    return rc;
+    return locate_headings(h, expected, {&col_id, &col_name, &col_descr});
 }
 
 RetCode HabitatInfo::process_line(const std::vector<Glib::ustring>& fields) {
@@ -76,7 +68,8 @@ RetCode HabitatInfo::process_line(const std::vector<Glib::ustring>& fields) {
                 printf("Warning: region %s habitat code %d uses habitat id %d, which %s does not "
                        "define\n",
                        entry.first.c_str(), static_cast<int>(code), id, filename.c_str());
-            def.labels.push_back(known ? habitat_names[id] : Glib::ustring(format("Habitat %d", id)));
+            def.labels.push_back(known ? habitat_names[id]
+                                       : Glib::ustring(format("Habitat %d", id)));
             def.values.push_back(static_cast<int>(code));
         }
         habitat_defs[entry.first] = std::move(def);

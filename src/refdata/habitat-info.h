@@ -10,8 +10,8 @@ class HabitatInfo : public FromCSV {
 public:
     class HabitatRegionInfo;
 
-    std::vector<Glib::ustring> habitat_names;   // by habitat id
-    std::vector<Glib::ustring> habitat_descrs;  // by habitat id
+    std::vector<Glib::ustring> habitat_names;  // by habitat id
+    std::vector<Glib::ustring> habitat_descrs; // by habitat id
     // Region code to habitat ids indexed by the region's habitat code; -1 where unused.
     std::map<Glib::ustring, std::vector<int>, ByteLess> habitats_by_region;
     // Region code to its drop-down list: habitat names with the region's codes.
@@ -26,7 +26,7 @@ public:
 
 private:
     int col_id = -1, col_name = -1, col_descr = -1;
-    std::vector<bool> defined;  // habitat ids that habitat.csv has a row for
+    std::vector<bool> defined; // habitat ids that habitat.csv has a row for
 };
 
 class HabitatInfo::HabitatRegionInfo : public FromCSV {

@@ -30,11 +30,7 @@ RegionFishInfo::FamilyInfo::FamilyInfo(const std::string& dir, RegionFishInfo* i
 
 RetCode RegionFishInfo::FamilyInfo::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"familyid", "scientificname", "commonname", nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_id = column("familyid");
-    col_sci = column("scientificname");
-    col_common = column("commonname");
-    return rc;
+    return locate_headings(h, expected, {&col_id, &col_sci, &col_common});
 }
 
 RetCode RegionFishInfo::FamilyInfo::process_line(const std::vector<Glib::ustring>& fields) {
@@ -59,17 +55,12 @@ RegionFishInfo::SpeciesInfo::SpeciesInfo(const std::string& dir, RegionFishInfo*
 }
 
 RetCode RegionFishInfo::SpeciesInfo::process_headings(const std::vector<Glib::ustring>& h) {
-    static const char* const expected[] = {"speciesid",  "scientificname",   "commonname",
-                                           "familyid",   "invertebratetype", "rarefishind",
+    static const char* const expected[] = {"speciesid", "scientificname",   "commonname",
+                                           "familyid",  "invertebratetype", "rarefishind",
                                            nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_id = column("speciesid");
-    col_sci = column("scientificname");
-    col_common = column("commonname");
-    col_family = column("familyid");
-    col_invert = column("invertebratetype");
-    col_rare = column("rarefishind");
-    col_spanish = column("spanishname");
+    RetCode rc = locate_headings(
+        h, expected, {&col_id, &col_sci, &col_common, &col_family, &col_invert, &col_rare});
+    col_spanish = column("spanishname"); // optional
     return rc;
 }
 
@@ -122,10 +113,7 @@ RegionFishInfo::GeogInfo::GeogInfo(const std::string& dir, RegionFishInfo* i,
 
 RetCode RegionFishInfo::GeogInfo::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"geogid", "name", nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_id = column("geogid");
-    col_name = column("name");
-    return rc;
+    return locate_headings(h, expected, {&col_id, &col_name});
 }
 
 RetCode RegionFishInfo::GeogInfo::process_line(const std::vector<Glib::ustring>& fields) {

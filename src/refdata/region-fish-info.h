@@ -17,9 +17,9 @@ public:
         Glib::ustring commonname;
     };
     struct Species {
-        int speciesid = -1;  // -1: unused slot
+        int speciesid = -1; // -1: unused slot
         int8_t rarefishind = 0;
-        int8_t invertebratetype = 0;  // 0: a fish
+        int8_t invertebratetype = 0; // 0: a fish
         Glib::ustring scientificname;
         Glib::ustring commonname;
         Glib::ustring spanishname;
@@ -31,7 +31,7 @@ public:
     class GeogInfo;
 
     std::vector<Glib::ustring> family_ids;
-    std::vector<Species> species;  // by species id
+    std::vector<Species> species; // by species id
     std::map<Glib::ustring, Family, ByteLess> families;
     std::map<int, Glib::ustring> geogs;
     std::vector<int> geog_ids;
@@ -65,8 +65,8 @@ public:
 
 private:
     RegionFishInfo* info;
-    int col_id = -1, col_sci = -1, col_common = -1, col_family = -1, col_invert = -1,
-        col_rare = -1, col_spanish = -1;
+    int col_id = -1, col_sci = -1, col_common = -1, col_family = -1, col_invert = -1, col_rare = -1,
+        col_spanish = -1;
 };
 
 class RegionFishInfo::GeogInfo : public FromCSV {

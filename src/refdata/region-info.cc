@@ -13,10 +13,10 @@ const Region* RegionInfo::find_subtype(int id) const {
 }
 
 RetCode RegionInfo::process_headings(const std::vector<Glib::ustring>& h) {
-    static const char* const expected[] = {
-        "regioncode",     "subregioncode", "regionname", "subregionname",
-        "surveytypeid",   "surveytypename", "hasabundance", "hasfish",
-        "hasinverts",     "canhaveinverts", "visible",     nullptr};
+    static const char* const expected[] = {"regioncode",     "subregioncode", "regionname",
+                                           "subregionname",  "surveytypeid",  "surveytypename",
+                                           "hasabundance",   "hasfish",       "hasinverts",
+                                           "canhaveinverts", "visible",       nullptr};
     RetCode rc = verify_headings(h, expected);
     for (int i = 0; i < NCOLS; ++i)
         col[i] = column(expected[i]);

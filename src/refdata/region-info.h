@@ -15,7 +15,7 @@ struct Region {
     std::string regionname;
     std::string subregionname;
     std::string surveytypename;
-    int surveytypeid = -1;  // -1: unused slot
+    int surveytypeid = -1; // -1: unused slot
     bool has_abundance = false;
     bool has_fish = false;
     bool has_inverts = false;
@@ -37,7 +37,7 @@ struct SubregionInfo {
 
 class RegionInfo : public FromCSV {
 public:
-    std::vector<Region> regions;  // by survey subtype id
+    std::vector<Region> regions; // by survey subtype id
     std::map<Glib::ustring, Glib::ustring, ByteLess> subregion_code_by_name;
     std::map<Glib::ustring, Glib::ustring, ByteLess> subregion_name_by_code;
     std::map<Glib::ustring, Glib::ustring, ByteLess> region_code_by_subregion;
@@ -60,7 +60,19 @@ public:
 
 private:
     RetCode finish();
-    enum { REGIONCODE, SUBREGIONCODE, REGIONNAME, SUBREGIONNAME, SURVEYTYPEID, SURVEYTYPENAME,
-           HASABUNDANCE, HASFISH, HASINVERTS, CANHAVEINVERTS, VISIBLE, NCOLS };
+    enum {
+        REGIONCODE,
+        SUBREGIONCODE,
+        REGIONNAME,
+        SUBREGIONNAME,
+        SURVEYTYPEID,
+        SURVEYTYPENAME,
+        HASABUNDANCE,
+        HASFISH,
+        HASINVERTS,
+        CANHAVEINVERTS,
+        VISIBLE,
+        NCOLS
+    };
     int col[NCOLS] = {};
 };

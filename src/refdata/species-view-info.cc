@@ -9,12 +9,7 @@ SpeciesViewInfo::SpeciesViewInfo(const std::string& dir, RegionInfo* info) : reg
 RetCode SpeciesViewInfo::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"viewid", "subregioncode", "viewname", "isdefault",
                                            nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_view = column("viewid");
-    col_subregion = column("subregioncode");
-    col_name = column("viewname");
-    col_default = column("isdefault");
-    return rc;
+    return locate_headings(h, expected, {&col_view, &col_subregion, &col_name, &col_default});
 }
 
 RetCode SpeciesViewInfo::process_line(const std::vector<Glib::ustring>& fields) {

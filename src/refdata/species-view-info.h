@@ -10,7 +10,7 @@ class RegionInfo;
 
 class SpeciesViewInfo : public FromCSV {
 public:
-    std::vector<std::string> view_subregions;  // subregion code by view id
+    std::vector<std::string> view_subregions; // subregion code by view id
     RegionInfo* region_info;
 
     SpeciesViewInfo(const std::string& dir, RegionInfo* region_info);

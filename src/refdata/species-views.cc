@@ -18,11 +18,7 @@ const std::set<int>& SpeciesViews::species_of(int viewid) const {
 
 RetCode SpeciesViews::process_headings(const std::vector<Glib::ustring>& h) {
     static const char* const expected[] = {"viewid", "speciesid", "familyid", nullptr};
-    RetCode rc = verify_headings(h, expected);
-    col_view = column("viewid");
-    col_species = column("speciesid");
-    col_family = column("familyid");
-    return rc;
+    return locate_headings(h, expected, {&col_view, &col_species, &col_family});
 }
 
 RetCode SpeciesViews::process_line(const std::vector<Glib::ustring>& fields) {

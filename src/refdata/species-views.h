@@ -14,9 +14,9 @@ struct SpeciesViewEntry {
 
 class SpeciesViews : public FromCSV {
 public:
-    std::vector<std::vector<SpeciesViewEntry>> view_entries;  // by view id, file order
-    std::vector<std::string> view_subregions;                 // subregion code by view id
-    std::vector<std::set<int>> view_species;                  // by view id
+    std::vector<std::vector<SpeciesViewEntry>> view_entries; // by view id, file order
+    std::vector<std::string> view_subregions;                // subregion code by view id
+    std::vector<std::set<int>> view_species;                 // by view id
 
     explicit SpeciesViews(const std::string& dir);
     RetCode process_headings(const std::vector<Glib::ustring>& headings) override;
