@@ -1,7 +1,7 @@
 #include "core/build-settings.h"
 #include "core/command-line.h"
-#include "ui/main-window.h"
 #include "ui/my-app.h"
+#include "ui/survey-window.h"
 
 #include <cstdio>
 #include <exception>
@@ -11,15 +11,15 @@ int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
     take_debug_option(argc, argv);
 
-    auto app = Gtk::Application::create(argc, argv, TAVRO_APPLICATION_ID,
-                                        Gio::APPLICATION_NON_UNIQUE);
+    auto app =
+        Gtk::Application::create(argc, argv, TAVRO_APPLICATION_ID, Gio::APPLICATION_NON_UNIQUE);
     if (!app->register_application()) {
         printf("Failed to register!\n");
         return 7;
     }
     try {
         MyApp my_app(app);
-        Gtk::Window* window = create_main_window(my_app);
+        SurveyWindow* window = SurveyWindow::create(my_app);
         return app->run(*window);
     } catch (const Glib::Exception& e) {
         std::cerr << "Glib::Exception = " << e.what() << std::endl;

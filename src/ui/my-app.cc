@@ -8,7 +8,7 @@ std::vector<Glib::RefPtr<Gdk::Pixbuf>> MyApp::icon_list;
 
 MyApp::MyApp(Glib::RefPtr<Gtk::Application> application) : app(std::move(application)) {
     install_error_dialogs();
-    if (read_data_files() != RC_OK)
+    if (load_reference_data() != RC_OK)
         fatal("Failed to read data files; you may need to reinstall the app.  Sorry!");
     if (icon_list.empty()) load_icons();
     ensure_link_handlers();

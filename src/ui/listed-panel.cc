@@ -1,0 +1,14 @@
+#include "ui/listed-panel.h"
+
+#include "ui/survey-window.h"
+
+ListedPanel::ListedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
+    : Gtk::Grid(cobject) {}
+
+void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
+                                 SurveyWindow* survey_window) {
+    window = survey_window;
+    app = window->app;
+    builder->get_widget("species_tree", species_tree);
+    if (species_tree) species_tree->set_model(window->listed_store);
+}

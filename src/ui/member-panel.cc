@@ -1,0 +1,24 @@
+#include "ui/member-panel.h"
+
+#include "ui/drop-down-box.h"
+#include "ui/survey-panel1.h"
+#include "ui/survey-window.h"
+
+MemberPanel::MemberPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
+    : Gtk::Grid(cobject) {}
+
+void MemberPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
+                                 SurveyWindow* survey_window) {
+    window = survey_window;
+    app = window->app;
+    builder->get_widget("member_id", member_id);
+    builder->get_widget("last_name", last_name);
+}
+
+void MemberPanel::connect_focus_signals() {
+    if (member_id && last_name)
+        member_id->signal_activate().connect([this]() { last_name->grab_focus(); });
+    if (last_name && window->survey_panel1)
+        last_name->signal_activate().connect(
+            [this]() { window->survey_panel1->focus_on(window->survey_panel1->subregion); });
+}

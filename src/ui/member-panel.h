@@ -1,0 +1,24 @@
+// The "Member Info" page: who did the survey.
+#pragma once
+
+#include <gtkmm/builder.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/grid.h>
+
+class MyApp;
+class SurveyWindow;
+
+class MemberPanel : public Gtk::Grid {
+public:
+    MyApp* app = nullptr;
+    SurveyWindow* window = nullptr;
+    int page_number = -1;
+    Gtk::Entry* member_id = nullptr;
+    Gtk::Entry* last_name = nullptr;
+
+    MemberPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
+    // Enter moves on: member number to last name, last name to the survey location.
+    // Needs every page, so the window calls it once they all exist.
+    void connect_focus_signals();
+};

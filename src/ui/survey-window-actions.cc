@@ -1,0 +1,341 @@
+// The window's actions: menu bar, tool bar, the Help dialogs and the pop-up
+// menus of abundance categories.
+#include "core/errors.h"
+#include "core/version.h"
+#include "refdata/abundance-choices.h"
+#include "ui/dialogs.h"
+#include "ui/my-app.h"
+#include "ui/survey-window.h"
+#include "ui/unlisted-panel.h"
+
+#include <cstdio>
+#include <giomm/file.h>
+#include <gtk/gtk.h>
+#include <pango/pango.h>
+
+namespace {
+const char* const MENU_LAYOUT = R"(<ui>
+  <menubar name="MenuBar">
+    <menu action="FileMenu">
+      <menuitem action="FileNew"/>
+      <menuitem action="FileDelete"/>
+      <menuitem action="FileOpen"/>
+      <separator/>
+      <menuitem action="FileSaveForLater"/>
+      <menuitem action="FileSaveForUpload"/>
+      <separator/>
+      <menuitem action="FileUploadThis"/>
+      <menuitem action="FileUploadAll"/>
+      <separator/>
+      <menuitem action="FileClose"/>
+      <menuitem action="FileQuit"/>
+    </menu>
+    <menu action="EditMenu">
+      <menuitem action="EditCut"/>
+      <menuitem action="EditCopy"/>
+      <menuitem action="EditPaste"/>
+    </menu>
+    <menu action="ViewMenu">
+      <menuitem action="ViewToolbar"/>
+    </menu>
+    <menu action="HelpMenu">
+      <menuitem action="HelpInstructions"/>
+      <menuitem action="HelpContact"/>
+      <menuitem action="HelpCheckForUpdates"/>
+      <menuitem action="HelpReleaseNotes"/>
+      <menuitem action="HelpAbout"/>
+    </menu>
+  </menubar>
+  <toolbar name="ToolBar">
+    <toolitem action="FileNew"/>
+    <toolitem action="FileOpen"/>
+    <toolitem action="FileSaveForLater"/>
+    <toolitem action="FileSaveForUpload"/>
+    <toolitem action="FileQuit"/>
+    <toolitem action="FileUploadThis"/>
+    <toolitem action="FileUploadAll"/>
+  </toolbar>
+</ui>)";
+
+// Whole file as text; false when it can't be read.
+bool read_whole_file(const std::string& path, Glib::ustring& text) {
+    try {
+        char* contents = nullptr;
+        gsize length = 0;
+        Gio::File::create_for_path(path)->load_contents(contents, length);
+        text = Glib::ustring(contents, contents + length);
+        g_free(contents);
+        return true;
+    } catch (const Glib::Error&) {
+        return false;
+    }
+}
+
+bool is_valid_markup(const Glib::ustring& text) {
+    return pango_parse_markup(text.c_str(), -1, 0, nullptr, nullptr, nullptr, nullptr);
+}
+
+void not_yet_available(const std::string& name) {
+    printf("%s: not yet available\n", name.c_str());
+}
+} // namespace
+
+void SurveyWindow::create_menu_action(const std::string& name, const std::string& label) {
+    auto action = Gtk::Action::create(name, label, "");
+    actions[name] = action;
+    action_group->add(action);
+}
+
+void SurveyWindow::create_action(const std::string& name, const std::string& label,
+                                 void (SurveyWindow::*handler)(const std::string&),
+                                 const std::string& tooltip, const Gtk::StockID& stock) {
+    auto action = Gtk::Action::create(name, stock, label, tooltip);
+    actions[name] = action;
+    action_group->add(action, sigc::bind(sigc::mem_fun(*this, handler), name));
+}
+
+void SurveyWindow::create_action(
+    const std::string& name, const std::string& label,
+    void (SurveyWindow::*handler)(const std::string&, const Glib::RefPtr<Gtk::ToggleAction>&),
+    const std::string& tooltip, const Gtk::StockID& stock) {
+    auto action = Gtk::ToggleAction::create(name, stock, label, tooltip, false);
+    actions[name] = action;
+    toggle_actions[name] = action;
+    action_group->add(action, sigc::bind(sigc::mem_fun(*this, handler), name, action));
+}
+
+void SurveyWindow::create_actions() {
+    using W = SurveyWindow;
+    const Gtk::StockID none;
+    create_menu_action("FileMenu", "_File");
+    create_action("FileOpen", "_Open existing survey...", &W::on_action_FileOpen,
+                  "Open saved survey file", Gtk::Stock::OPEN);
+    create_action("FileDelete", "_Delete saved survey...", &W::on_action_FileDelete,
+                  "Delete a saved survey", Gtk::Stock::DELETE);
+    create_action("FileNew", "_New survey...", &W::on_action_FileNew, "Start new survey",
+                  Gtk::Stock::NEW);
+    create_action("FileSaveForLater", "_Save survey for later", &W::on_action_FileSaveForLater,
+                  "Save survey to finish later", Gtk::Stock::SAVE);
+    create_action("FileSaveForUpload", "Mark as _ready to upload", &W::on_action_FileSaveForUpload,
+                  "Save survey for later uploading", none);
+    create_action("FileUploadThis", "_Upload this survey", &W::on_action_FileUploadThis,
+                  "Upload only this survey now", Gtk::Stock::NETWORK);
+    create_action("FileUploadAll", "Upload _all ready surveys", &W::on_action_FileUploadAll,
+                  "Upload all surveys marked ready now", Gtk::Stock::NETWORK);
+    create_action("FileClose", "_Close Survey", &W::on_action_FileClose, "Close current survey",
+                  Gtk::Stock::CLOSE);
+    create_action("FileQuit", "_Quit", &W::on_action_FileQuit, "Quit program and close all windows",
+                  Gtk::Stock::QUIT);
+    create_menu_action("EditMenu", "_Edit");
+    create_action("EditCut", "Cut", &W::on_action_EditCut, "Cut", Gtk::Stock::CUT);
+    create_action("EditCopy", "Copy", &W::on_action_EditCopy, "Copy", Gtk::Stock::COPY);
+    create_action("EditPaste", "Paste", &W::on_action_EditPaste, "Paste", Gtk::Stock::PASTE);
+    create_menu_action("ViewMenu", "_View");
+    create_action("ViewToolbar", "_Toolbar", &W::on_action_ViewToolbar, "View toolbar", none);
+    create_menu_action("HelpMenu", "_Help");
+    create_action("HelpInstructions", "_Instructions", &W::on_action_HelpInstructions,
+                  "Show information about how to use this program", Gtk::Stock::HELP);
+    create_action("HelpContact", "_Contact TAVRO", &W::on_action_HelpContact,
+                  "How to contact TAVRO", none);
+    create_action("HelpCheckForUpdates", "Check For _Updates", &W::on_action_HelpCheckForUpdates,
+                  "Check TAVRO web site for updated program or data files", none);
+    create_action("HelpReleaseNotes", "_Release Notes", &W::on_action_HelpReleaseNotes,
+                  "Show what has been changed recently in this program", none);
+    create_action("HelpAbout", "_About TAVRO Survey...", &W::on_action_HelpAbout,
+                  "About TAVRO Survey", Gtk::Stock::ABOUT);
+}
+
+RetCode SurveyWindow::build_menus() {
+    try {
+        ui_manager->add_ui_from_string(MENU_LAYOUT);
+    } catch (const Glib::Error& e) {
+        printf("SurveyWindow: building menus failed: %s", e.what().c_str());
+        return RC_ERROR;
+    }
+    // Packed one after the other at the start: the menu bar ends up above the tool bar.
+    toolbar = ui_manager->get_widget("/ToolBar");
+    menubar = ui_manager->get_widget("/MenuBar");
+    for (Gtk::Widget* bar : {toolbar, menubar}) {
+        if (!bar || !survey_window_box) continue;
+        survey_window_box->pack_start(*bar, Gtk::PACK_SHRINK);
+        survey_window_box->reorder_child(*bar, 0);
+    }
+    if (toolbar) toolbar->hide();
+    actions["EditMenu"]->set_visible(false);
+    actions["ViewMenu"]->set_visible(false);
+    return RC_OK;
+}
+
+void SurveyWindow::build_abundance_menus() {
+    if (!app || !app->abundance_choices) return;
+    const auto& lists = app->abundance_choices->subtype_choices;
+    for (size_t subtype = 0; subtype < lists.size(); ++subtype) {
+        const auto& choices = lists[subtype].choices;
+        if (choices.empty()) {
+            abundance_menus.push_back(nullptr);
+            continue;
+        }
+        auto* menu = new Gtk::Menu();
+        abundance_menus.push_back(menu);
+        for (const auto& choice : choices) {
+            if (debug_level >= 30)
+                printf("For %d, adding %d %s\n", static_cast<int>(subtype), choice.abun,
+                       choice.label.c_str());
+            auto* item = Gtk::manage(new Gtk::MenuItem(choice.label, false));
+            menu->append(*item);
+            item->signal_activate().connect(sigc::bind(
+                sigc::mem_fun(*this, &SurveyWindow::on_abundance_menu_item), int(choice.abun)));
+        }
+        menu->show_all();
+    }
+}
+
+void SurveyWindow::on_action_FileOpen(const std::string& name) {
+    not_yet_available(name);
+}
+void SurveyWindow::on_action_FileDelete(const std::string& name) {
+    not_yet_available(name);
+}
+void SurveyWindow::on_action_FileNew(const std::string& name) {
+    not_yet_available(name);
+}
+void SurveyWindow::on_action_FileSaveForLater(const std::string& name) {
+    not_yet_available(name);
+}
+void SurveyWindow::on_action_FileSaveForUpload(const std::string& name) {
+    not_yet_available(name);
+}
+void SurveyWindow::on_action_FileUploadThis(const std::string& name) {
+    not_yet_available(name);
+}
+void SurveyWindow::on_action_FileUploadAll(const std::string& name) {
+    not_yet_available(name);
+}
+
+void SurveyWindow::on_action_FileClose(const std::string&) {
+    if (check_file_save_okay("closing this survey")) close_for_good();
+}
+
+void SurveyWindow::on_action_FileQuit(const std::string&) {
+    if (check_file_save_okay("exiting this program")) close_for_good();
+}
+
+// The Edit actions keep the stock accelerators (Ctrl+X, Ctrl+C, Ctrl+V), and
+// window accelerators see a key before the focused entry does: unless the
+// action does the entry's job, those keys would never reach it.
+bool SurveyWindow::clipboard_action(const std::string& name) {
+    Gtk::Widget* focus = get_focus();
+    if (!focus || !GTK_IS_EDITABLE(focus->gobj())) {
+        printf("unimplemented menu action %s\n", name.c_str());
+        return false;
+    }
+    GtkEditable* editable = GTK_EDITABLE(focus->gobj());
+    if (name == "EditCut")
+        gtk_editable_cut_clipboard(editable);
+    else if (name == "EditCopy")
+        gtk_editable_copy_clipboard(editable);
+    else
+        gtk_editable_paste_clipboard(editable);
+    return true;
+}
+
+void SurveyWindow::on_action_EditCut(const std::string& name) {
+    clipboard_action(name);
+}
+void SurveyWindow::on_action_EditCopy(const std::string& name) {
+    clipboard_action(name);
+}
+void SurveyWindow::on_action_EditPaste(const std::string& name) {
+    clipboard_action(name);
+}
+
+void SurveyWindow::on_action_ViewToolbar(const std::string& name,
+                                         const Glib::RefPtr<Gtk::ToggleAction>& action) {
+    bool active = action->get_active();
+    printf("%s() - now %s\n", name.c_str(), active ? "TRUE" : "false");
+    if (!toolbar) return;
+    if (active)
+        toolbar->show();
+    else
+        toolbar->hide();
+}
+
+void SurveyWindow::run_and_hide(Gtk::Dialog* dialog) {
+    if (!dialog) return;
+    run_dialog(*dialog);
+    dialog->hide();
+}
+
+void SurveyWindow::show_help_file(const std::string& path, const Glib::ustring& contents,
+                                  const Glib::ustring& title) {
+    if (!program_instructions || !instructions_dialog) return;
+    // The file's text is markup; a file that isn't leaves the notice in place.
+    program_instructions->set_label("error parsing markup in " + path);
+    if (is_valid_markup(contents)) program_instructions->set_label(contents);
+    instructions_dialog->set_title(title);
+    run_and_hide(instructions_dialog);
+}
+
+void SurveyWindow::on_action_HelpInstructions(const std::string&) {
+    const std::string path = "resources/instructions.txt";
+    Glib::ustring contents;
+    if (!read_whole_file(path, contents)) {
+        error("Failed to read instructions file %s", path.c_str());
+        return;
+    }
+    show_help_file(path, contents, "Instructions for survey data entry");
+}
+
+void SurveyWindow::on_action_HelpReleaseNotes(const std::string&) {
+    const std::string path = "resources/release-notes.txt";
+    Glib::ustring contents;
+    if (!read_whole_file(path, contents)) {
+        error("Failed to read release notes file %s", path.c_str());
+        return;
+    }
+    show_help_file(path, contents,
+                   Glib::ustring("Release notes - Version ") + BuildInfo::version_str);
+}
+
+void SurveyWindow::on_action_HelpContact(const std::string&) {
+    run_and_hide(contact_dialog);
+}
+
+void SurveyWindow::on_action_HelpCheckForUpdates(const std::string&) {
+    if (check_file_save_okay("checking for updates")) check_for_updates("", 4);
+}
+
+void SurveyWindow::on_action_HelpAbout(const std::string&) {
+    run_and_hide(about_dialog);
+}
+
+void SurveyWindow::on_abundance_menu_item(int abun) {
+    if (abundance_target < 1) {
+        error("**** Invalid ab chg target!!  abun=%d species id %d\n", abun, abundance_target);
+        return;
+    }
+    survey_data.abundances[abundance_target] = abun;
+    int target = abundance_target;
+    auto visit = [this, target](const Gtk::TreeIter& iter) {
+        return update_row_from_abundance(iter, target);
+    };
+    listed_store->foreach_iter(visit);
+    unlisted_store->foreach_iter(visit);
+    if (unlisted_panel) unlisted_panel->refilter();
+    if (debug_level >= 2)
+        printf("abun_menu: species id %d abundance = %d\n", abundance_target, abun);
+}
+
+bool SurveyWindow::update_row_from_abundance(const Gtk::TreeIter& iter, int species_id) {
+    const Gtk::TreeRow& row = *iter;
+    if (row[species_columns.id] != species_id) return false;
+    species_columns.set_abundance(row, survey_data.abundances[species_id]);
+    return true;
+}
+
+bool SurveyWindow::update_from_abundance(const Gtk::TreeIter& iter) {
+    const Gtk::TreeRow& row = *iter;
+    int id = row[species_columns.id];
+    if (id >= 0) species_columns.set_abundance(row, survey_data.abundances[id]);
+    return false;
+}

@@ -1,0 +1,258 @@
+#include "ui/survey-window.h"
+
+#include "core/errors.h"
+#include "core/version.h"
+#include "survey/survey-data.h"
+#include "ui/accessible-ids.h"
+#include "ui/confirm-panel.h"
+#include "ui/drop-down-box.h"
+#include "ui/listed-panel.h"
+#include "ui/member-panel.h"
+#include "ui/my-app.h"
+#include "ui/start-panel.h"
+#include "ui/survey-panel1.h"
+#include "ui/survey-panel2.h"
+#include "ui/unlisted-panel.h"
+
+#include <cstdio>
+#include <glibmm/fileutils.h>
+#include <glibmm/main.h>
+#include <glibmm/markup.h>
+#include <gtkmm/scrolledwindow.h>
+
+namespace {
+const char* const UI_FILE = "resources/survey-ui.glade";
+
+Glib::RefPtr<Gtk::Builder> load_ui_file() {
+    auto builder = Gtk::Builder::create();
+    try {
+        builder->add_from_file(UI_FILE);
+    } catch (const Glib::FileError& e) {
+        fatal("FileError loading %s: %s", UI_FILE, e.what().c_str());
+    } catch (const Glib::MarkupError& e) {
+        fatal("MarkupError loading %s: %s", UI_FILE, e.what().c_str());
+    } catch (const Gtk::BuilderError& e) {
+        fatal("BuilderError loading %s: %s", UI_FILE, e.what().c_str());
+    } catch (const std::exception& e) {
+        fatal("Unexpected error loading %s: %s", UI_FILE, e.what());
+    } catch (...) {
+        fatal("Unknown error loading %s", UI_FILE);
+    }
+    return builder;
+}
+
+// The toolkit would build a page or the window over an object of another
+// class without complaint; such a UI file is as unusable as one without it.
+void require_object(const Glib::RefPtr<Gtk::Builder>& builder, const char* id, GType type) {
+    GObject* object = gtk_builder_get_object(builder->gobj(), id);
+    if (!object || !G_TYPE_CHECK_INSTANCE_TYPE(object, type)) fatal("Failed to find %s in UI", id);
+}
+} // namespace
+
+SurveyWindow* SurveyWindow::create(MyApp& app) {
+    auto builder = load_ui_file();
+    require_object(builder, "survey_window", Gtk::Window::get_base_type());
+    SurveyWindow* window = nullptr;
+    builder->get_widget_derived("survey_window", window);
+    if (!window) fatal("Failed to find %s in UI", "survey_window");
+    window->ctor_continued(builder, &app);
+    set_accessible_ids(builder);
+    window->hide();
+    return window;
+}
+
+SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
+    : Gtk::Window(cobject), species_columns(this) {
+    listed_store = Gtk::TreeStore::create(species_columns);
+    unlisted_store = Gtk::TreeStore::create(species_columns);
+    action_group = Gtk::ActionGroup::create("");
+    ui_manager = Gtk::UIManager::create();
+}
+
+SurveyWindow::~SurveyWindow() {
+    // The pop-up menus and the dialogs are top-level widgets of their own;
+    // everything else goes with the window's widget tree.
+    for (Gtk::Menu* menu : abundance_menus)
+        delete menu;
+    delete about_dialog;
+    delete contact_dialog;
+    delete instructions_dialog;
+}
+
+void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* my_app) {
+    app = my_app;
+    base_title = get_title();
+    builder->get_widget("about_dialog", about_dialog);
+    builder->get_widget("contact_dialog", contact_dialog);
+    builder->get_widget("instructions_dialog", instructions_dialog);
+    builder->get_widget("program_instructions", program_instructions);
+    builder->get_widget("survey_window_box", survey_window_box);
+
+    create_actions();
+    ui_manager->insert_action_group(action_group, 0);
+    add_accel_group(ui_manager->get_accel_group());
+    if (build_menus() != RC_OK) return;
+    build_abundance_menus();
+    connect_buttons(builder);
+    make_panels(builder);
+
+    notebook->signal_switch_page().connect(sigc::mem_fun(*this, &SurveyWindow::on_switch_page));
+    notebook->set_current_page(start_panel->page_number);
+    member_panel->connect_focus_signals();
+
+    if (!MyApp::icon_list.empty()) {
+        set_icon_list(MyApp::icon_list);
+        for (Gtk::Window* dialog : {static_cast<Gtk::Window*>(contact_dialog),
+                                    static_cast<Gtk::Window*>(instructions_dialog),
+                                    static_cast<Gtk::Window*>(about_dialog)})
+            if (dialog) dialog->set_icon_list(MyApp::icon_list);
+    }
+    for (Gtk::Window* dialog :
+         {static_cast<Gtk::Window*>(contact_dialog), static_cast<Gtk::Window*>(instructions_dialog),
+          static_cast<Gtk::Window*>(about_dialog)})
+        if (dialog) dialog->set_transient_for(*this);
+    if (about_dialog)
+        about_dialog->set_version(Glib::ustring("Version ") + BuildInfo::version_str + "\nBuilt " +
+                                  BuildInfo::date_str);
+    resize(900, 600);
+
+    // A fresh window counts as unchanged.
+    generate_xml_string(false);
+    survey_data.saved_xml = survey_data.generated_xml;
+    survey_data.baseline_xml = survey_data.generated_xml;
+}
+
+void SurveyWindow::connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder) {
+    builder->get_widget("notebook", notebook);
+    builder->get_widget("save_button", save_button);
+    builder->get_widget("ready_button", ready_button);
+    builder->get_widget("upload_button", upload_button);
+    builder->get_widget("back_button", back_button);
+    builder->get_widget("next_button", next_button);
+    const std::pair<Gtk::Button*, void (SurveyWindow::*)()> buttons[] = {
+        {save_button, &SurveyWindow::on_save_button},
+        {ready_button, &SurveyWindow::on_ready_button},
+        {upload_button, &SurveyWindow::on_upload_button},
+        {back_button, &SurveyWindow::on_back_button},
+        {next_button, &SurveyWindow::on_next_button},
+    };
+    for (const auto& [button, handler] : buttons) {
+        if (!button) continue;
+        button->signal_clicked().connect(sigc::mem_fun(*this, handler));
+        button->set_sensitive(button == next_button);
+    }
+}
+
+template <class T>
+T* SurveyWindow::make_panel(const Glib::RefPtr<Gtk::Builder>& builder, T*& panel, const char* id,
+                            const Glib::ustring& tab_title) {
+    panel = nullptr;
+    require_object(builder, id, T::get_base_type());
+    builder->get_widget_derived(id, panel);
+    if (!panel) fatal("Failed to find %s in UI", id);
+    panel->ctor_continued(builder, this);
+    auto* scroller = Gtk::manage(new Gtk::ScrolledWindow());
+    scroller->add(*panel);
+    scroller->show();
+    int n = notebook->get_n_pages();
+    notebook->append_page(*scroller, tab_title, false);
+    panel->page_number = n;
+    return panel;
+}
+
+void SurveyWindow::make_panels(const Glib::RefPtr<Gtk::Builder>& builder) {
+    // Without the notebook there is nowhere to put the pages.
+    if (!notebook) fatal("Failed to find %s in UI", "notebook");
+    while (notebook->get_n_pages() > 0)
+        notebook->remove_page(-1);
+    make_panel(builder, start_panel, "start_panel", "Start/Open Survey");
+    make_panel(builder, member_panel, "member_panel", "Member Info");
+    make_panel(builder, survey_panel1, "survey_panel1", "Survey Info Part 1");
+    make_panel(builder, survey_panel2, "survey_panel2", "Survey Info Part 2");
+    make_panel(builder, listed_panel, "listed_panel", "Listed Species");
+    make_panel(builder, unlisted_panel, "unlisted_panel", "Unlisted Species");
+    make_panel(builder, confirm_panel, "confirm_panel", "Confirmation");
+}
+
+void SurveyWindow::on_save_button() {
+    on_action_FileSaveForLater("FileSaveForLater");
+}
+
+void SurveyWindow::on_ready_button() {
+    on_action_FileSaveForUpload("FileSaveForUpload");
+}
+
+void SurveyWindow::on_upload_button() {
+    on_action_FileUploadThis("FileUploadThis");
+}
+
+void SurveyWindow::on_back_button() {
+    notebook->prev_page();
+}
+
+void SurveyWindow::on_next_button() {
+    if (notebook->get_current_page() == start_panel->page_number) {
+        if (!start_panel->lookup_selected_survey().empty()) {
+            start_panel->on_edit_view_button();
+            return;
+        }
+    }
+    notebook->next_page();
+}
+
+void SurveyWindow::on_switch_page(Gtk::Widget*, guint page_number) {
+    int page = static_cast<int>(page_number);
+    if (confirm_panel && page == confirm_panel->page_number) confirm_panel->refresh();
+    if (back_button) back_button->set_sensitive(page != 0);
+    if (next_button) next_button->set_sensitive(page < notebook->get_n_pages() - 1);
+}
+
+void SurveyWindow::set_title_string() {
+    auto id_of = [](const DropDownBox* box) { return box ? box->get_selected_id() : 0; };
+    Glib::ustring title;
+    if (survey_panel1) {
+        std::string date = format("%04d-%02d-%02d", id_of(survey_panel1->year),
+                                  id_of(survey_panel1->month), id_of(survey_panel1->mday));
+        if (date != "0000-00-00") title = date;
+        Glib::ustring dive_start;
+        if (survey_panel1->dive_start) dive_start = survey_panel1->dive_start->get_selected_label();
+        if (!dive_start.empty()) title += " " + dive_start;
+        const Glib::ustring& zone = survey_panel1->zone_description;
+        if (!zone.empty()) {
+            if (!title.empty()) title += " - ";
+            title += zone;
+        }
+    }
+    if (!title.empty()) title += " - ";
+    set_title(title + base_title);
+}
+
+bool SurveyWindow::check_file_save_okay(const Glib::ustring&) {
+    // Nothing can be saved yet, so nothing can be lost.
+    return true;
+}
+
+void SurveyWindow::generate_xml_string(bool) {
+    // Stand-in document until the survey file writer exists: every window
+    // produces the same text, so no survey counts as changed.
+    SurveyXMLinfo info;
+    survey_data.generated_xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + info.root_tag +
+                                " version=\"" + info.get_current_version_str() + "\"/>\n";
+}
+
+void SurveyWindow::check_for_updates(const std::string&, int) {
+    printf("check_for_updates: not yet available\n");
+}
+
+void SurveyWindow::close_for_good() {
+    if (closing) return;
+    closing = true;
+    hide();
+    Glib::signal_idle().connect_once([this]() { delete this; });
+}
+
+bool SurveyWindow::on_delete_event(GdkEventAny*) {
+    bool okay = check_file_save_okay("closing this survey");
+    if (okay) close_for_good();
+    return !okay;
+}

@@ -1,0 +1,152 @@
+// The application's one kind of top-level window: one survey, seven pages.
+#pragma once
+
+#include "survey/survey-data.h"
+#include "ui/species-tree-columns.h"
+
+#include <gtkmm/aboutdialog.h>
+#include <gtkmm/action.h>
+#include <gtkmm/actiongroup.h>
+#include <gtkmm/box.h>
+#include <gtkmm/builder.h>
+#include <gtkmm/button.h>
+#include <gtkmm/dialog.h>
+#include <gtkmm/label.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/notebook.h>
+#include <gtkmm/stock.h>
+#include <gtkmm/toggleaction.h>
+#include <gtkmm/treestore.h>
+#include <gtkmm/uimanager.h>
+#include <gtkmm/window.h>
+#include <map>
+#include <string>
+#include <vector>
+
+class MyApp;
+class StartPanel;
+class MemberPanel;
+class SurveyPanel1;
+class SurveyPanel2;
+class ListedPanel;
+class UnlistedPanel;
+class ConfirmPanel;
+
+class SurveyWindow : public Gtk::Window {
+public:
+    MyApp* app = nullptr;
+    SurveyData survey_data;
+    Gtk::Notebook* notebook = nullptr;
+    Gtk::Button* save_button = nullptr;
+    Gtk::Button* ready_button = nullptr;
+    Gtk::Button* upload_button = nullptr;
+    Gtk::Button* back_button = nullptr;
+    Gtk::Button* next_button = nullptr;
+    StartPanel* start_panel = nullptr;
+    MemberPanel* member_panel = nullptr;
+    SurveyPanel1* survey_panel1 = nullptr;
+    SurveyPanel2* survey_panel2 = nullptr;
+    ListedPanel* listed_panel = nullptr;
+    UnlistedPanel* unlisted_panel = nullptr;
+    ConfirmPanel* confirm_panel = nullptr;
+    Gtk::AboutDialog* about_dialog = nullptr;
+    Gtk::Dialog* contact_dialog = nullptr;
+    Gtk::Dialog* instructions_dialog = nullptr;
+    Gtk::Box* survey_window_box = nullptr;
+    Gtk::Label* program_instructions = nullptr;
+    Glib::ustring base_title;
+    SpeciesTreeColumns species_columns;
+    Glib::RefPtr<Gtk::TreeStore> listed_store;
+    Glib::RefPtr<Gtk::TreeStore> unlisted_store;
+    std::map<std::string, Glib::RefPtr<Gtk::Action>> actions;
+    std::map<std::string, Glib::RefPtr<Gtk::ToggleAction>> toggle_actions;
+    Glib::RefPtr<Gtk::ActionGroup> action_group;
+    Glib::RefPtr<Gtk::UIManager> ui_manager;
+    Gtk::Widget* menubar = nullptr;
+    Gtk::Widget* toolbar = nullptr;
+    // Pop-up menu per survey subtype's abundance list, by subtype id; null
+    // where the list is empty. Owned by the window.
+    std::vector<Gtk::Menu*> abundance_menus;
+    Gtk::Menu* current_abundance_menu = nullptr;
+    int abundance_target = -1;
+
+    // A complete, hidden window built from the UI file.
+    static SurveyWindow* create(MyApp& app);
+    SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
+    ~SurveyWindow() override;
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* app);
+
+    template <class T>
+    T* make_panel(const Glib::RefPtr<Gtk::Builder>& builder, T*& panel, const char* id,
+                  const Glib::ustring& tab_title);
+
+    void create_menu_action(const std::string& name, const std::string& label);
+    void create_action(const std::string& name, const std::string& label,
+                       void (SurveyWindow::*handler)(const std::string&),
+                       const std::string& tooltip, const Gtk::StockID& stock);
+    void create_action(const std::string& name, const std::string& label,
+                       void (SurveyWindow::*handler)(const std::string&,
+                                                     const Glib::RefPtr<Gtk::ToggleAction>&),
+                       const std::string& tooltip, const Gtk::StockID& stock);
+
+    void on_action_FileOpen(const std::string& name);
+    void on_action_FileDelete(const std::string& name);
+    void on_action_FileNew(const std::string& name);
+    void on_action_FileSaveForLater(const std::string& name);
+    void on_action_FileSaveForUpload(const std::string& name);
+    void on_action_FileUploadThis(const std::string& name);
+    void on_action_FileUploadAll(const std::string& name);
+    void on_action_FileClose(const std::string& name);
+    void on_action_FileQuit(const std::string& name);
+    void on_action_EditCut(const std::string& name);
+    void on_action_EditCopy(const std::string& name);
+    void on_action_EditPaste(const std::string& name);
+    void on_action_ViewToolbar(const std::string& name,
+                               const Glib::RefPtr<Gtk::ToggleAction>& action);
+    void on_action_HelpInstructions(const std::string& name);
+    void on_action_HelpContact(const std::string& name);
+    void on_action_HelpCheckForUpdates(const std::string& name);
+    void on_action_HelpReleaseNotes(const std::string& name);
+    void on_action_HelpAbout(const std::string& name);
+
+    void on_save_button();
+    void on_ready_button();
+    void on_upload_button();
+    void on_back_button();
+    void on_next_button();
+    void on_switch_page(Gtk::Widget* page, guint page_number);
+
+    // Window title from the date, dive start and zone of Survey Info Part 1.
+    void set_title_string();
+
+    // True when it is safe to go on with `what`: nothing unsaved, discarded or saved.
+    bool check_file_save_okay(const Glib::ustring& what);
+    // Puts the survey's XML into survey_data.generated_xml.
+    void generate_xml_string(bool without_member);
+    void check_for_updates(const std::string& url_override, int follow_up);
+
+    // Abundance pop-up menus (listed and unlisted species pages).
+    void on_abundance_menu_item(int abun);
+    bool update_row_from_abundance(const Gtk::TreeIter& iter, int species_id);
+    bool update_from_abundance(const Gtk::TreeIter& iter);
+
+    // Hides the window for good; it is deleted once control is back in the
+    // main loop, never inside one of its own handlers.
+    void close_for_good();
+
+protected:
+    bool on_delete_event(GdkEventAny* event) override;
+
+private:
+    void create_actions();
+    RetCode build_menus();
+    void build_abundance_menus();
+    void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
+    void make_panels(const Glib::RefPtr<Gtk::Builder>& builder);
+    void show_help_file(const std::string& path, const Glib::ustring& contents,
+                        const Glib::ustring& title);
+    void run_and_hide(Gtk::Dialog* dialog);
+    bool clipboard_action(const std::string& name);
+
+    bool closing = false; // close_for_good has run
+};
