@@ -1,6 +1,7 @@
 #include "ui/survey-window.h"
 
 #include "core/errors.h"
+#include "core/misc.h"
 #include "core/version.h"
 #include "survey/survey-data.h"
 #include "ui/accessible-ids.h"
@@ -114,12 +115,33 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     if (about_dialog)
         about_dialog->set_version(Glib::ustring("Version ") + BuildInfo::version_str + "\nBuilt " +
                                   BuildInfo::date_str);
+    show_contact_addresses(builder);
     resize(900, 600);
 
     // A fresh window counts as unchanged.
     generate_xml_string(false);
     survey_data.saved_xml = survey_data.generated_xml;
     survey_data.baseline_xml = survey_data.generated_xml;
+}
+
+// The addresses are deployment settings, so the UI file only holds placeholders.
+void SurveyWindow::show_contact_addresses(const Glib::RefPtr<Gtk::Builder>& builder) {
+    std::string web = MyAppCore::server_base_url();
+    if (about_dialog) about_dialog->set_website(web);
+    Gtk::Label* text = nullptr;
+    builder->get_widget("contact_text", text);
+    if (!text) return;
+    Glib::ustring email = escape_markup(MyAppCore::support_email());
+    Glib::ustring markup = text->get_label();
+    for (auto [placeholder, value] :
+         {std::pair<Glib::ustring, Glib::ustring>{"mailto:support@tavro.example", "mailto:" + email},
+          {">support@tavro.example<", ">" + email + "<"},
+          {"http://www.tavro.example", escape_markup(web)},
+          {">www.tavro.example<", ">" + escape_markup(web) + "<"}}) {
+        auto at = markup.find(placeholder);
+        if (at != Glib::ustring::npos) markup.replace(at, placeholder.size(), value);
+    }
+    text->set_markup(markup);
 }
 
 void SurveyWindow::connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder) {

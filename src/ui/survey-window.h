@@ -142,6 +142,7 @@ private:
     RetCode build_menus();
     void build_abundance_menus();
     void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
+    void show_contact_addresses(const Glib::RefPtr<Gtk::Builder>& builder);
     void make_panels(const Glib::RefPtr<Gtk::Builder>& builder);
     void show_help_file(const std::string& path, const Glib::ustring& contents,
                         const Glib::ustring& title);

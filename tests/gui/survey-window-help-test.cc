@@ -1,7 +1,10 @@
+#include "core/my-app-core.h"
 #include "core/version.h"
 #include "survey-window-fixture.h"
 #include "temp-dir.h"
 
+#include <functional>
+#include <gtkmm/label.h>
 #include <unistd.h>
 
 namespace {
@@ -118,6 +121,27 @@ TEST_F(HelpDialogTest, AboutAndContactRunAndHide) {
     EXPECT_FALSE(window->contact_dialog->get_visible());
     ASSERT_EQ(script.seen.size(), 2u);
     EXPECT_EQ(script.seen[1].icon_count, MyApp::icon_list.size());
+}
+
+TEST_F(HelpDialogTest, ContactShowsTheConfiguredAddresses) {
+    // The tests point the server at 127.0.0.1; the dialogs follow it.
+    EXPECT_EQ(window->about_dialog->get_website(), MyAppCore::server_base_url());
+    Gtk::Label* text = nullptr;
+    std::vector<Gtk::Label*> labels;
+    std::function<void(Gtk::Widget*)> walk = [&](Gtk::Widget* w) {
+        if (auto* l = dynamic_cast<Gtk::Label*>(w)) labels.push_back(l);
+        if (auto* c = dynamic_cast<Gtk::Container*>(w))
+            for (auto* child : c->get_children())
+                walk(child);
+    };
+    walk(window->contact_dialog);
+    for (auto* l : labels)
+        if (l->get_label().raw().find("mailto:") != std::string::npos) text = l;
+    ASSERT_NE(text, nullptr);
+    std::string markup = text->get_label();
+    EXPECT_NE(markup.find("mailto:" + MyAppCore::support_email()), std::string::npos) << markup;
+    EXPECT_EQ(markup.find("tavro.example"), std::string::npos) << markup;
+    EXPECT_NE(markup.find(MyAppCore::server_base_url()), std::string::npos) << markup;
 }
 
 } // namespace
