@@ -10,17 +10,22 @@ const Glib::ustring MAGIC_SNORKEL_DEPTH("Snorkel");
 const Glib::ustring NO_LONGER_AVAILABLE("No longer available");
 
 Glib::ustring read_file_contents(const std::string& path) {
+    Glib::ustring text;
+    read_file_contents(path, text);
+    return text;
+}
+
+bool read_file_contents(const std::string& path, Glib::ustring& text) {
     try {
-        auto file = Gio::File::create_for_path(path);
         char* contents = nullptr;
         gsize length = 0;
-        std::string etag;
-        if (!file->load_contents(contents, length, etag)) return Glib::ustring();
-        Glib::ustring text(std::string(contents, length));
+        Gio::File::create_for_path(path)->load_contents(contents, length);
+        text = Glib::ustring(std::string(contents, length));
         g_free(contents);
-        return text;
+        return true;
     } catch (const Glib::Error&) {
-        return Glib::ustring();
+        text.clear();
+        return false;
     }
 }
 

@@ -23,6 +23,8 @@ template <typename S> bool has_prefix(const S& s, const S& prefix, int n = -1) {
 
 // The whole file as text; empty when it can't be read.
 Glib::ustring read_file_contents(const std::string& path);
+// The same, telling an unreadable file from an empty one.
+bool read_file_contents(const std::string& path, Glib::ustring& text);
 
 // Decimal integer the way the data files use it: leading blanks and a sign allowed,
 // trailing text ignored, no number at all gives 0, values beyond int are clamped.

@@ -8,11 +8,11 @@
 
 namespace {
 DialogResponder responder;
+} // namespace
 
 bool is_valid_markup(const Glib::ustring& text) {
     return pango_parse_markup(text.c_str(), -1, 0, nullptr, nullptr, nullptr, nullptr);
 }
-} // namespace
 
 int run_dialog(Gtk::Dialog& dialog) {
     if (responder) return responder(dialog);

@@ -17,5 +17,8 @@ void set_dialog_responder(DialogResponder responder);
 // empty for other dialogs.
 Glib::ustring dialog_message_text(Gtk::Dialog& dialog);
 
+// True when Pango accepts the text as markup.
+bool is_valid_markup(const Glib::ustring& text);
+
 // Shows the program's error reports in message dialogs from now on.
 void install_error_dialogs();

@@ -1,6 +1,7 @@
 // The window's actions: menu bar, tool bar, the Help dialogs and the pop-up
 // menus of abundance categories.
 #include "core/errors.h"
+#include "core/misc.h"
 #include "core/version.h"
 #include "refdata/abundance-choices.h"
 #include "ui/dialogs.h"
@@ -56,24 +57,6 @@ const char* const MENU_LAYOUT = R"(<ui>
     <toolitem action="FileUploadAll"/>
   </toolbar>
 </ui>)";
-
-// Whole file as text; false when it can't be read.
-bool read_whole_file(const std::string& path, Glib::ustring& text) {
-    try {
-        char* contents = nullptr;
-        gsize length = 0;
-        Gio::File::create_for_path(path)->load_contents(contents, length);
-        text = Glib::ustring(contents, contents + length);
-        g_free(contents);
-        return true;
-    } catch (const Glib::Error&) {
-        return false;
-    }
-}
-
-bool is_valid_markup(const Glib::ustring& text) {
-    return pango_parse_markup(text.c_str(), -1, 0, nullptr, nullptr, nullptr, nullptr);
-}
 
 void not_yet_available(const std::string& name) {
     printf("%s: not yet available\n", name.c_str());
@@ -279,7 +262,7 @@ void SurveyWindow::show_help_file(const std::string& path, const Glib::ustring& 
 void SurveyWindow::on_action_HelpInstructions(const std::string&) {
     const std::string path = "resources/instructions.txt";
     Glib::ustring contents;
-    if (!read_whole_file(path, contents)) {
+    if (!read_file_contents(path, contents)) {
         error("Failed to read instructions file %s", path.c_str());
         return;
     }
@@ -289,7 +272,7 @@ void SurveyWindow::on_action_HelpInstructions(const std::string&) {
 void SurveyWindow::on_action_HelpReleaseNotes(const std::string&) {
     const std::string path = "resources/release-notes.txt";
     Glib::ustring contents;
-    if (!read_whole_file(path, contents)) {
+    if (!read_file_contents(path, contents)) {
         error("Failed to read release notes file %s", path.c_str());
         return;
     }
