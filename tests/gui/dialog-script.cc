@@ -38,8 +38,17 @@ DialogScript::DialogScript() {
     });
 }
 
+void install_unexpected_dialog_guard() {
+    set_dialog_responder([](Gtk::Dialog& d) {
+        ADD_FAILURE() << "unexpected dialog \"" << d.get_title() << "\": " << dialog_message_text(d);
+        fprintf(stderr, "unexpected dialog \"%s\": %s\n", d.get_title().c_str(),
+                dialog_message_text(d).c_str());
+        return static_cast<int>(Gtk::RESPONSE_DELETE_EVENT);
+    });
+}
+
 DialogScript::~DialogScript() {
-    set_dialog_responder(nullptr);
+    install_unexpected_dialog_guard();
     EXPECT_TRUE(script.empty()) << script.size() << " scripted dialog answer(s) not used";
 }
 

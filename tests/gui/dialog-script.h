@@ -35,5 +35,8 @@ private:
     std::deque<std::function<int(Gtk::Dialog&)>> script;
 };
 
+// Outside a DialogScript, a dialog fails the test instead of waiting for a user.
+void install_unexpected_dialog_guard();
+
 // Lets the toolkit handle everything that is pending.
 void run_pending_events();
