@@ -27,14 +27,29 @@ bool is_ascii(const std::string& line) {
     return true;
 }
 
+// Where a line's runs of plain text may be found with memchr: lines without
+// backslashes and without carriage returns, apart from a CR LF line end (nearly
+// all lines), need to look for one character only.
+struct PlainLine {
+    bool plain;  // memchr will do
+    size_t body; // end of the line before a closing CR
+};
+
+PlainLine plain_line(const char* s, size_t n) {
+    size_t body = n > 0 && s[n - 1] == '\r' ? n - 1 : n;
+    return {!memchr(s, '\\', n) && !memchr(s, '\r', body), body};
+}
+
 // Position of the first character at or after p that ends a run of plain
 // text: inside quotes a quote or backslash, else a comma, CR or backslash.
-// Lines without backslashes and CRs (nearly all) only need to look for one
-// character, which memchr does quickly; this is the reader's inner loop.
-template <bool QUOTED> size_t skip_plain(const char* s, size_t p, size_t n, bool plain_line) {
-    if (plain_line) {
-        const void* hit = memchr(s + p, QUOTED ? '"' : ',', n - p);
-        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - s) : n;
+// This is the reader's inner loop.
+template <bool QUOTED> size_t skip_plain(const char* s, size_t p, size_t n, const PlainLine& line) {
+    if (line.plain) {
+        // Unquoted text also ends at a closing CR; inside quotes a CR is text.
+        size_t end = QUOTED ? n : line.body;
+        if (p >= end) return p; // at the closing CR or the end
+        const void* hit = memchr(s + p, QUOTED ? '"' : ',', end - p);
+        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - s) : end;
     }
     for (; p < n; ++p) {
         char c = s[p];
@@ -76,14 +91,32 @@ RetCode FromCSV::read_file(std::string path) {
         return RC_ERROR;
     }
     filename = path;
+    // Data files are small enough to read whole, and finding line ends with
+    // memchr is several times faster than extracting lines from the stream.
+    std::string text;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) {
+        text.resize(static_cast<size_t>(size));
+        in.read(&text[0], size);
+        text.resize(static_cast<size_t>(in.gcount()));
+    }
     bool need_headings = headings.empty();
     std::string line;
     std::vector<Glib::ustring> fields;
     int line_no = 0;
-    while (true) {
+    size_t pos = 0;
+    while (pos < text.size()) {
         ++line_no;
-        if (!std::getline(in, line)) break;
-        if (line.empty()) continue; // blank lines are skipped but counted
+        const char* start = text.data() + pos;
+        const char* nl = static_cast<const char*>(memchr(start, '\n', text.size() - pos));
+        size_t len = nl ? static_cast<size_t>(nl - start) : text.size() - pos;
+        pos += len + 1;
+        // Blank lines are skipped but counted; in a file with CR LF line ends a
+        // blank line is a lone CR, which must not count as a line of no fields.
+        if (len == 0 || (len == 1 && *start == '\r')) continue;
+        line.assign(start, len);
         current_line = line_no;
         if (!is_ascii(line) &&
             !g_utf8_validate(line.data(), static_cast<gssize>(line.size()), nullptr)) {
@@ -103,7 +136,6 @@ RetCode FromCSV::read_file(std::string path) {
             if (rc == RC_OK) rc = process_line(fields);
         }
         if (rc != RC_OK) return rc;
-        if (!in.good()) break;
     }
     // A file without any heading line (empty, or cut off) lacks every heading.
     if (need_headings) {
@@ -167,7 +199,7 @@ void FromCSV::split_line(const std::string& line, int line_no,
     const size_t n = line.size();
     size_t p = 0;
     size_t count = 0; // fields of this line so far
-    const bool plain = !memchr(s, '\\', n) && !memchr(s, '\r', n);
+    const PlainLine plain = plain_line(s, n);
     while (p < n) {
         char c = s[p];
         if (c == '\r') {

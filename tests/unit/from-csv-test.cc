@@ -95,6 +95,13 @@ TEST(CsvRead, BlankLinesCountAndEndCall) {
     Recorder r2;
     EXPECT_EQ(r2.read_file(crlf), RC_OK);
     EXPECT_EQ(r2.lines, (std::vector<V>{{"1", "2"}, {"3", "4"}}));
+
+    // A blank line of a CR LF file is blank too, not a line without fields.
+    auto crlf_blank = d.write("c.csv", "h1,h2\r\n\r\n1,2\r\n\r\n");
+    Recorder r3;
+    EXPECT_EQ(r3.read_file(crlf_blank), RC_OK);
+    EXPECT_EQ(r3.lines, (std::vector<V>{{"1", "2"}}));
+    EXPECT_EQ(r3.line_numbers, (std::vector<int>{3}));
 }
 
 TEST(CsvRead, ShortLineStopsReaderNamingIt) {

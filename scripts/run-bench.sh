@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# run-bench.sh [BUILD_DIR]: builds the benchmarks in BUILD_DIR (default build/)
+# and runs them: the CSV reader against a plain line-by-line read of a 10 MB
+# species file, and loading the installed and a large generated data set
+# against reading and splitting the same files. Prints the benchmark table and
+# a summary of speeds, ratios, times and memory. Extra arguments go to the
+# benchmark binary (for example --benchmark_filter=Csv).
+set -eu
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+shift || true
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+fi
+# An optimised build is what the figures are about.
+type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+case "$type" in
+  Release|RelWithDebInfo) ;;
+  *) echo "warning: $build is a '$type' build; figures will be pessimistic" >&2 ;;
+esac
+cmake -S "$root" -B "$build" -DTAVRO_BUILD_BENCH=ON > /dev/null
+cmake --build "$build" --target tavro-bench make-data-set -j "$(nproc)" > "$build/bench-build.log" 2>&1 ||
+  { tail -40 "$build/bench-build.log"; exit 1; }
+
+echo "Running benchmarks (about a minute)..."
+"$build/bench/tavro-bench" --benchmark_counters_tabular=false "$@"
