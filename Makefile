@@ -3,7 +3,7 @@ BUILD ?= build
 STAGE := $(BUILD)/stage
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test stage bench fuzz screenshots clean
+.PHONY: all deps build program run test stage bench fuzz screenshots clean
 
 all: build
 
@@ -13,11 +13,16 @@ deps:
 $(BUILD)/Makefile:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# Everything: the program, the tests and the benchmarks.
 build: deps $(BUILD)/Makefile
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The program alone, for run.
+program: deps $(BUILD)/Makefile
+	cmake --build $(BUILD) -j $(JOBS) --target tavro-survey
+
 # An installation folder: the program beside resources/ and data-files/.
-stage: build
+stage: program
 	rm -rf $(STAGE)
 	cmake --install $(BUILD) --prefix $(STAGE) > /dev/null
 
@@ -33,7 +38,8 @@ bench: build
 fuzz:
 	./scripts/run-fuzz.sh $(or $(SECONDS),60)
 
-screenshots: build
+screenshots: program
+	cmake --build $(BUILD) -j $(JOBS) --target survey-screenshots
 	./scripts/screenshots.sh $(BUILD) screenshots
 
 clean:

@@ -2,7 +2,7 @@
 // load in a process of its own.
 #pragma once
 
-#include "core/my-app-core.h"
+#include "app/my-app-core.h"
 
 #include <cstddef>
 #include <string>

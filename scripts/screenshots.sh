@@ -11,9 +11,9 @@ fi
 build="$(cd "$1" && pwd)"
 mkdir -p "$2"
 out="$(cd "$2" && pwd)"
-tool="$build/tests/survey-screenshots"
+tool="$build/survey-screenshots"
 if [ ! -x "$tool" ]; then
-    echo "$tool is missing: build with the tests enabled" >&2
+    echo "$tool is missing: run make screenshots" >&2
     exit 1
 fi
 

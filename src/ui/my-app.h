@@ -1,7 +1,7 @@
 // The application object: the toolkit side on top of the reference data.
 #pragma once
 
-#include "core/my-app-core.h"
+#include "app/my-app-core.h"
 
 #include <gdkmm/pixbuf.h>
 #include <gtkmm/application.h>

@@ -1,4 +1,4 @@
-#include "core/my-app-core.h"
+#include "app/my-app-core.h"
 #include "core/version.h"
 #include "survey-window-fixture.h"
 #include "temp-dir.h"

@@ -2,7 +2,7 @@
 #include "core/errors.h"
 #include "core/link-handlers.h"
 #include "core/misc.h"
-#include "core/my-app-core.h"
+#include "app/my-app-core.h"
 #include "core/version.h"
 #include "temp-dir.h"
 

@@ -1,4 +1,4 @@
-#include "core/my-app-core.h"
+#include "app/my-app-core.h"
 #include "refdata/data-file-info.h"
 #include "refdata/region-info.h"
 #include "refdata/species-views.h"

@@ -1,6 +1,6 @@
 // The data set installed with the program loads cleanly and holds enough to
 // exercise every feature of the program.
-#include "core/my-app-core.h"
+#include "app/my-app-core.h"
 #include "core/misc.h"
 #include "refdata/abundance-choices.h"
 #include "refdata/data-defs.h"

@@ -1,4 +1,4 @@
-#include "core/my-app-core.h"
+#include "app/my-app-core.h"
 
 #include "core/build-settings.h"
 #include "refdata/abundance-choices.h"
