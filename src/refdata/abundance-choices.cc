@@ -33,9 +33,15 @@ RetCode AbundanceChoices::process_line(const std::vector<Glib::ustring>& fields)
     }
     int16_t responseid = static_cast<int16_t>(field_int(field(fields, col_response)));
     long long subtype = field_id(field(fields, col_subtype));
-    int16_t abun = static_cast<int16_t>(field_int(field(fields, col_abun)));
-    Glib::ustring label = field(fields, col_label);
+    const int code = field_int(field(fields, col_abun));
     if (!usable_table_id(subtype, "survey subtype id", filename, current_line)) return RC_OK;
+    if (code < 0 || code > MAX_ABUNDANCE_CODE) {
+        printf("Warning: %s line %d: abundance code %d is out of range; line skipped\n",
+               filename.c_str(), current_line, code);
+        return RC_OK;
+    }
+    const int16_t abun = static_cast<int16_t>(code);
+    Glib::ustring label = field(fields, col_label);
     if (subtype == INVERTEBRATE_SUBTYPE) {
         if (abun == 1) label = "Present";
         if (abun == 9) return RC_OK;

@@ -20,6 +20,9 @@ public:
 
     // The list the invertebrates of every survey use.
     static constexpr int INVERTEBRATE_SUBTYPE = 99;
+    // Entry k of a list is code k, so a stray large code would pad a menu with
+    // thousands of filler entries.
+    static constexpr int MAX_ABUNDANCE_CODE = 1000;
 
     std::vector<SurveySubtypeChoiceInfo> subtype_choices; // by survey subtype id
 

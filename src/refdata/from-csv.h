@@ -65,8 +65,9 @@ protected:
 int field_int(const Glib::ustring& text);
 
 // Largest id a reader accepts as a table index; larger ids would grow the
-// tables beyond reason.
-const long long MAX_TABLE_ID = 1000000;
+// tables beyond reason (one stray row would cost a hundred megabytes and more).
+// Real catalogues number their entries in the thousands.
+const long long MAX_TABLE_ID = 100000;
 
 // Checks an id that will index a table: prints a warning naming the file and
 // line and returns false when it is negative or too large.

@@ -31,6 +31,15 @@ RetCode RegionInfo::process_line(const std::vector<Glib::ustring>& fields) {
     if (regions.size() <= static_cast<size_t>(id)) regions.resize(id + 1);
     Region& r = regions[id];
     auto text = [&](int c) { return field(fields, col[c]).raw(); };
+    // A repeated id would overwrite the first location's survey type and list
+    // the second location under both names.
+    if (r.surveytypeid != -1) {
+        printf("Warning: %s line %d: survey subtype id %d of %s/%s is already used by %s/%s; "
+               "line skipped\n",
+               filename.c_str(), current_line, id, text(REGIONCODE).c_str(),
+               text(SUBREGIONCODE).c_str(), r.regioncode.c_str(), r.subregioncode.c_str());
+        return RC_OK;
+    }
     auto flag = [&](int c) { return field(fields, col[c]) == "1"; };
     r.regioncode = text(REGIONCODE);
     r.subregioncode = text(SUBREGIONCODE);

@@ -50,6 +50,13 @@ std::string TempDir::write(const std::string& name, const std::string& contents)
     return path;
 }
 
+void use_private_home() {
+    static TempDir home;
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path() + "/.config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (home.path() + "/.local/share").c_str(), 1);
+}
+
 ScopedEnv::ScopedEnv(const char* n, const std::string& value) : name(n) {
     const char* o = getenv(n);
     had_old = o != nullptr;

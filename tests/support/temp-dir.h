@@ -18,6 +18,11 @@ private:
     std::string dir;
 };
 
+// Points HOME and the XDG folders at a private temporary folder, so that no
+// test reads or writes the user's surveys or downloaded data. GLib reads these
+// once, so call it first thing in main.
+void use_private_home();
+
 // Sets an environment variable for the lifetime of the object.
 class ScopedEnv {
 public:
@@ -43,3 +48,6 @@ private:
 };
 
 std::string read_text_file(const std::string& path);
+
+// The small data set that every reader test shares: odd but loadable files.
+inline const std::string EDGE_DATA = std::string(TAVRO_FIXTURES) + "/edge/";
