@@ -4,18 +4,12 @@
 #include "ui/dialogs.h"
 
 #include <deque>
-#include <gtkmm/dialog.h>
-#include <gtkmm/messagedialog.h>
 #include <string>
 #include <vector>
 
 struct SeenDialog {
     std::string title;
     std::string text;
-    int message_type = -1;        // Gtk::MessageType, -1 when not a message dialog
-    std::vector<std::string> buttons;  // labels of the action-area buttons
-    size_t icon_count = 0;
-    bool use_markup = false;
 };
 
 class DialogScript {
@@ -26,7 +20,7 @@ public:
     ~DialogScript();
     // Queue the response for the next dialog.
     DialogScript& answer(int response);
-    // Queue a callback that may act on the dialog (fill a file chooser...) and answer.
+    // Queue a callback that may look at or act on the dialog, and answers it.
     DialogScript& answer_with(std::function<int(Gtk::Dialog&)> fn);
 
     std::vector<SeenDialog> seen;

@@ -16,68 +16,37 @@ protected:
         ASSERT_NE(box, nullptr);
         holder.add(*Gtk::manage(box));
     }
-
     // Ids of the items, after checking that the rows show the items' labels.
     std::vector<int> ids() {
-        std::vector<Glib::ustring> rows;
-        for (auto row : box->get_model()->children()) {
-            Glib::ustring text;
-            row.get_value(0, text);
-            rows.push_back(text);
-        }
         std::vector<int> result;
-        std::vector<Glib::ustring> labels;
+        auto row = box->get_model()->children().begin();
         for (const auto& item : box->items) {
+            Glib::ustring text;
+            row++->get_value(0, text);
+            EXPECT_EQ(text, item.second);
             result.push_back(item.first);
-            labels.push_back(item.second);
         }
-        EXPECT_EQ(rows, labels);
+        EXPECT_EQ(box->get_model()->children().size(), box->items.size());
         return result;
     }
-
     Glib::RefPtr<Gtk::Builder> builder;
     Gtk::Window holder;
     DropDownBox* box = nullptr;
 };
 
-std::vector<int> tens(int n) {
-    std::vector<int> v;
-    for (int i = 0; i < n; ++i)
-        v.push_back(i * 10);
-    return v;
-}
-std::vector<Glib::ustring> names(int n) {
-    std::vector<Glib::ustring> v;
-    for (int i = 0; i < n; ++i)
-        v.push_back("item " + std::to_string(i));
-    return v;
-}
-
-TEST_F(DropDownBoxTest, RotationMovesLeadingEntriesToTheEnd) {
-    EXPECT_EQ(box->get_selected_id(), -1);
-    box->init(tens(8), names(8), -1, 6);
+TEST_F(DropDownBoxTest, RotationAndShortIdLists) {
+    const std::vector<int> tens{0, 10, 20, 30, 40, 50, 60, 70};
+    const std::vector<Glib::ustring> names{"a", "b", "c", "d", "e", "f", "g", "h"};
+    box->init(tens, names, -1, 6);
     EXPECT_EQ(ids(), (std::vector<int>{60, 70, 0, 10, 20, 30, 40, 50}));
-    EXPECT_EQ(box->get_active_row_number(), -1);
-
     // Fewer entries than the rotation keep their order.
-    box->init(tens(4), names(4), 0, 6);
-    EXPECT_EQ(ids(), (std::vector<int>{0, 10, 20, 30}));
-    EXPECT_EQ(box->get_selected_id(), 0);
-
-    box->init({}, {}, 5, 6);
-    EXPECT_TRUE(ids().empty());
-    EXPECT_EQ(box->get_selected_id(), 5);
-
+    box->init({0, 10}, {"a", "b"}, 0, 6);
+    EXPECT_EQ(ids(), (std::vector<int>{0, 10}));
     // A label without an id is left out instead of reading past the ids.
-    box->init(tens(2), names(4), -1, 1);
+    box->init({0, 10}, names, -1, 1);
     EXPECT_EQ(ids(), (std::vector<int>{10, 0}));
-}
-
-TEST_F(DropDownBoxTest, ListInitReplacesContentsAndSelection) {
-    box->init(tens(5), names(5), -1, 0);
-    box->set_active(2);
-    box->init({{7, "Seven"}, {3, "Three"}}, 9);
-    EXPECT_EQ(ids(), (std::vector<int>{7, 3}));
+    box->set_active(1);
+    box->init({{7, "Seven"}}, 9);
     EXPECT_EQ(box->get_active_row_number(), -1);
     EXPECT_EQ(box->get_selected_id(), 9);
 }
@@ -85,14 +54,11 @@ TEST_F(DropDownBoxTest, ListInitReplacesContentsAndSelection) {
 TEST_F(DropDownBoxTest, SelectionRules) {
     box->init({{1, "Sand"}, {0, "Zero"}, {2, "Sand & rubble"}, {2, "Sand"}}, 0);
     box->select_id(2);
-    EXPECT_EQ(box->get_active_row_number(), 2);
     EXPECT_EQ(box->get_selected_label(), "Sand & rubble");
-
     // The unset id means "nothing", even though an item carries it.
     box->select_id(0);
     EXPECT_EQ(box->get_active_row_number(), -1);
     EXPECT_EQ(box->get_selected_label(), "");
-
     box->select_label("Sand");
     EXPECT_EQ(box->get_selected_id(), 1);
     // Unknown values from a saved file are dropped, not kept from before.
@@ -101,7 +67,6 @@ TEST_F(DropDownBoxTest, SelectionRules) {
     box->select_id(1);
     box->select_id(42);
     EXPECT_EQ(box->get_active_row_number(), -1);
-
     // A row added behind the items' back reports its text and the unset id.
     box->append("loose row");
     box->set_active(4);

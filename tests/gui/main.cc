@@ -1,10 +1,43 @@
-#include "dialog-script.h"
+#include "survey-window-fixture.h"
+#include "temp-dir.h"
 
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>
 #include <unistd.h>
 
+MyApp& test_app() {
+    static MyApp* app = [] {
+        auto gtk_app =
+            Glib::RefPtr<Gtk::Application>::cast_dynamic(Gio::Application::get_default());
+        return new MyApp(gtk_app);
+    }();
+    return *app;
+}
+
+void press_key(Gtk::Window& window, guint keyval, GdkModifierType state) {
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.keyval = keyval;
+    event->key.state = state;
+    GdkDisplay* display = gdk_display_get_default();
+    GdkKeymapKey* keys = nullptr;
+    gint n_keys = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys,
+                                          &n_keys)) {
+        event->key.hardware_keycode = keys[0].keycode;
+        event->key.group = keys[0].group;
+        g_free(keys);
+    }
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+}
+
 int main(int argc, char** argv) {
+    // Before the toolkit starts: GLib reads the user's folders once.
+    use_private_home();
     ::testing::InitGoogleTest(&argc, argv);
     // The windows read resources/ and data-files/ from the working folder.
     if (chdir(TAVRO_SOURCE_DIR) != 0) return 2;

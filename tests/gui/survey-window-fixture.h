@@ -1,11 +1,14 @@
-// A fresh survey window from the real UI file for each test.
+// A fresh survey window from the real UI file for each test, and ways to drive it.
 #pragma once
 
 #include "dialog-script.h"
-#include "test-app.h"
+#include "ui/my-app.h"
 #include "ui/survey-window.h"
 
 #include <gtest/gtest.h>
+
+// The one application object of the window tests, with the installed data set.
+MyApp& test_app();
 
 class SurveyWindowTest : public ::testing::Test {
 protected:
@@ -18,13 +21,15 @@ protected:
         delete window;
         run_pending_events();
     }
+    // Shows the window on a page, so that focus and key events work.
+    void show_page(int page) {
+        window->show();
+        window->notebook->set_current_page(page);
+        run_pending_events();
+    }
 
     SurveyWindow* window = nullptr;
 };
 
-// Set when the toolkit finalises the object: the window was really deleted.
-inline void watch_finalize(Glib::Object& object, bool& finalized) {
-    g_object_weak_ref(
-        object.gobj(), [](gpointer flag, GObject*) { *static_cast<bool*>(flag) = true; },
-        &finalized);
-}
+// A key press as the X server would deliver it to the window.
+void press_key(Gtk::Window& window, guint keyval, GdkModifierType state = GdkModifierType(0));

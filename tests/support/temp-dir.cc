@@ -1,26 +1,24 @@
 #include "temp-dir.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <glib/gstdio.h>
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
 #include <map>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
 void remove_tree(const std::string& dir) {
-    std::string cmd = "rm -rf '" + dir + "'";
-    if (system(cmd.c_str()) != 0) fprintf(stderr, "could not remove %s\n", dir.c_str());
+    if (system(("rm -rf '" + dir + "'").c_str()) != 0)
+        fprintf(stderr, "could not remove %s\n", dir.c_str());
 }
 
 // Folders still alive when the process exits, with the process that made them:
 // a death test ends its child through exit(), which runs no destructors of
 // locals. A forked child must leave its parent's folders alone.
 std::map<std::string, pid_t>& live_dirs() {
-    static std::map<std::string, pid_t>* dirs = [] {
+    static auto* dirs = [] {
         atexit([] {
             for (const auto& d : live_dirs())
                 if (d.second == getpid()) remove_tree(d.first);
@@ -45,8 +43,7 @@ TempDir::~TempDir() {
 std::string TempDir::write(const std::string& name, const std::string& contents) const {
     std::string path = dir + "/" + name;
     g_mkdir_with_parents(Glib::path_get_dirname(path).c_str(), 0755);
-    std::ofstream out(path, std::ios::binary);
-    out << contents;
+    std::ofstream(path, std::ios::binary) << contents;
     return path;
 }
 
@@ -71,34 +68,10 @@ ScopedEnv::~ScopedEnv() {
         unsetenv(name.c_str());
 }
 
-CaptureStdout::CaptureStdout() {
-    fflush(stdout);
-    char tmpl[] = "/tmp/tavro-stdout-XXXXXX";
-    int fd = mkstemp(tmpl);
-    file = tmpl;
-    saved_fd = dup(1);
-    dup2(fd, 1);
-    close(fd);
-}
-
-std::string CaptureStdout::text() {
-    if (!done) {
-        fflush(stdout);
-        dup2(saved_fd, 1);
-        close(saved_fd);
-        done = true;
-    }
-    return read_text_file(file);
-}
-
-CaptureStdout::~CaptureStdout() {
-    text();
-    unlink(file.c_str());
-}
-
 std::string read_text_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    try {
+        return Glib::file_get_contents(path);
+    } catch (const Glib::Error&) {
+        return "";
+    }
 }

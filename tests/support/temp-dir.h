@@ -1,6 +1,7 @@
 // Temporary folders and files for tests, removed when the test ends.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <string>
 
 class TempDir {
@@ -9,7 +10,6 @@ public:
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::string& path() const { return dir; }
     // Writes a file below the folder (creating subfolders) and returns its path.
     std::string write(const std::string& name, const std::string& contents) const;
@@ -34,16 +34,19 @@ private:
     bool had_old;
 };
 
-// Everything printed to standard output while the object lives.
+// Everything printed to standard output while the object lives (one at a time).
 class CaptureStdout {
 public:
-    CaptureStdout();
-    ~CaptureStdout();
-    std::string text();
+    CaptureStdout() { testing::internal::CaptureStdout(); }
+    ~CaptureStdout() { text(); }
+    const std::string& text() {
+        if (!done) captured = testing::internal::GetCapturedStdout();
+        done = true;
+        return captured;
+    }
 
 private:
-    int saved_fd = -1;
-    std::string file;
+    std::string captured;
     bool done = false;
 };
 
