@@ -81,7 +81,8 @@ void species_row(std::ostream& out, Rng& rng, int id, const std::string& familyi
     out << id << ',' << csv(sci) << ',' << csv(common_name(rng, id)) << ',' << csv(familyid) << ','
         << invert << ',' << (rng.below(10) == 0 ? 1 + rng.below(2) : 0);
     if (spanish) {
-        std::string es = std::string(id % 3 ? "Pez " : "Gobio ") + latin_word(rng, 2);
+        // Real Spanish names carry accents; a third of these do too.
+        std::string es = std::string(id % 3 ? "Pez " : "Señorita ") + latin_word(rng, 2);
         if (id % 9 == 0) es += ", joven";
         out << ',' << csv(es);
     }

@@ -3,20 +3,22 @@
 #include "core/misc.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <glib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const Glib::ustring EMPTY;
 
 // Most lines are plain ASCII, which needs no further UTF-8 check; testing eight
 // bytes at a time keeps that cheap.
-bool is_ascii(const std::string& line) {
-    const char* s = line.data();
-    size_t n = line.size(), i = 0;
+bool is_ascii(const char* s, size_t n) {
+    size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         uint64_t word;
         memcpy(&word, s + i, 8);
@@ -24,6 +26,49 @@ bool is_ascii(const std::string& line) {
     }
     for (; i < n; ++i)
         if (static_cast<unsigned char>(s[i]) & 0x80) return false;
+    return true;
+}
+
+// Whether text is valid UTF-8 without NUL bytes, eight ASCII bytes at a time;
+// g_utf8_validate goes byte by byte and would cost more than the rest of the
+// reading. It may only err towards "invalid": such text is checked again line
+// by line with g_utf8_validate, which has the last word.
+bool valid_utf8(const char* text, size_t n) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    const uint64_t high = 0x8080808080808080ull, ones = 0x0101010101010101ull;
+    auto cont = [&](size_t at, unsigned lo = 0x80, unsigned hi = 0xBF) {
+        return at < n && s[at] >= lo && s[at] <= hi;
+    };
+    size_t i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            uint64_t word;
+            memcpy(&word, s + i, 8);
+            if (!(word & high)) {
+                if ((word - ones) & ~word & high) return false; // a NUL byte
+                i += 8;
+                continue;
+            }
+        }
+        unsigned c = s[i];
+        size_t len;
+        if (c < 0x80) {
+            if (c == 0) return false;
+            len = 1;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            len = cont(i + 1) ? 2 : 0;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            unsigned lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
+            len = cont(i + 1, lo, hi) && cont(i + 2) ? 3 : 0;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            unsigned lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
+            len = cont(i + 1, lo, hi) && cont(i + 2) && cont(i + 3) ? 4 : 0;
+        } else {
+            len = 0;
+        }
+        if (len == 0) return false;
+        i += len;
+    }
     return true;
 }
 
@@ -84,26 +129,56 @@ bool usable_table_id(long long id, const char* what, const Glib::ustring& filena
     return false;
 }
 
+namespace {
+// Reads a whole data file. Only regular files and pipes qualify: a folder or
+// a device named like a data file cannot be read as one. The size a regular
+// file reports is only a first guess (a /proc file reports none), so the read
+// goes on to the end of the stream.
+bool load_whole_file(const std::string& path, std::string& text) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode));
+    size_t used = 0;
+    if (ok)
+        text.resize(S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1
+                                                          : 64 * 1024);
+    while (ok) {
+        if (used == text.size()) text.resize(text.size() * 2);
+        ssize_t got = read(fd, &text[used], text.size() - used);
+        if (got > 0)
+            used += static_cast<size_t>(got);
+        else if (got == 0)
+            break;
+        else if (errno != EINTR)
+            ok = false;
+    }
+    close(fd);
+    text.resize(ok ? used : 0);
+    return ok;
+}
+
+bool contains(const std::string& text, char c) {
+    return memchr(text.data(), c, text.size()) != nullptr;
+}
+} // namespace
+
 RetCode FromCSV::read_file(std::string path) {
-    std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in.is_open()) {
+    // Data files are small enough to read whole, and finding line ends with
+    // memchr is several times faster than extracting lines from a stream.
+    std::string text;
+    if (!load_whole_file(path, text)) {
         printf("Failed to open %s!\n", path.c_str());
         return RC_ERROR;
     }
     filename = path;
-    // Data files are small enough to read whole, and finding line ends with
-    // memchr is several times faster than extracting lines from the stream.
-    std::string text;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        text.resize(static_cast<size_t>(size));
-        in.read(&text[0], size);
-        text.resize(static_cast<size_t>(in.gcount()));
-    }
+    // Lines are split where they lie in the buffer. Whole-file checks spare
+    // the per-line ones in the usual case: valid UTF-8 throughout, and no
+    // backslash or carriage return anywhere.
+    const bool all_valid = valid_utf8(text.data(), text.size());
+    const bool all_plain = !contains(text, '\\') && !contains(text, '\r');
     bool need_headings = headings.empty();
-    std::string line;
+    std::string repaired;
     std::vector<Glib::ustring> fields;
     int line_no = 0;
     size_t pos = 0;
@@ -116,17 +191,20 @@ RetCode FromCSV::read_file(std::string path) {
         // Blank lines are skipped but counted; in a file with CR LF line ends a
         // blank line is a lone CR, which must not count as a line of no fields.
         if (len == 0 || (len == 1 && *start == '\r')) continue;
-        line.assign(start, len);
         current_line = line_no;
-        if (!is_ascii(line) &&
-            !g_utf8_validate(line.data(), static_cast<gssize>(line.size()), nullptr)) {
+        if (!all_valid && !is_ascii(start, len) &&
+            !g_utf8_validate(start, static_cast<gssize>(len), nullptr)) {
             printf("Warning: %s line %d is not valid UTF-8; bad bytes replaced\n", filename.c_str(),
                    line_no);
-            gchar* fixed = g_utf8_make_valid(line.data(), static_cast<gssize>(line.size()));
-            line = fixed;
+            gchar* fixed = g_utf8_make_valid(start, static_cast<gssize>(len));
+            repaired = fixed;
             g_free(fixed);
+            split_line(repaired.data(), repaired.size(), line_no, fields);
+        } else if (all_plain) {
+            split_line(start, len, line_no, fields, true);
+        } else {
+            split_line(start, len, line_no, fields);
         }
-        split_line(line, line_no, fields);
         RetCode rc;
         if (need_headings) {
             need_headings = false;
@@ -195,11 +273,14 @@ const Glib::ustring& FromCSV::field(const std::vector<Glib::ustring>& fields, in
 
 void FromCSV::split_line(const std::string& line, int line_no,
                          std::vector<Glib::ustring>& fields) const {
-    const char* const s = line.data();
-    const size_t n = line.size();
+    split_line(line.data(), line.size(), line_no, fields);
+}
+
+void FromCSV::split_line(const char* const s, const size_t n, int line_no,
+                         std::vector<Glib::ustring>& fields, bool plain_known) const {
     size_t p = 0;
     size_t count = 0; // fields of this line so far
-    const PlainLine plain = plain_line(s, n);
+    const PlainLine plain = plain_known ? PlainLine{true, n} : plain_line(s, n);
     while (p < n) {
         char c = s[p];
         if (c == '\r') {

@@ -47,6 +47,10 @@ public:
     // Splits one line into fields; botched quoting is reported against filename
     // and line_no.
     void split_line(const std::string& line, int line_no, std::vector<Glib::ustring>& fields) const;
+    // The same for a line where it lies in a buffer; plain_known says the line
+    // holds neither a backslash nor a carriage return.
+    void split_line(const char* s, size_t n, int line_no, std::vector<Glib::ustring>& fields,
+                    bool plain_known = false) const;
 
     // verify_headings, then stores the column index of each expected heading, in
     // list order, into the given places (-1 for a missing one).
