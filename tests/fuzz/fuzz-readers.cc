@@ -62,67 +62,48 @@ void write_valid(size_t which) {
     write_file(FILES[which].name, FILES[which].valid, strlen(FILES[which].valid));
 }
 
-// The lookups the pages make, over every id the tables might hold and a few beyond.
-void look_up(const RegionInfo& regions) {
-    for (int id = -2; id <= static_cast<int>(regions.regions.size()) + 2; ++id)
-        if (const Region* r = regions.find_subtype(id)) (void)r->visible;
-    for (const auto& entry : regions.fish_info) {
-        const RegionFishInfo& fish = entry.second;
-        for (int id = -2; id <= static_cast<int>(fish.species.size()) + 2; ++id)
-            if (const RegionFishInfo::Species* s = fish.find_species(id)) (void)s->familyid.size();
-    }
+// Every id a table might hold, and a few beyond.
+template <class Table, class F> void each_id(const Table& table, F look_up) {
+    for (int id = -2; id <= static_cast<int>(table.size()) + 2; ++id)
+        look_up(id);
 }
 
+// Runs the readers of a file, and the lookups the pages make in what they read.
 void run_readers(size_t which) {
     const std::string dir = folder;
-    switch (which) {
-    case 0:
-        DataDefs{dir}.is_valid();
-        break;
-    case 1:
-        DataParams{dir}.is_valid();
-        break;
-    case 2:
-        DataFileInfo(dir, false);
-        break;
-    case 3:
-    case 4: {
+    if (which == 0) DataDefs{dir}.is_valid();
+    if (which == 1) DataParams{dir}.is_valid();
+    if (which == 2) DataFileInfo(dir, false);
+    if (which == 3 || which == 4) {
         HabitatInfo habitats(dir);
-        for (int id = -2; id <= static_cast<int>(habitats.habitat_descrs.size()) + 2; ++id)
-            habitats.description(id);
-        break;
+        each_id(habitats.habitat_descrs, [&](int id) { habitats.description(id); });
     }
-    case 5: {
+    if (which == 5) {
         AbundanceChoices choices(dir);
-        for (int id = -2; id <= static_cast<int>(choices.subtype_choices.size()) + 2; ++id)
-            choices.choices_for(id);
-        break;
+        each_id(choices.subtype_choices, [&](int id) { choices.choices_for(id); });
     }
-    case 6: {
+    if (which == 6) {
         RegionInfo regions(dir);
         SpeciesViewInfo views(dir, &regions);
-        break;
     }
-    case 7: {
+    if (which == 7) {
         SpeciesViews views(dir);
-        for (int id = -2; id <= static_cast<int>(views.view_entries.size()) + 2; ++id)
-            views.entries(id), views.species_of(id);
-        break;
+        each_id(views.view_entries, [&](int id) { views.entries(id), views.species_of(id); });
     }
-    case 8:
-    case 9:
-    case 10: {
+    if (which >= 8 && which <= 10) {
         RegionFishInfo fish;
         fish.init(dir, "R");
-        for (int id = -2; id <= static_cast<int>(fish.species.size()) + 2; ++id)
-            fish.find_species(id);
-        break;
+        each_id(fish.species, [&](int id) { fish.find_species(id); });
     }
-    default: {
+    if (which == 11) {
         RegionInfo regions(dir);
-        look_up(regions);
-        break;
-    }
+        each_id(regions.regions, [&](int id) {
+            if (const Region* r = regions.find_subtype(id)) (void)r->visible;
+        });
+        for (const auto& entry : regions.fish_info)
+            each_id(entry.second.species, [&](int id) {
+                if (const auto* s = entry.second.find_species(id)) (void)s->familyid.size();
+            });
     }
 }
 

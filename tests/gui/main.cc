@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>
+#include <gtkmm/main.h>
 #include <unistd.h>
 
 MyApp& test_app() {
@@ -33,6 +34,19 @@ void press_key(Gtk::Window& window, guint keyval, GdkModifierType state) {
     gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
     gtk_main_do_event(event);
     gdk_event_free(event);
+}
+
+void run_pending_events() {
+    while (Gtk::Main::events_pending())
+        Gtk::Main::iteration();
+}
+
+void install_unexpected_dialog_guard() {
+    set_dialog_responder([](Gtk::Dialog& d) {
+        ADD_FAILURE() << "unexpected dialog \"" << d.get_title()
+                      << "\": " << dialog_message_text(d);
+        return static_cast<int>(Gtk::RESPONSE_DELETE_EVENT);
+    });
 }
 
 int main(int argc, char** argv) {

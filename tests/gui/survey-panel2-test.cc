@@ -14,27 +14,26 @@ namespace {
 class SurveyPanel2Test : public ::testing::Test {
 protected:
     void SetUp() override {
-        CaptureStdout reader_warnings;
-        defs = new DataDefs(EDGE_DATA);
-        habitats = new HabitatInfo(EDGE_DATA);
-        ASSERT_TRUE(defs->is_valid() && habitats->is_valid());
-        std::swap(app.data_defs, defs);
-        std::swap(app.habitat_info, habitats);
-        window = SurveyWindow::create(app);
+        reader_warnings.text();
+        ASSERT_TRUE(defs.is_valid() && habitats.is_valid());
+        std::swap(app.data_defs, own_defs);
+        std::swap(app.habitat_info, own_habitats);
+        window.reset(SurveyWindow::create(app));
         page = window->survey_panel2;
     }
     void TearDown() override {
-        delete window;
+        window.reset();
         run_pending_events();
-        std::swap(app.data_defs, defs);
-        std::swap(app.habitat_info, habitats);
-        delete defs;
-        delete habitats;
+        std::swap(app.data_defs, own_defs);
+        std::swap(app.habitat_info, own_habitats);
     }
     MyApp& app = test_app();
-    DataDefs* defs = nullptr;
-    HabitatInfo* habitats = nullptr;
-    SurveyWindow* window = nullptr;
+    CaptureStdout reader_warnings;
+    DataDefs defs{EDGE_DATA};
+    HabitatInfo habitats{EDGE_DATA};
+    DataDefs* own_defs = &defs;
+    HabitatInfo* own_habitats = &habitats;
+    std::unique_ptr<SurveyWindow> window;
     SurveyPanel2* page = nullptr;
 };
 
@@ -61,12 +60,12 @@ TEST_F(SurveyPanel2Test, SnorkelCouplesTheDepthBoxes) {
 
     // Without a blank item, the freed maximum depth shows nothing.
     app.data_defs->defs["depth"] = FromCSV::Def{{"Snorkel", "Deep"}, {1, 2}};
-    SurveyWindow* other = SurveyWindow::create(app);
-    other->survey_panel2->avg_depth->select_label("Snorkel");
-    other->survey_panel2->avg_depth->select_label("Deep");
-    EXPECT_TRUE(other->survey_panel2->max_depth->get_sensitive());
-    EXPECT_EQ(other->survey_panel2->max_depth->get_active_row_number(), -1);
-    delete other;
+    window.reset(SurveyWindow::create(app));
+    page = window->survey_panel2;
+    page->avg_depth->select_label("Snorkel");
+    page->avg_depth->select_label("Deep");
+    EXPECT_TRUE(page->max_depth->get_sensitive());
+    EXPECT_EQ(page->max_depth->get_active_row_number(), -1);
 }
 
 TEST_F(SurveyPanel2Test, HabitatsFollowTheRegion) {
@@ -108,8 +107,7 @@ TEST_F(SurveyPanel2Test, SurveyTypeBottomTimeAndReadOnlyPage) {
 
     page->disable_inputs();
     for (Gtk::Widget* w :
-         {static_cast<Gtk::Widget*>(page->surface_temp),
-          static_cast<Gtk::Widget*>(page->bottom_time), static_cast<Gtk::Widget*>(page->habitat)})
+         std::initializer_list<Gtk::Widget*>{page->surface_temp, page->bottom_time, page->habitat})
         EXPECT_FALSE(w->get_sensitive());
     EXPECT_TRUE(page->habitat_descr->get_sensitive());
 }

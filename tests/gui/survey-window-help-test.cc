@@ -61,18 +61,4 @@ TEST_F(HelpDialogTest, BrokenOrMissingFiles) {
               "Failed to read instructions file resources/instructions.txt");
 }
 
-TEST_F(HelpDialogTest, AboutAndContactRunAndHide) {
-    std::vector<Gtk::Dialog*> shown;
-    for (int i = 0; i < 2; ++i)
-        script.answer_with([&](Gtk::Dialog& d) {
-            shown.push_back(&d);
-            return static_cast<int>(Gtk::RESPONSE_CLOSE);
-        });
-    window->actions["HelpAbout"]->activate();
-    window->actions["HelpContact"]->activate();
-    EXPECT_EQ(shown, (std::vector<Gtk::Dialog*>{window->about_dialog, window->contact_dialog}));
-    EXPECT_FALSE(window->about_dialog->get_visible());
-    EXPECT_FALSE(window->contact_dialog->get_visible());
-}
-
 } // namespace

@@ -1,9 +1,6 @@
 // Species rows and the abundance pop-up menus of the window.
 #include "refdata/abundance-choices.h"
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
-
-#include <gtkmm/menuitem.h>
 
 namespace {
 
@@ -50,47 +47,7 @@ TEST_F(SurveyWindowTest, AbundanceChoiceUpdatesBothListsOfOneSpecies) {
     c.set_abundance(row, 9);
     EXPECT_EQ(row[c.abundance], 2);
     EXPECT_EQ(row[c.abundance_label], "Few");
-
-    // A menu opened for no species changes nothing and says so.
-    install_error_dialogs();
-    DialogScript script;
-    script.answer(Gtk::RESPONSE_OK);
-    window->abundance_target = 0;
-    testing::internal::CaptureStderr();
-    window->on_abundance_menu_item(1);
-    testing::internal::GetCapturedStderr();
-    set_error_display_hook(nullptr);
-    ASSERT_EQ(script.seen.size(), 1u);
-    EXPECT_EQ(script.seen[0].text.rfind("**** Invalid ab chg target!!  abun=1 species id 0", 0),
-              0u);
-    EXPECT_EQ(window->survey_data.abundances, (std::map<int, int>{{12, 2}}));
     c.abundance_choices = nullptr;
-}
-
-TEST(SurveyWindowMenus, OneMenuPerSubtypeWithAChoiceList) {
-    MyApp& app = test_app();
-    CaptureStdout warnings;
-    AbundanceChoices edge(EDGE_DATA);
-    ASSERT_TRUE(edge.is_valid());
-    AbundanceChoices* saved = app.abundance_choices;
-    app.abundance_choices = &edge;
-    SurveyWindow* window = SurveyWindow::create(app);
-    app.abundance_choices = saved;
-
-    // Subtypes without a list keep later subtypes at their own index.
-    ASSERT_EQ(window->abundance_menus.size(), 100u);
-    EXPECT_EQ(window->abundance_menus[2], nullptr);
-    ASSERT_NE(window->abundance_menus[5], nullptr);
-    EXPECT_EQ(window->abundance_menus[1]->get_children().size(), 5u);
-
-    // Choosing "Abundant" (code 4) of subtype 1 records the code for the target.
-    window->abundance_target = 33;
-    auto* abundant =
-        dynamic_cast<Gtk::MenuItem*>(window->abundance_menus[1]->get_children().back());
-    ASSERT_EQ(abundant->get_label(), "Abundant");
-    abundant->activate();
-    EXPECT_EQ(window->survey_data.abundances[33], 4);
-    delete window;
 }
 
 } // namespace

@@ -5,39 +5,15 @@
 #include <glib/gstdio.h>
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
-#include <map>
-#include <unistd.h>
 
-namespace {
-void remove_tree(const std::string& dir) {
-    if (system(("rm -rf '" + dir + "'").c_str()) != 0)
-        fprintf(stderr, "could not remove %s\n", dir.c_str());
-}
-
-// Folders still alive when the process exits, with the process that made them:
-// a death test ends its child through exit(), which runs no destructors of
-// locals. A forked child must leave its parent's folders alone.
-std::map<std::string, pid_t>& live_dirs() {
-    static auto* dirs = [] {
-        atexit([] {
-            for (const auto& d : live_dirs())
-                if (d.second == getpid()) remove_tree(d.first);
-        });
-        return new std::map<std::string, pid_t>();
-    }();
-    return *dirs;
-}
-} // namespace
-
-TempDir::TempDir() {
+TempDir::TempDir() : owner(getpid()) {
     char tmpl[] = "/tmp/tavro-test-XXXXXX";
     dir = mkdtemp(tmpl);
-    live_dirs()[dir] = getpid();
 }
 
 TempDir::~TempDir() {
-    live_dirs().erase(dir);
-    remove_tree(dir);
+    if (getpid() == owner && system(("rm -rf '" + dir + "'").c_str()) != 0)
+        fprintf(stderr, "could not remove %s\n", dir.c_str());
 }
 
 std::string TempDir::write(const std::string& name, const std::string& contents) const {

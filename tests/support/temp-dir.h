@@ -1,9 +1,12 @@
-// Temporary folders and files for tests, removed when the test ends.
+// Temporary folders and files for tests, and other small test helpers.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <string>
+#include <unistd.h>
 
+// A temporary folder, removed with everything in it when the object dies in
+// the process that made it (a forked death-test child leaves it alone).
 class TempDir {
 public:
     TempDir();
@@ -16,6 +19,7 @@ public:
 
 private:
     std::string dir;
+    pid_t owner;
 };
 
 // Points HOME and the XDG folders at a private temporary folder, so that no

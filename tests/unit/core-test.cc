@@ -2,20 +2,12 @@
 #include "core/command-line.h"
 #include "core/errors.h"
 #include "core/link-handlers.h"
-#include "core/misc.h"
 #include "temp-dir.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
-
-TEST(Misc, TrimKeepsInnerAndNonAsciiText) {
-    EXPECT_EQ(trim_ws(Glib::ustring("\ta b  ")), "\ta b");
-    EXPECT_EQ(trim_ws(Glib::ustring("   ")), "");
-    EXPECT_EQ(trim_ws(std::string(" \xc3\xa9 ")), "\xc3\xa9");
-    EXPECT_FALSE(has_prefix(std::string("12"), std::string("123")));
-}
 
 TEST(CommandLine, DebugOptionOnlyFirst) {
     int saved = debug_level;
@@ -30,15 +22,9 @@ TEST(CommandLine, DebugOptionOnlyFirst) {
         return std::vector<std::string>(argv.begin(), argv.begin() + argc);
     };
     debug_level = 0;
-    EXPECT_EQ(run({"prog", "x", "-d3"}), (std::vector<std::string>{"prog", "x", "-d3"}));
-    EXPECT_EQ(debug_level, 0);
-    EXPECT_EQ(run({"prog", "-d3", "x"}), (std::vector<std::string>{"prog", "x"}));
-    EXPECT_EQ(debug_level, 3);
-    for (auto [arg, level] : std::vector<std::pair<std::string, int>>{
-             {"-dx", 0}, {"-d-2", -2}, {"-d99999999999", INT_MAX}}) {
-        EXPECT_EQ(run({"prog", arg}).size(), 1u);
-        EXPECT_EQ(debug_level, level) << arg;
-    }
+    EXPECT_EQ(run({"prog", "x", "-d3"}).size(), 3u); // only as the first argument
+    EXPECT_EQ(run({"prog", "-d99999999999", "x"}), (std::vector<std::string>{"prog", "x"}));
+    EXPECT_EQ(debug_level, INT_MAX);
     debug_level = saved;
 }
 
