@@ -2,6 +2,7 @@
 #pragma once
 
 #include "survey/survey-data.h"
+#include "ui/focus-keeper.h"
 #include "ui/species-tree-columns.h"
 
 #include <gtkmm/aboutdialog.h>
@@ -150,4 +151,5 @@ private:
     bool clipboard_action(const std::string& name);
 
     bool closing = false; // close_for_good has run
+    FocusKeeper focus_keeper{*this};
 };
