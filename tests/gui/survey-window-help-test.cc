@@ -2,7 +2,6 @@
 #include "temp-dir.h"
 
 #include <gtkmm/label.h>
-#include <gtkmm/textview.h>
 #include <unistd.h>
 
 namespace {
@@ -54,12 +53,9 @@ TEST_F(HelpDialogTest, WrappedBulletsGoOnUnderTheirText) {
         auto buffer = view->get_buffer();
         for (int line = 0; line < buffer->get_line_count(); ++line) {
             Gtk::TextIter text = buffer->get_iter_at_line(line);
-            while (text.get_char() == ' ')
-                text.forward_char();
-            if (text.get_char() != 0x2022) continue; // a bullet
-            do
-                text.forward_char();
-            while (text.get_char() == ' ');
+            auto not_space = [](gunichar c) { return c != ' '; };
+            if (text.get_char() == ' ') text.forward_find_char(not_space);
+            if (text.get_char() != 0x2022 || !text.forward_find_char(not_space)) continue;
             Gtk::TextIter second = text;
             if (!view->forward_display_line(second) || second.get_line() != line) continue;
             Gdk::Rectangle first_at, second_at;
