@@ -1,7 +1,9 @@
 // Builds the real survey window, steps through its pages and writes a PNG of
 // each, so that anyone can look at the layout without clicking through.
 // Usage: survey-screenshots OUT_DIR (run in the installation folder).
+#include "refdata/region-info.h"
 #include "ui/my-app.h"
+#include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
 
 #include <cctype>
@@ -51,6 +53,21 @@ bool save_window(Gtk::Window& window, const std::string& path) {
     return saved;
 }
 
+// Survey Info Part 2 is shown at its fullest: with the first survey type of
+// Tropical Western Atlantic, the region with the most habitats.
+void choose_western_atlantic(MyApp& app, SurveyWindow& window) {
+    if (!app.region_info) return;
+    for (const Region& subtype : app.region_info->regions) {
+        if (subtype.surveytypeid < 0 || subtype.regioncode != "TWA") continue;
+        window.survey_data.region = subtype.regioncode;
+        window.survey_data.subregion = subtype.subregioncode;
+        window.survey_data.survey_subtype = &subtype;
+        window.survey_panel2->setup_for_subregion(subtype.subregioncode);
+        window.survey_panel2->setup_for_survey_subtype();
+        return;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +83,7 @@ int main(int argc, char** argv) {
     MyApp my_app(app);
     SurveyWindow* window = SurveyWindow::create(my_app);
     app->add_window(*window);
+    choose_western_atlantic(my_app, *window);
     window->move(0, 0);
     window->show();
     settle();

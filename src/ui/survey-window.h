@@ -2,6 +2,7 @@
 #pragma once
 
 #include "survey/survey-data.h"
+#include "ui/focus-keeper.h"
 #include "ui/species-tree-columns.h"
 
 #include <gtkmm/aboutdialog.h>
@@ -15,6 +16,7 @@
 #include <gtkmm/menu.h>
 #include <gtkmm/notebook.h>
 #include <gtkmm/stock.h>
+#include <gtkmm/textview.h>
 #include <gtkmm/toggleaction.h>
 #include <gtkmm/treestore.h>
 #include <gtkmm/uimanager.h>
@@ -53,7 +55,7 @@ public:
     Gtk::Dialog* contact_dialog = nullptr;
     Gtk::Dialog* instructions_dialog = nullptr;
     Gtk::Box* survey_window_box = nullptr;
-    Gtk::Label* program_instructions = nullptr;
+    Gtk::TextView* program_instructions = nullptr;
     Glib::ustring base_title;
     SpeciesTreeColumns species_columns;
     Glib::RefPtr<Gtk::TreeStore> listed_store;
@@ -150,4 +152,5 @@ private:
     bool clipboard_action(const std::string& name);
 
     bool closing = false; // close_for_good has run
+    FocusKeeper focus_keeper{*this};
 };

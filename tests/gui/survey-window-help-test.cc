@@ -23,7 +23,7 @@ protected:
         Glib::ustring shown;
         script.answer_with([&](Gtk::Dialog& dialog) {
             EXPECT_EQ(&dialog, window->instructions_dialog);
-            shown = window->program_instructions->get_text();
+            shown = window->program_instructions->get_buffer()->get_text();
             return static_cast<int>(Gtk::RESPONSE_CLOSE);
         });
         window->actions[action]->activate();
@@ -41,6 +41,33 @@ TEST_F(HelpDialogTest, ShippedTextsAreValidMarkup) {
         EXPECT_EQ(shown.raw().find("error parsing markup"), std::string::npos) << action;
         EXPECT_EQ(shown.raw().find("<b>"), std::string::npos) << action;
     }
+}
+
+TEST_F(HelpDialogTest, WrappedBulletsGoOnUnderTheirText) {
+    Gtk::TextView* view = window->program_instructions;
+    int wrapped = 0;
+    script.answer_with([&](Gtk::Dialog& dialog) {
+        dialog.show();
+        for (int i = 0; i < 20; ++i, g_usleep(20000))
+            run_pending_events();
+        auto buffer = view->get_buffer();
+        for (int line = 0; line < buffer->get_line_count(); ++line) {
+            Gtk::TextIter text = buffer->get_iter_at_line(line);
+            auto not_space = [](gunichar c) { return c != ' '; };
+            if (text.get_char() == ' ') text.forward_find_char(not_space);
+            if (text.get_char() != 0x2022 || !text.forward_find_char(not_space)) continue;
+            Gtk::TextIter second = text;
+            if (!view->forward_display_line(second) || second.get_line() != line) continue;
+            Gdk::Rectangle first_at, second_at;
+            view->get_iter_location(text, first_at);
+            view->get_iter_location(second, second_at);
+            EXPECT_EQ(second_at.get_x(), first_at.get_x()) << buffer->get_text(text, second);
+            ++wrapped;
+        }
+        return static_cast<int>(Gtk::RESPONSE_CLOSE);
+    });
+    window->actions["HelpReleaseNotes"]->activate();
+    EXPECT_GE(wrapped, 3);
 }
 
 TEST_F(HelpDialogTest, BrokenOrMissingFiles) {
