@@ -2,6 +2,7 @@
 // each, so that anyone can look at the layout without clicking through.
 // Usage: survey-screenshots OUT_DIR (run in the installation folder).
 #include "refdata/region-info.h"
+#include "ui/dialogs.h"
 #include "ui/my-app.h"
 #include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
@@ -99,6 +100,18 @@ int main(int argc, char** argv) {
         else
             ++failures;
     }
+    // The release notes, for their wrapped bullets.
+    set_dialog_responder([&](Gtk::Dialog& dialog) {
+        dialog.show();
+        settle();
+        std::string path = out_dir + "/help-release-notes.png";
+        if (save_window(dialog, path))
+            printf("%s\n", path.c_str());
+        else
+            ++failures;
+        return static_cast<int>(Gtk::RESPONSE_CLOSE);
+    });
+    window->actions["HelpReleaseNotes"]->activate();
     window->hide();
     delete window;
     return failures == 0 ? 0 : 1;

@@ -1,10 +1,7 @@
-// Fuzz target: the CSV line splitter on arbitrary bytes.
-//
-// The input is cut at its first line feed into two lines, which are split one
-// after the other into the same field vector, as the reader does; the second
-// result must equal a split of that line into a fresh vector. A line without
-// quotes, backslashes and carriage returns must come back as its comma-separated
-// parts, and the same with the reader's shortcut for plain lines.
+// Fuzz target: the CSV line splitter on arbitrary bytes, cut at the first line
+// feed into two lines split into one reused field vector, as the reader does.
+// A reused vector, a fresh one and the reader's shortcut for plain lines must
+// agree; a line without quotes, backslashes and CRs splits at its commas.
 #include "refdata/from-csv.h"
 
 #include <cstdint>

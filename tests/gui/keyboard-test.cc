@@ -1,12 +1,81 @@
-// The keyboard alone: a control that locks itself must not take the focus with it.
+// The window's controls as assistive technology and the keyboard see them;
+// a control that locks itself must not take the focus with it.
 #include "survey-window-fixture.h"
+#include "temp-dir.h"
 #include "ui/drop-down-box.h"
+#include "ui/member-panel.h"
+#include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
+
+#include <gtkmm/clipboard.h>
+#include <gtkmm/combobox.h>
 
 namespace {
 
+// Every named widget of the window tells a screen reader its id.
+void check_accessible(Gtk::Widget* w, int& named, int& captioned) {
+    AtkObject* acc = gtk_widget_get_accessible(w->gobj());
+    const char* name = gtk_buildable_get_name(GTK_BUILDABLE(w->gobj()));
+    if (name && strncmp(name, "___object_", 10) != 0) {
+        const char* id = atk_object_get_accessible_id(acc);
+        EXPECT_STREQ(id ? id : "", name);
+        ++named;
+    }
+    // A field with a caption is read out by a name, the caption or a fuller one.
+    if (!w->list_mnemonic_labels().empty() &&
+        (dynamic_cast<Gtk::Entry*>(w) || dynamic_cast<Gtk::ComboBox*>(w))) {
+        const char* spoken = atk_object_get_name(acc);
+        EXPECT_TRUE(spoken && *spoken) << (name ? name : "");
+        ++captioned;
+    }
+    if (auto* c = dynamic_cast<Gtk::Container*>(w))
+        for (auto* child : c->get_children())
+            check_accessible(child, named, captioned);
+}
+
+TEST_F(SurveyWindowTest, ControlsCarryTheirIdsAndCaptions) {
+    int named = 0, captioned = 0;
+    check_accessible(window, named, captioned);
+    EXPECT_GT(named, 100);
+    EXPECT_GT(captioned, 10);
+}
+
+// Pasting waits for the clipboard's answer from the X server.
+bool wait_for(const std::function<bool()>& done) {
+    for (int i = 0; i < 200 && !done(); ++i, g_usleep(10000))
+        run_pending_events();
+    return done();
+}
+
+TEST_F(SurveyWindowTest, PasteKeyWorksInEntriesOnly) {
+    show_page(window->member_panel->page_number);
+    Gtk::Entry* entry = window->member_panel->member_id;
+    entry->grab_focus();
+    auto clipboard = Gtk::Clipboard::get();
+    clipboard->set_text("4711");
+    press_key(*window, GDK_KEY_v, GDK_CONTROL_MASK);
+    EXPECT_TRUE(wait_for([&] { return entry->get_text() == "4711"; })) << entry->get_text();
+
+    // Outside a text field the keys do nothing but say so.
+    window->next_button->grab_focus();
+    CaptureStdout out;
+    press_key(*window, GDK_KEY_v, GDK_CONTROL_MASK);
+    EXPECT_EQ(out.text(), "unimplemented menu action EditPaste\n");
+    EXPECT_EQ(entry->get_text(), "4711");
+}
+
 bool inside(Gtk::Widget* focus, Gtk::Widget* control) {
     return focus && (focus == control || focus->is_ancestor(*control));
+}
+
+TEST_F(SurveyWindowTest, EnterMovesFromMemberNumberOnToTheLocation) {
+    show_page(window->member_panel->page_number);
+    window->member_panel->member_id->grab_focus();
+    press_key(*window, GDK_KEY_Return);
+    EXPECT_TRUE(window->member_panel->last_name->has_focus());
+    press_key(*window, GDK_KEY_Return);
+    EXPECT_EQ(window->notebook->get_current_page(), window->survey_panel1->page_number);
+    EXPECT_TRUE(inside(window->get_focus(), window->survey_panel1->subregion));
 }
 
 TEST_F(SurveyWindowTest, SnorkelByKeyboardMovesTheFocusOnFromTheLockedDepth) {

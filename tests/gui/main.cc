@@ -41,12 +41,9 @@ void run_pending_events() {
         Gtk::Main::iteration();
 }
 
-void install_unexpected_dialog_guard() {
-    set_dialog_responder([](Gtk::Dialog& d) {
-        ADD_FAILURE() << "unexpected dialog \"" << d.get_title()
-                      << "\": " << dialog_message_text(d);
-        return static_cast<int>(Gtk::RESPONSE_DELETE_EVENT);
-    });
+int unexpected_dialog(Gtk::Dialog& d) {
+    ADD_FAILURE() << "unexpected dialog \"" << d.get_title() << "\": " << dialog_message_text(d);
+    return Gtk::RESPONSE_DELETE_EVENT;
 }
 
 int main(int argc, char** argv) {

@@ -1,9 +1,7 @@
-#include "core/misc.h"
 #include "refdata/data-defs.h"
 #include "refdata/habitat-info.h"
 #include "survey-window-fixture.h"
 #include "temp-dir.h"
-#include "ui/confirm-panel.h"
 #include "ui/drop-down-box.h"
 #include "ui/survey-panel2.h"
 
@@ -57,15 +55,6 @@ TEST_F(SurveyPanel2Test, SnorkelCouplesTheDepthBoxes) {
     EXPECT_EQ(out.text(), "max_depth: Snorkel\n"
                           "\tavg_depth: 0-20 feet; setting to Snorkel\n"
                           "avg_depth: Snorkel\n");
-
-    // Without a blank item, the freed maximum depth shows nothing.
-    app.data_defs->defs["depth"] = FromCSV::Def{{"Snorkel", "Deep"}, {1, 2}};
-    window.reset(SurveyWindow::create(app));
-    page = window->survey_panel2;
-    page->avg_depth->select_label("Snorkel");
-    page->avg_depth->select_label("Deep");
-    EXPECT_TRUE(page->max_depth->get_sensitive());
-    EXPECT_EQ(page->max_depth->get_active_row_number(), -1);
 }
 
 TEST_F(SurveyPanel2Test, HabitatsFollowTheRegion) {
@@ -87,29 +76,6 @@ TEST_F(SurveyPanel2Test, HabitatsFollowTheRegion) {
     window->survey_data.region = "";
     EXPECT_EQ(page->setup_for_subregion("ZED"), RC_INTERNAL_ERROR);
     EXPECT_EQ(page->habitat->items.size(), 1u);
-}
-
-TEST_F(SurveyPanel2Test, SurveyTypeBottomTimeAndReadOnlyPage) {
-    window->show();
-    Region species_only;
-    window->survey_data.survey_subtype = &species_only;
-    page->setup_for_survey_subtype();
-    EXPECT_FALSE(page->optional1->get_visible());
-    window->survey_data.survey_subtype = nullptr;
-    page->setup_for_survey_subtype();
-    EXPECT_TRUE(page->optional1->get_visible());
-
-    // An edited bottom time has to be confirmed again.
-    Gtk::CheckButton* confirm = window->confirm_panel->confirm_bottom_time;
-    confirm->set_active(true);
-    page->bottom_time->set_text("95");
-    EXPECT_FALSE(confirm->get_active());
-
-    page->disable_inputs();
-    for (Gtk::Widget* w :
-         std::initializer_list<Gtk::Widget*>{page->surface_temp, page->bottom_time, page->habitat})
-        EXPECT_FALSE(w->get_sensitive());
-    EXPECT_TRUE(page->habitat_descr->get_sensitive());
 }
 
 } // namespace

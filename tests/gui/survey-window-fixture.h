@@ -15,8 +15,11 @@ MyApp& test_app();
 void run_pending_events();
 // A key press as the X server would deliver it to the window.
 void press_key(Gtk::Window& window, guint keyval, GdkModifierType state = GdkModifierType(0));
-// Outside a DialogScript, a dialog fails the test instead of waiting for a user.
-void install_unexpected_dialog_guard();
+// Fails the test for a dialog nobody expected, instead of waiting for a user.
+int unexpected_dialog(Gtk::Dialog& dialog);
+inline void install_unexpected_dialog_guard() {
+    set_dialog_responder(unexpected_dialog);
+}
 
 // Answers the program's dialogs in order and records their titles and texts;
 // answers left over when it goes fail the test.
@@ -30,11 +33,7 @@ public:
     DialogScript() {
         set_dialog_responder([this](Gtk::Dialog& d) {
             seen.push_back({d.get_title(), dialog_message_text(d)});
-            if (script.empty()) {
-                ADD_FAILURE() << "unexpected dialog \"" << d.get_title()
-                              << "\": " << seen.back().text;
-                return static_cast<int>(Gtk::RESPONSE_DELETE_EVENT);
-            }
+            if (script.empty()) return unexpected_dialog(d);
             auto answer = script.front();
             script.pop_front();
             return answer(d);

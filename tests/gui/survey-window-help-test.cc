@@ -43,33 +43,6 @@ TEST_F(HelpDialogTest, ShippedTextsAreValidMarkup) {
     }
 }
 
-TEST_F(HelpDialogTest, WrappedBulletsGoOnUnderTheirText) {
-    Gtk::TextView* view = window->program_instructions;
-    int wrapped = 0;
-    script.answer_with([&](Gtk::Dialog& dialog) {
-        dialog.show();
-        for (int i = 0; i < 20; ++i, g_usleep(20000))
-            run_pending_events();
-        auto buffer = view->get_buffer();
-        for (int line = 0; line < buffer->get_line_count(); ++line) {
-            Gtk::TextIter text = buffer->get_iter_at_line(line);
-            auto not_space = [](gunichar c) { return c != ' '; };
-            if (text.get_char() == ' ') text.forward_find_char(not_space);
-            if (text.get_char() != 0x2022 || !text.forward_find_char(not_space)) continue;
-            Gtk::TextIter second = text;
-            if (!view->forward_display_line(second) || second.get_line() != line) continue;
-            Gdk::Rectangle first_at, second_at;
-            view->get_iter_location(text, first_at);
-            view->get_iter_location(second, second_at);
-            EXPECT_EQ(second_at.get_x(), first_at.get_x()) << buffer->get_text(text, second);
-            ++wrapped;
-        }
-        return static_cast<int>(Gtk::RESPONSE_CLOSE);
-    });
-    window->actions["HelpReleaseNotes"]->activate();
-    EXPECT_GE(wrapped, 3);
-}
-
 TEST_F(HelpDialogTest, BrokenOrMissingFiles) {
     TempDir dir;
     dir.write("resources/instructions.txt", "Depth < 10 m & <b>unclosed\n");

@@ -39,19 +39,15 @@ private:
 };
 
 // Everything printed to standard output while the object lives (one at a time).
-class CaptureStdout {
-public:
+struct CaptureStdout {
+    std::string captured;
+    bool done = false;
     CaptureStdout() { testing::internal::CaptureStdout(); }
     ~CaptureStdout() { text(); }
     const std::string& text() {
-        if (!done) captured = testing::internal::GetCapturedStdout();
-        done = true;
+        if (!done) captured = testing::internal::GetCapturedStdout(), done = true;
         return captured;
     }
-
-private:
-    std::string captured;
-    bool done = false;
 };
 
 std::string read_text_file(const std::string& path);

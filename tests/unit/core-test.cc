@@ -1,9 +1,12 @@
+// The application core: command line, links, error reports.
 #include "app/my-app-core.h"
 #include "core/command-line.h"
 #include "core/errors.h"
 #include "core/link-handlers.h"
 #include "temp-dir.h"
 
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,19 +14,16 @@ namespace {
 
 TEST(CommandLine, DebugOptionOnlyFirst) {
     int saved = debug_level;
-    auto run = [](std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        int argc = static_cast<int>(args.size());
-        CaptureStdout out;
-        take_debug_option(argc, argv.data());
-        return std::vector<std::string>(argv.begin(), argv.begin() + argc);
-    };
-    debug_level = 0;
-    EXPECT_EQ(run({"prog", "x", "-d3"}).size(), 3u); // only as the first argument
-    EXPECT_EQ(run({"prog", "-d99999999999", "x"}), (std::vector<std::string>{"prog", "x"}));
+    std::string prog = "prog", big = "-d99999999999", x = "x";
+    char* argv[] = {&prog[0], &x[0], &big[0], nullptr};
+    int argc = 3;
+    CaptureStdout out;
+    take_debug_option(argc, argv); // only as the first argument
+    EXPECT_EQ(argc, 3);
+    std::swap(argv[1], argv[2]);
+    take_debug_option(argc, argv);
+    EXPECT_EQ(argc, 2);
+    EXPECT_STREQ(argv[1], "x");
     EXPECT_EQ(debug_level, INT_MAX);
     debug_level = saved;
 }
@@ -55,6 +55,50 @@ TEST(AppCore, ServerAddressFromEnvironmentLosesTrailingSlashes) {
     ScopedEnv env("TAVRO_SERVER_URL", "http://127.0.0.1:8123//");
     MyAppCore app;
     EXPECT_EQ(app.upload_url, "http://127.0.0.1:8123/dataentry/upload-survey.php");
+}
+
+struct Shown {
+    std::string message, title;
+};
+
+class ErrorsTest : public ::testing::Test {
+protected:
+    std::vector<Shown> shown;
+    void SetUp() override {
+        set_error_display_hook([this](const Glib::ustring& m, bool, const Glib::ustring& t) {
+            shown.push_back({m, t});
+        });
+        testing::internal::CaptureStderr();
+    }
+    void TearDown() override {
+        testing::internal::GetCapturedStderr();
+        set_error_display_hook(nullptr);
+        set_error_context("");
+    }
+};
+
+TEST_F(ErrorsTest, ErrnoIsReadBeforeFormattingCanChangeIt) {
+    // In the C locale a non-ASCII wide character fails to convert and the
+    // formatter sets errno to EILSEQ; the report must still name the caller's error.
+    errno = EACCES;
+    titled_error_errno("ERROR: Survey NOT Saved!!!", "open %ls", L"\u00e9t\u00e9");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].message.find(std::string(strerror(EACCES)) + " (13)"), std::string::npos)
+        << shown[0].message;
+}
+
+TEST_F(ErrorsTest, LongMessagesArriveWholeWithContext) {
+    std::string a(1500, 'a'), b(3000, 'b');
+    set_error_context("file.csv: ");
+    EXPECT_EQ(error(RC_CANCELLED, "%s-%s-%d", a.c_str(), b.c_str(), 42), RC_CANCELLED);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].message, "file.csv: " + a + "-" + b + "-42");
+    EXPECT_EQ(format("%s", std::string(1024, 'c').c_str()).size(), 1024u);
+}
+
+TEST(ErrorsDeathTest, FatalExitStatusesAfterTheDialog) {
+    EXPECT_EXIT(fatal("gone"), ::testing::ExitedWithCode(1), "\\*\\*\\* FATAL ERROR: gone");
+    EXPECT_EXIT(TAVRO_ASSERT(1 + 1 == 3), ::testing::ExitedWithCode(47), "1 \\+ 1 == 3");
 }
 
 } // namespace

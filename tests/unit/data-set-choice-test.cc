@@ -29,10 +29,9 @@ protected:
 
     std::string installed() const { return work.path() + "/data-files"; }
     std::string local() const { return app.local_data_dir + "/data-files"; }
+    static void shell(const std::string& command) { ASSERT_EQ(system(command.c_str()), 0); }
     static void copy_set(const std::string& to) {
-        ASSERT_EQ(
-            system(("mkdir -p '" + to + "' && cp -r '" + EDGE_DATA + ".' '" + to + "'").c_str()),
-            0);
+        shell("mkdir -p '" + to + "' && cp -r '" + EDGE_DATA + ".' '" + to + "'");
     }
     void local_metadata(const std::string& text) {
         copy_set(local());
@@ -61,6 +60,9 @@ TEST_F(DataSetChoice, NewerOrEqualLocalSetWinsOlderOrIncompleteLoses) {
                      "data in data-files/ (2026-01-01 00:00:00).\n"))
         << printed;
 
+    local_metadata("timestamp=2027-01-01 00:00:00\n"); // no "updated": incomplete
+    ASSERT_EQ(load(), RC_OK);
+    EXPECT_EQ(app.loaded_data_dir, "data-files/");
     local_metadata("timestamp=2027-01-01\nno equals sign\nupdated=x\n");
     ASSERT_EQ(load(), RC_OK);
     EXPECT_TRUE(
@@ -72,9 +74,9 @@ TEST_F(DataSetChoice, BrokenDownloadedSetFallsBackToInstalled) {
     local_metadata("version=1\ntimestamp=2027-01-01 00:00:00\nupdated=later\n");
     work.write("config/TAVRO-Survey/data-files/species-views.csv", "viewid,speciesid\n1,2\n");
     ASSERT_EQ(load(), RC_OK) << printed;
-    EXPECT_EQ(app.loaded_data_dir, "data-files/");
+    EXPECT_EQ(app.data_file_info->timestamp, "2026-01-01 00:00:00"); // the installed one
     // A folder in place of a data file is as good as a missing file.
-    ASSERT_EQ(system(("cd '" + local() + "' && rm habitat.csv && mkdir habitat.csv").c_str()), 0);
+    shell("cd '" + local() + "' && rm habitat.csv && mkdir habitat.csv");
     ASSERT_EQ(load(), RC_OK) << printed;
     EXPECT_TRUE(said("Failed to open " + local() + "/habitat.csv!")) << printed;
     EXPECT_TRUE(said("Failed to load the downloaded data in " + local() + "/")) << printed;
@@ -86,13 +88,12 @@ TEST_F(DataSetChoice, BrokenDownloadedSetFallsBackToInstalled) {
 }
 
 TEST_F(DataSetChoice, NoUsableDataAtAll) {
-    ASSERT_EQ(system(("cd '" + installed() + "' && rm habitat.csv && mkdir habitat.csv").c_str()),
-              0);
+    shell("cd '" + installed() + "' && rm habitat.csv && mkdir habitat.csv");
     EXPECT_EQ(load(), RC_ERROR);
     EXPECT_TRUE(said("Failed to open data-files/habitat.csv!")) << printed;
     work.write("data-files/region-info.csv", "regioncode\nX\n");
     EXPECT_EQ(load(), RC_ERROR);
-    ASSERT_EQ(system(("rm -rf '" + installed() + "'").c_str()), 0);
+    shell("rm -rf '" + installed() + "'");
     EXPECT_EQ(load(), RC_ERROR);
     EXPECT_TRUE(said("Oh no!  We have no valid data!!\n"));
 }

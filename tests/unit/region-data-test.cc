@@ -55,7 +55,6 @@ TEST(RegionData, FamiliesSpeciesAndZones) {
     ASSERT_EQ(aaa.species.size(), 12u);
     for (int id : {5000000, -2, 4})
         EXPECT_EQ(aaa.find_species(id), nullptr) << id;
-    EXPECT_EQ(aaa.geogs[10010001], "Site \"X\"");
     EXPECT_EQ(aaa.geog_ids, (std::vector<int>{1, 1001, 10010001}));
     EXPECT_EQ(info.fish_info["BBB"].find_species(2)->spanishname, "Aguají");
 }

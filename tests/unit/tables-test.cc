@@ -1,4 +1,9 @@
+// The reference tables: habitats, abundance lists, species views, code tables
+// and the data set's metadata.
 #include "refdata/abundance-choices.h"
+#include "refdata/data-defs.h"
+#include "refdata/data-file-info.h"
+#include "refdata/data-params.h"
 #include "refdata/habitat-info.h"
 #include "refdata/region-info.h"
 #include "refdata/species-view-info.h"
@@ -14,7 +19,6 @@ TEST(Habitats, CodesGapsAndUndefinedIds) {
     HabitatInfo h(EDGE_DATA);
     std::string text = out.text();
     ASSERT_TRUE(h.is_valid());
-    EXPECT_EQ(h.habitats_by_region["AAA"], (std::vector<int>{-1, 10, 11, -1, 12}));
     EXPECT_EQ(h.habitat_defs["AAA"].values, (std::vector<int>{1, 2, 4}));
     // Id 13 is not in habitat.csv: a readable label, and a warning.
     EXPECT_EQ(h.habitat_defs["BBB"].labels, (std::vector<Glib::ustring>{"Habitat 13"}));
@@ -23,7 +27,6 @@ TEST(Habitats, CodesGapsAndUndefinedIds) {
     EXPECT_NE(text.find("habitatregion.csv line 6: habitat code -1"), std::string::npos);
     EXPECT_NE(text.find("habitatregion.csv line 7: habitat id 99999999"), std::string::npos);
     EXPECT_EQ(h.description(13), "");
-    EXPECT_EQ(h.description(-1), "");
 }
 
 TEST(Abundance, FillersInvertebratesAndStrayCodes) {
@@ -61,8 +64,36 @@ TEST(Views, DefinitionsDefaultsAndEntries) {
 
     EXPECT_EQ(views.entries(1).size(), 3u); // a species listed twice stands twice...
     EXPECT_EQ(views.species_of(1), (std::set<int>{3, 10})); // ...and once in the set
-    EXPECT_TRUE(views.entries(77).empty());
-    EXPECT_TRUE(views.species_of(-1).empty());
+}
+
+TEST(DataDefs, GroupsReplaceAndZeroRows) {
+    TempDir d;
+    d.write("data-definitions.csv", "group,value,label\nA,1,one\nA,2,two\nB,0,\n"
+                                    "A,5,five\nA,0,zero\nA,0,\nC,x,not a number\n");
+    d.write("data-parameters.csv", "value,parameter\n10,temp_min_f\nabc,odd\n5,temp_min_f\n");
+    DataDefs defs(d.path() + "/");
+    DataParams p(d.path() + "/");
+    ASSERT_TRUE(defs.is_valid() && p.is_valid());
+    // The second block of A replaces the first; a group of one dropped row is empty.
+    EXPECT_EQ(defs.defs["A"].values, (std::vector<int>{5, 0}));
+    EXPECT_EQ(defs.defs["A"].labels, (std::vector<Glib::ustring>{"five", "zero"}));
+    EXPECT_TRUE(defs.defs["B"].values.empty());
+    EXPECT_EQ(defs.defs["C"].values, (std::vector<int>{0}));
+    EXPECT_EQ(p.params["temp_min_f"], 5);
+    EXPECT_EQ(p.params["odd"], 0);
+}
+
+// Validity and the fatal path are driven through the data-set choice; what is
+// left is the reading of a line.
+TEST(DataFileInfo, SplitAtTheFirstEqualsSignUnknownKeysNamed) {
+    TempDir d;
+    d.write("data-file-info.txt",
+            "\nversion=1\ntimestamp=2026-11-20 10:00=00\nupdated=Nov 20\nsomething=else\n");
+    CaptureStdout out;
+    DataFileInfo info(d.path() + "/");
+    EXPECT_TRUE(info.valid);
+    EXPECT_EQ(info.timestamp, "2026-11-20 10:00=00");
+    EXPECT_EQ(out.text(), "Ignoring unknown data-file-info key \"something\" (= \"else\")\n");
 }
 
 } // namespace
