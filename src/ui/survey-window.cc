@@ -133,11 +133,11 @@ void SurveyWindow::show_contact_addresses(const Glib::RefPtr<Gtk::Builder>& buil
     if (!text) return;
     Glib::ustring email = escape_markup(MyAppCore::support_email());
     Glib::ustring markup = text->get_label();
-    for (auto [placeholder, value] :
-         {std::pair<Glib::ustring, Glib::ustring>{"mailto:support@tavro.example", "mailto:" + email},
-          {">support@tavro.example<", ">" + email + "<"},
-          {"http://www.tavro.example", escape_markup(web)},
-          {">www.tavro.example<", ">" + escape_markup(web) + "<"}}) {
+    for (auto [placeholder, value] : {std::pair<Glib::ustring, Glib::ustring>{
+                                          "mailto:support@tavro.example", "mailto:" + email},
+                                      {">support@tavro.example<", ">" + email + "<"},
+                                      {"http://www.tavro.example", escape_markup(web)},
+                                      {">www.tavro.example<", ">" + escape_markup(web) + "<"}}) {
         auto at = markup.find(placeholder);
         if (at != Glib::ustring::npos) markup.replace(at, placeholder.size(), value);
     }
