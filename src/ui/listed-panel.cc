@@ -12,3 +12,13 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     builder->get_widget("species_tree", species_tree);
     if (species_tree) species_tree->set_model(window->listed_store);
 }
+
+RetCode ListedPanel::setup_for_subregion(const Glib::ustring&) {
+    return RC_OK;
+}
+
+void ListedPanel::setup_instructions(const RegionFishInfo&) {}
+
+RetCode ListedPanel::update_for_view() {
+    return RC_OK;
+}

@@ -10,6 +10,14 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>&, SurveyWind
     app = window->app;
 }
 
+RetCode UnlistedPanel::setup_for_subregion(const Glib::ustring&) {
+    return RC_OK;
+}
+
 void UnlistedPanel::refilter() {
+    refilter_added();
+}
+
+void UnlistedPanel::refilter_added() {
     // The page has no lists of its own yet.
 }

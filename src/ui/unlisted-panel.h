@@ -1,6 +1,8 @@
 // The "Unlisted Species" page: search the rest of the region's catalogue.
 #pragma once
 
+#include "core/errors.h"
+
 #include <gtkmm/builder.h>
 #include <gtkmm/grid.h>
 
@@ -15,6 +17,11 @@ public:
 
     UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
-    // Brings the list of species added on this page up to date.
+    // Called whenever the location, the survey type or the species view changes.
+    RetCode setup_for_subregion(const Glib::ustring& subregion_code);
+    // Brings both lists of this page up to date.
     void refilter();
+    // The first half of refilter: the list of species added on this page, its
+    // frame shown only when it has rows.
+    void refilter_added();
 };
