@@ -4,7 +4,8 @@
 #include "refdata/region-info.h"
 #include "ui/dialogs.h"
 #include "ui/my-app.h"
-#include "ui/survey-panel2.h"
+#include "ui/drop-down-box.h"
+#include "ui/survey-panel1.h"
 #include "ui/survey-window.h"
 
 #include <cctype>
@@ -54,17 +55,17 @@ bool save_window(Gtk::Window& window, const std::string& path) {
     return saved;
 }
 
-// Survey Info Part 2 is shown at its fullest: with the first survey type of
-// Tropical Western Atlantic, the region with the most habitats.
+// The pages are shown at their fullest: the first survey type of Tropical
+// Western Atlantic, the region with the most habitats, chosen as a user would,
+// and a zone search.
 void choose_western_atlantic(MyApp& app, SurveyWindow& window) {
     if (!app.region_info) return;
     for (const Region& subtype : app.region_info->regions) {
-        if (subtype.surveytypeid < 0 || subtype.regioncode != "TWA") continue;
-        window.survey_data.region = subtype.regioncode;
-        window.survey_data.subregion = subtype.subregioncode;
-        window.survey_data.survey_subtype = &subtype;
-        window.survey_panel2->setup_for_subregion(subtype.subregioncode);
-        window.survey_panel2->setup_for_survey_subtype();
+        if (subtype.surveytypeid < 0 || subtype.regioncode != "TWA" || !subtype.visible) continue;
+        SurveyPanel1& page = *window.survey_panel1;
+        page.subregion->select_label(app.region_info->subregion_name_by_code.at(subtype.subregioncode));
+        page.survey_subtype->select_id(subtype.surveytypeid);
+        page.zone_search->set_text("reef");
         return;
     }
 }

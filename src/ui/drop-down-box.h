@@ -33,8 +33,9 @@ public:
     void select_id(int id);
     // A label no row carries leaves no row selected.
     void select_label(const Glib::ustring& label);
+    // Adds one row at the end.
+    void add_item(int id, const Glib::ustring& label);
 
 private:
     void clear_contents(int new_unset_id);
-    void add_item(int id, const Glib::ustring& label);
 };

@@ -1,13 +1,22 @@
 #include "ui/survey-panel1.h"
 
 #include "core/errors.h"
+#include "core/misc.h"
+#include "refdata/abundance-choices.h"
 #include "refdata/data-defs.h"
 #include "refdata/region-info.h"
+#include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
+#include "ui/listed-panel.h"
 #include "ui/my-app.h"
+#include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
+#include "ui/unlisted-panel.h"
 
+#include <cstdlib>
 #include <ctime>
+#include <gtkmm/messagedialog.h>
+#include <gtkmm/stock.h>
 
 namespace {
 // The data set's dive start list begins at midnight; the small hours go last.
@@ -79,14 +88,312 @@ void SurveyPanel1::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     if (subregion && app && app->region_info)
         subregion->init(app->region_info->subregion_name_values, app->region_info->subregion_names,
                         -1, 0);
+    if (subregion)
+        subregion->signal_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_subregion_changed));
+    if (survey_subtype)
+        survey_subtype->signal_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_survey_subtype_changed));
     for (Gtk::Widget* widget :
          {static_cast<Gtk::Widget*>(survey_subtype), static_cast<Gtk::Widget*>(zonecode),
           static_cast<Gtk::Widget*>(zone_search)})
         if (widget) widget->set_sensitive(false);
     if (zone_name) zone_name->set_text("");
     if (zone_name_status) zone_name_status->set_text("");
+    if (zonecode)
+        zonecode->signal_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_zonecode_changed));
+    if (zone_search)
+        zone_search->signal_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_zone_search_changed));
     if (no_geog_matches) no_geog_matches->hide();
+    geog_store = Gtk::TreeStore::create(geog_columns);
+    if (geog_tree) {
+        geog_tree->set_model(geog_store);
+        // Fixed-height rows let a search of thousands of zones redraw at once.
+        int column = geog_tree->append_column("Geographic Zone", geog_columns.label) - 1;
+        geog_tree->get_column(column)->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+        geog_tree->set_fixed_height_mode(true);
+        geog_tree->signal_cursor_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_geog_clicked));
+        geog_selection = geog_tree->get_selection();
+    }
     triggers_suppressed = false;
+}
+
+void GeogTreeColumns::set(const Gtk::TreeRow& row, int zone_id, const Glib::ustring& zone_name) {
+    row[id] = zone_id;
+    row[name] = zone_name;
+    row[label] = Glib::ustring::format(zone_id) + ": " + zone_name;
+}
+
+bool SurveyPanel1::suppressed(const char* handler) const {
+    if (triggers_suppressed && debug_level > 0) printf("suppressed: %s\n", handler);
+    return triggers_suppressed;
+}
+
+void SurveyPanel1::restore_subregion_choice() {
+    // Selecting the old item runs on_subregion_changed again; when the old
+    // subregion is not in the list nothing gets selected, which would differ
+    // from the survey's subregion and ask the question a second time.
+    triggers_suppressed = true;
+    const auto& names = app->region_info->subregion_name_by_code;
+    auto old = names.find(window->survey_data.subregion);
+    subregion->select_label(old == names.end() ? Glib::ustring() : old->second);
+    triggers_suppressed = false;
+}
+
+void SurveyPanel1::on_subregion_changed() {
+    if (suppressed("on_subregion_changed") || !app->region_info) return;
+    const auto& codes = app->region_info->subregion_code_by_name;
+    auto found = codes.find(subregion->get_selected_label());
+    const Glib::ustring code = found == codes.end() ? Glib::ustring() : found->second;
+    SurveyData& survey = window->survey_data;
+    if (code == survey.subregion) return;
+    int marked = 0;
+    for (const auto& entry : survey.abundances)
+        if (entry.second != 0) ++marked;
+    if (marked > 0) {
+        Gtk::MessageDialog question(
+            *window,
+            Glib::ustring::format(marked) +
+                " species you have selected will be lost if you change the survey region!\n"
+                "Do you want to change the survey region and start over selecting species?\n"
+                "Click Yes to proceed and clear the selected species,\n"
+                "or Cancel to leave the survey region as it was for now.",
+            true, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
+        question.add_button(Gtk::Stock::YES, Gtk::RESPONSE_ACCEPT);
+        question.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+        question.set_title("Clear selected species?");
+        question.set_icon_list(MyApp::icon_list);
+        if (run_dialog(question) != Gtk::RESPONSE_ACCEPT) {
+            restore_subregion_choice();
+            return;
+        }
+    }
+    setup_for_subregion(code);
+}
+
+RetCode SurveyPanel1::setup_for_subregion(const Glib::ustring& code) {
+    if (suppressed("setup_for_subregion") || !app->region_info) return RC_OK;
+    triggers_suppressed = true;
+    if (debug_level > 0) printf("*** Triggers suppressed by %s\n", "setup_for_subregion");
+    const RegionInfo& regions = *app->region_info;
+    if (window->save_button) window->save_button->set_sensitive(true);
+    auto name = regions.subregion_name_by_code.find(code);
+    subregion->select_label(name == regions.subregion_name_by_code.end() ? Glib::ustring()
+                                                                         : name->second);
+    SurveyData& survey = window->survey_data;
+    if (code != survey.subregion) {
+        survey.abundances.clear();
+        auto region = regions.region_code_by_subregion.find(code);
+        survey.region = region == regions.region_code_by_subregion.end() ? "" : region->second;
+        survey.subregion = code;
+        auto fish = regions.fish_info.find(survey.region);
+        survey.region_fish_info = fish == regions.fish_info.end() ? nullptr : &fish->second;
+        auto info = regions.subregion_info.find(code);
+        survey.subregion_info = info == regions.subregion_info.end() ? nullptr : &info->second;
+        survey.survey_subtype = nullptr;
+        survey.filename.clear();
+        survey.show_fish = survey.show_inverts = false;
+        survey.show_common_names = survey.show_scientific_names = survey.show_spanish_names = false;
+        // The zone labels keep their text until the code is next edited.
+        zonecode->set_text("");
+    }
+    auto subtypes = regions.subtype_defs.find(code);
+    if (subtypes == regions.subtype_defs.end())
+        survey_subtype->init(std::vector<int>(), std::vector<Glib::ustring>(), -1, 0);
+    else
+        survey_subtype->init(subtypes->second.values, subtypes->second.labels, -1, 0);
+    window->survey_panel2->setup_for_subregion(code);
+    window->listed_panel->setup_for_subregion(code);
+    window->unlisted_panel->setup_for_subregion(code);
+    rebuild_zone_tree();
+    for (Gtk::Widget* widget :
+         std::initializer_list<Gtk::Widget*>{survey_subtype, zonecode, zone_search})
+        widget->set_sensitive(true);
+    if (debug_level > 0) printf("*** Triggers released by %s\n", "setup_for_subregion");
+    triggers_suppressed = false;
+    on_survey_subtype_changed();
+    return RC_OK;
+}
+
+void SurveyPanel1::on_survey_subtype_changed() {
+    if (suppressed("on_survey_subtype_changed") || !app->region_info) return;
+    SurveyData& survey = window->survey_data;
+    const int id = survey_subtype->get_selected_id();
+    const auto& regions = app->region_info->regions;
+    if (id < 0 || static_cast<size_t>(id) >= regions.size()) {
+        if (debug_level > 0) printf("survey subtype cleared\n");
+        survey.survey_subtype = nullptr;
+        return;
+    }
+    if (debug_level > 0) printf("survey subtype changed to %d\n", id);
+    const Region& record = regions[id];
+    survey.survey_subtype = &record;
+    if (record.surveytypeid != id)
+        printf("Uh oh, survey_subtype_id confusion: %d vs. %d\n", record.surveytypeid, id);
+    if (debug_level > 0) printf("survey subtype set to %s\n", record.surveytypename.c_str());
+    // A type that the abundance lists or menus do not know has no list and no menu.
+    const auto* choices =
+        app->abundance_choices ? &app->abundance_choices->subtype_choices : nullptr;
+    survey.subtype_abundance_choices =
+        choices && static_cast<size_t>(id) < choices->size() ? &(*choices)[id] : nullptr;
+    survey.show_fish = record.has_fish;
+    survey.show_inverts = record.has_inverts;
+    survey.show_common_names = survey.show_scientific_names = survey.show_spanish_names = false;
+    const auto& menus = window->abundance_menus;
+    window->current_abundance_menu = static_cast<size_t>(id) < menus.size() ? menus[id] : nullptr;
+    window->survey_panel2->setup_for_survey_subtype();
+    if (survey.region_fish_info) window->listed_panel->setup_instructions(*survey.region_fish_info);
+    window->species_columns.abundance_choices = survey.subtype_abundance_choices;
+    window->listed_panel->update_for_view();
+    UnlistedPanel* unlisted = window->unlisted_panel;
+    if (unlisted->unlisted_instructions)
+        unlisted->unlisted_instructions->set_markup(
+            "Search for a species to add that was not found on the Listed Species page - "
+            "<b>fish only, please</b>.");
+    unlisted->setup_for_subregion(survey.subregion);
+    unlisted->refilter_added();
+}
+
+RetCode SurveyPanel1::set_survey_subtype_even_invisible(const Glib::ustring& code, int subtype_id) {
+    // The file reader reports this as a damaged survey file.
+    if (code.empty() || !app->region_info) return RC_ERROR;
+    const auto& hidden = app->region_info->hidden_subtypes;
+    auto subtypes = hidden.find(code);
+    if (subtypes != hidden.end()) {
+        auto name = subtypes->second.find(subtype_id);
+        if (name != subtypes->second.end()) {
+            if (debug_level > 0)
+                printf("Hey, invisible subtype %d %s\n", subtype_id, name->second.c_str());
+            survey_subtype->add_item(subtype_id, name->second + " - " + NO_LONGER_AVAILABLE);
+        }
+    }
+    survey_subtype->select_id(subtype_id);
+    return RC_OK;
+}
+
+void SurveyPanel1::show_zone(const Glib::ustring& status, const Glib::ustring& name) {
+    zone_name_status->set_text(status);
+    zone_name->set_text(name);
+    window->set_title_string();
+}
+
+void SurveyPanel1::on_zonecode_changed() {
+    if (suppressed("on_zonecode_changed")) return;
+    const Glib::ustring code = trim_ws(zonecode->get_text());
+    const RegionFishInfo* fish = window->survey_data.region_fish_info;
+    zone_description.clear();
+    if (!fish || code.empty()) return show_zone("", "");
+    // Only digits make a zone code: "33010001x" is no zone at all.
+    const bool digits = code.raw().find_first_not_of("0123456789") == std::string::npos;
+    auto name_of = [&](const std::string& digits_text) -> const Glib::ustring* {
+        auto zone = fish->geogs.find(parse_int_clamped(digits_text));
+        return zone == fish->geogs.end() ? nullptr : &zone->second;
+    };
+    const Glib::ustring* whole = digits ? name_of(code.raw()) : nullptr;
+    if (!whole) return show_zone("Zone Unknown  ", "");
+    const size_t n = code.size();
+    if (n <= 7) zone_description = "Partial Zone: ";
+    Glib::ustring text;
+    if (n >= 2)
+        if (const Glib::ustring* area = name_of(code.raw().substr(0, 1))) text += *area + ", ";
+    if (n >= 5)
+        if (const Glib::ustring* zone = name_of(code.raw().substr(0, 4))) text += *zone + ", ";
+    text += *whole;
+    zone_description += text;
+    show_zone(n > 7 ? "Zone Name: " : "Partial Zone: ", text);
+}
+
+void SurveyPanel1::on_zone_search_changed() {
+    if (window->survey_data.region_fish_info) rebuild_zone_tree();
+}
+
+void SurveyPanel1::rebuild_zone_tree() {
+    const SurveyData& survey = window->survey_data;
+    const RegionFishInfo* fish = survey.region_fish_info;
+    if (fish && zone_catalogue != fish) {
+        zone_catalogue = fish;
+        zone_names_lower.clear();
+        for (int id : fish->geog_ids) {
+            auto zone = fish->geogs.find(id);
+            zone_names_lower.push_back(zone == fish->geogs.end() ? "" : zone->second.lowercase());
+        }
+    }
+    const Glib::ustring search = trim_ws(zone_search->get_text().lowercase());
+    // A fresh store, filled while no view shows it, and rows added after the
+    // last sibling: appending would walk the siblings on every row.
+    auto store = Gtk::TreeStore::create(geog_columns);
+    struct Open {
+        std::string code;
+        int list_index;
+        Gtk::TreeIter row, last_child;
+    };
+    std::vector<Open> open; // ancestors of the zone at hand, outermost first
+    Gtk::TreeIter last_top;
+    auto add_row = [&](Open* parent, int id, const Glib::ustring& name) {
+        Gtk::TreeIter& last = parent ? parent->last_child : last_top;
+        Gtk::TreeIter row = last     ? store->insert_after(last)
+                            : parent ? store->append(parent->row->children())
+                                     : store->append();
+        last = row;
+        geog_columns.set(*row, id, name);
+        return row;
+    };
+    auto name_at = [&](size_t i) -> const Glib::ustring& {
+        auto zone = fish->geogs.find(fish->geog_ids[i]);
+        return zone == fish->geogs.end() ? zone_names_lower[i] : zone->second;
+    };
+    bool any = false;
+    const bool pacific = survey.region == "PAC", northwest = survey.subregion == "PNW";
+    for (size_t i = 0; fish && i < fish->geog_ids.size(); ++i) {
+        const int id = fish->geog_ids[i];
+        const Glib::ustring& name = name_at(i);
+        if (debug_level > 8) printf("%d: %s\n", id, name.c_str());
+        const std::string code = std::to_string(id);
+        while (!open.empty() &&
+               !(open.back().code.size() < code.size() && has_prefix(code, open.back().code)))
+            open.pop_back();
+        // The Pacific coast file holds both subregions: California's codes start with 4.
+        if (pacific && (code[0] == '4') == northwest) continue;
+        if (!search.empty() && zone_names_lower[i].find(search) == Glib::ustring::npos) {
+            open.push_back({code, static_cast<int>(i), Gtk::TreeIter(), Gtk::TreeIter()});
+            continue;
+        }
+        for (size_t k = 0; k < open.size(); ++k)
+            if (!open[k].row) {
+                const size_t at = static_cast<size_t>(open[k].list_index);
+                open[k].row = add_row(k ? &open[k - 1] : nullptr, fish->geog_ids[at], name_at(at));
+            }
+        Gtk::TreeIter row = add_row(open.empty() ? nullptr : &open.back(), id, name);
+        if (code.size() < 8) open.push_back({code, static_cast<int>(i), row, Gtk::TreeIter()});
+        any = true;
+    }
+    geog_store = store;
+    geog_tree->set_model(geog_store);
+    // Every row shown by a search leads to a match: show them all.
+    if (!search.empty()) geog_tree->expand_all();
+    no_geog_matches->set_visible(!any);
+}
+
+void SurveyPanel1::on_geog_clicked() {
+    Gtk::TreePath path;
+    Gtk::TreeViewColumn* column = nullptr;
+    geog_tree->get_cursor(path, column);
+    if (path.empty()) return;
+    Gtk::TreeIter iter = geog_store->get_iter(path);
+    if (!iter) return;
+    const int id = (*iter)[geog_columns.id];
+    if (debug_level >= 30)
+        printf("geog clicked: id %d: %s\n", id, Glib::ustring((*iter)[geog_columns.name]).c_str());
+    if (id >= 10000000) {
+        if (!window->survey_data.already_uploaded) zonecode->set_text(Glib::ustring::format(id));
+    } else if (geog_tree->row_expanded(path)) {
+        geog_tree->collapse_row(path);
+    } else {
+        geog_tree->expand_row(path, false);
+    }
 }
 
 void SurveyPanel1::focus_on(Gtk::Widget* widget) {

@@ -1,16 +1,36 @@
 // The "Survey Info Part 1" page: where and when the survey took place.
 #pragma once
 
+#include "core/errors.h"
+
 #include <glibmm/ustring.h>
 #include <gtkmm/builder.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/grid.h>
 #include <gtkmm/label.h>
+#include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
+#include <vector>
 
 class DropDownBox;
 class MyApp;
+class RegionFishInfo;
 class SurveyWindow;
+
+// Columns of the zone tree: the zone id (its code), its name, and "id: name".
+class GeogTreeColumns : public Gtk::TreeModelColumnRecord {
+public:
+    Gtk::TreeModelColumn<int> id;
+    Gtk::TreeModelColumn<Glib::ustring> name;
+    Gtk::TreeModelColumn<Glib::ustring> label;
+
+    GeogTreeColumns() {
+        add(id);
+        add(name);
+        add(label);
+    }
+    void set(const Gtk::TreeRow& row, int id, const Glib::ustring& name);
+};
 
 class SurveyPanel1 : public Gtk::Grid {
 public:
@@ -20,6 +40,8 @@ public:
     Glib::ustring zone_description;
     // While set, this page's change handlers do nothing.
     bool triggers_suppressed = true;
+    GeogTreeColumns geog_columns;
+    Glib::RefPtr<Gtk::TreeStore> geog_store;
     DropDownBox* subregion = nullptr;
     DropDownBox* survey_subtype = nullptr;
     DropDownBox* month = nullptr;
@@ -32,15 +54,42 @@ public:
     Gtk::Entry* zone_search = nullptr;
     Gtk::Label* no_geog_matches = nullptr;
     Gtk::TreeView* geog_tree = nullptr;
+    Glib::RefPtr<Gtk::TreeSelection> geog_selection;
     int page_number = -1;
 
     SurveyPanel1(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
 
+    // Makes this page, and the pages that depend on the location, show the
+    // subregion; the file reader calls it for the survey's own subregion too.
+    RetCode setup_for_subregion(const Glib::ustring& subregion_code);
+    // Selects a survey type by id, adding it first when the subregion only
+    // knows it as one no longer offered. RC_ERROR, changing nothing, when no
+    // subregion is given.
+    RetCode set_survey_subtype_even_invisible(const Glib::ustring& subregion_code, int subtype_id);
+    void on_subregion_changed();
+    void on_survey_subtype_changed();
+    void on_zonecode_changed();
+    void on_zone_search_changed();
+    void on_geog_clicked();
+    // Refills the zone tree from the region's zones and the search text.
+    void rebuild_zone_tree();
     // Shows this page and puts the keyboard focus on widget.
     void focus_on(Gtk::Widget* widget);
     // Read-only page for uploaded surveys; the zone finder stays usable.
     void disable_inputs();
     // Dive start as four digits ("0700"); "0000" when none or midnight.
     Glib::ustring get_dive_start_string() const;
+
+private:
+    // Prints the "suppressed" line for handler and tells whether it must stop.
+    bool suppressed(const char* handler) const;
+    // Restores the subregion box to the survey's subregion without asking again.
+    void restore_subregion_choice();
+    void show_zone(const Glib::ustring& status, const Glib::ustring& name);
+
+    // Lower-cased zone names of zone_catalogue, in its geog_ids order: a search
+    // keystroke compares against these instead of lower-casing every name again.
+    const RegionFishInfo* zone_catalogue = nullptr;
+    std::vector<Glib::ustring> zone_names_lower;
 };

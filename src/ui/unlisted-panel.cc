@@ -5,9 +5,11 @@
 UnlistedPanel::UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
 
-void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>&, SurveyWindow* survey_window) {
+void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
+                                   SurveyWindow* survey_window) {
     window = survey_window;
     app = window->app;
+    builder->get_widget("unlisted_instructions", unlisted_instructions);
 }
 
 RetCode UnlistedPanel::setup_for_subregion(const Glib::ustring&) {

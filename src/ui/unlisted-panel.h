@@ -5,6 +5,7 @@
 
 #include <gtkmm/builder.h>
 #include <gtkmm/grid.h>
+#include <gtkmm/label.h>
 
 class MyApp;
 class SurveyWindow;
@@ -14,6 +15,7 @@ public:
     MyApp* app = nullptr;
     SurveyWindow* window = nullptr;
     int page_number = -1;
+    Gtk::Label* unlisted_instructions = nullptr;
 
     UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
