@@ -2,7 +2,8 @@
 # run-bench.sh [BUILD_DIR]: builds the benchmarks in BUILD_DIR (default build/)
 # and runs them: the CSV reader against a plain line-by-line read of a 10 MB
 # species file, and loading the installed and a large generated data set
-# against reading and splitting the same files. Prints the benchmark table and
+# against reading and splitting the same files, and the survey window's answers
+# to a location change and a zone search keystroke. Prints the benchmark table and
 # a summary of speeds, ratios, times and memory. Extra arguments go to the
 # benchmark binary (for example --benchmark_filter=Csv).
 set -eu
@@ -21,8 +22,10 @@ case "$type" in
   *) echo "warning: $build is a '$type' build; figures will be pessimistic" >&2 ;;
 esac
 cmake -S "$root" -B "$build" -DTAVRO_BUILD_BENCH=ON > /dev/null
-cmake --build "$build" --target tavro-bench make-data-set -j "$(nproc)" > "$build/bench-build.log" 2>&1 ||
+cmake --build "$build" --target tavro-bench tavro-window-bench make-data-set -j "$(nproc)" > "$build/bench-build.log" 2>&1 ||
   { tail -40 "$build/bench-build.log"; exit 1; }
 
 echo "Running benchmarks (about a minute)..."
 "$build/bench/tavro-bench" --benchmark_counters_tabular=false "$@"
+echo "Timing the window on the large data set (under Xvfb)..."
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/tavro-window-bench"

@@ -1,0 +1,107 @@
+// tavro-window-bench: how fast the survey window answers on the large synthetic
+// data set (regions of 3,000 zones and species, one of 16,000 species), each
+// figure including the redraw that follows. Needs a display: run-bench.sh runs
+// it under Xvfb.
+#include "bench-support.h"
+#include "data-set-generator.h"
+#include "refdata/region-info.h"
+#include "ui/drop-down-box.h"
+#include "ui/my-app.h"
+#include "ui/survey-panel1.h"
+#include "ui/survey-window.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <gtkmm/application.h>
+#include <gtkmm/main.h>
+#include <unistd.h>
+
+namespace {
+
+void run_pending_events() {
+    while (Gtk::Main::events_pending())
+        Gtk::Main::iteration();
+}
+
+// Times of one operation, each with everything it leaves for the main loop.
+struct Times {
+    std::vector<double> ms;
+    void add(const std::function<void()>& operation) {
+        auto start = std::chrono::steady_clock::now();
+        operation();
+        run_pending_events();
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    double median() const {
+        std::vector<double> sorted = ms;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.empty() ? 0 : sorted[sorted.size() / 2];
+    }
+    double worst() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
+};
+
+int over = 0;
+void report(const char* what, const Times& t, double median_goal, double worst_goal) {
+    bool ok = t.median() <= median_goal && t.worst() <= worst_goal;
+    over += ok ? 0 : 1;
+    printf("  %-44s median %7.1f ms (goal %4.0f), worst %7.1f ms (goal %4.0f)  %s\n", what,
+           t.median(), median_goal, t.worst(), worst_goal, ok ? "OK" : "OVER");
+}
+
+// Display names of the subregions of a region.
+std::vector<Glib::ustring> subregions_of(const RegionInfo& info, const Glib::ustring& region) {
+    std::vector<Glib::ustring> names;
+    for (const auto& [code, in_region] : info.region_code_by_subregion)
+        if (in_region == region) names.push_back(info.subregion_name_by_code.at(code));
+    return names;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ScratchDir dir("window-bench");
+    setenv("HOME", dir.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir.path() + "/config").c_str(), 1);
+    printf("Writing the large data set...\n");
+    if (!write_data_set(dir.path() + "/data-files", large_data_set_shape())) return 1;
+    // The window reads its UI file and icons from the working folder.
+    if (symlink(TAVRO_SOURCE_DIR "/resources", (dir.path() + "/resources").c_str()) != 0 ||
+        chdir(dir.path().c_str()) != 0)
+        return 1;
+    auto gtk_app =
+        Gtk::Application::create(argc, argv, "org.tavro.WindowBench", Gio::APPLICATION_NON_UNIQUE);
+    gtk_app->register_application();
+    MyApp app(gtk_app);
+    SurveyWindow* window = SurveyWindow::create(app);
+    window->show();
+    run_pending_events();
+    SurveyPanel1& page = *window->survey_panel1;
+    const auto zoned = subregions_of(*app.region_info, "SYA");
+    const auto big = subregions_of(*app.region_info, "BIG");
+    if (zoned.size() < 2 || big.size() < 2) return 1;
+
+    printf("\n===== Window on the large data set =====\n");
+    Times change, big_change;
+    for (int i = 0; i < 10; ++i) {
+        change.add([&] { page.subregion->select_label(zoned[i % 2]); });
+        big_change.add([&] { page.subregion->select_label(big[i % 2]); });
+    }
+    page.subregion->select_label(zoned[0]);
+    run_pending_events();
+    window->notebook->set_current_page(page.page_number);
+    run_pending_events();
+    Times search;
+    for (int round = 0; round < 3; ++round)
+        for (const char* text : {"r", "re", "ree", "reef", "", "s", "si", "sit", "site", "site 1",
+                                 "site 12", "site 1", "zzz", ""})
+            search.add([&] { page.zone_search->set_text(text); });
+    report("location change (3,000 zones and species):", change, 100, 200);
+    report("location change (16,000 species):", big_change, 500, 1000);
+    report("zone search keystroke (3,000 zones):", search, 30, 100);
+    delete window;
+    return over == 0 ? 0 : 1;
+}
