@@ -3,27 +3,90 @@
 
 #include "core/errors.h"
 
+#include <gtkmm/box.h>
 #include <gtkmm/builder.h>
+#include <gtkmm/cellrenderertext.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/grid.h>
 #include <gtkmm/label.h>
+#include <gtkmm/treemodelfilter.h>
+#include <gtkmm/treeview.h>
+#include <gtkmm/treeviewcolumn.h>
+#include <unordered_map>
+#include <vector>
 
+class DropDownBox;
 class MyApp;
 class SurveyWindow;
 
 class UnlistedPanel : public Gtk::Grid {
 public:
+    // What the search text is compared with.
+    enum {
+        SEARCH_BY_COMMON_NAME = 1,
+        SEARCH_BY_SCIENTIFIC_NAME = 2,
+        SEARCH_BY_FAMILY_NAME = 3,
+        SEARCH_BY_SPANISH_NAME = 4,
+        SEARCH_BY_COMMON_AND_SCIENTIFIC = 5,
+        SEARCH_BY_SPECIES_CODE = 6,
+        SEARCH_BY_ALL = 7,
+    };
+
     MyApp* app = nullptr;
     SurveyWindow* window = nullptr;
     int page_number = -1;
     Gtk::Label* unlisted_instructions = nullptr;
+    Gtk::Box* selected_species_box = nullptr;
+    Gtk::TreeView* selected_species_tree = nullptr;
+    Gtk::Box* search_box = nullptr;
+    Gtk::Entry* species_search = nullptr;
+    DropDownBox* species_search_by = nullptr;
+    Gtk::Box* found_species_box = nullptr;
+    Gtk::Label* found_species_heading = nullptr;
+    Gtk::Label* no_found_species_heading = nullptr;
+    Gtk::TreeView* found_species_tree = nullptr;
+    Glib::RefPtr<Gtk::TreeModelFilter> selected_filter;
+    Gtk::TreeViewColumn selected_id_column, selected_name_column;
+    Gtk::CellRendererText selected_id_renderer, selected_name_renderer;
+    Glib::RefPtr<Gtk::TreeModelFilter> found_filter;
+    Gtk::TreeViewColumn found_id_column, found_name_column;
+    Gtk::CellRendererText found_id_renderer, found_name_renderer;
+    int selected_count = 0;
+    std::vector<Glib::ustring> search_words;
+    int search_by = SEARCH_BY_COMMON_NAME;
+    int found_count = 0;
+    std::vector<char> species_matched; // by species id
 
     UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
     // Called whenever the location, the survey type or the species view changes.
     RetCode setup_for_subregion(const Glib::ustring& subregion_code);
+    RetCode run_search();
+    void on_search_changed() { run_search(); }
     // Brings both lists of this page up to date.
     void refilter();
     // The first half of refilter: the list of species added on this page, its
     // frame shown only when it has rows.
     void refilter_added();
+    // Both trees' columns, by the name options of the Listed Species page.
+    void update_columns();
+    // New filters over the window's unlisted species store; the window calls
+    // it whenever it builds that store afresh.
+    void attach_to_store();
+    bool check_visible_selected(const Gtk::TreeIter& iter);
+    bool check_visible_found(const Gtk::TreeIter& iter);
+
+private:
+    bool species_visible_selected(const Gtk::TreeRow& row);
+    bool species_matches(const Gtk::TreeRow& row);
+    bool words_occur_in(const Glib::ustring& markup);
+    // The text a markup cell shows, lower-cased; kept, as a search compares
+    // the same names on every keystroke.
+    const Glib::ustring& plain_lower(const Glib::ustring& markup);
+    void refilter_found();
+    void connect_tree(Gtk::TreeView* tree, const char* which);
+    bool do_line_trigger(Gtk::TreeView* tree, const Glib::RefPtr<Gtk::TreeModelFilter>& filter,
+                         const Gtk::TreePath& path, int button, guint32 time);
+
+    std::unordered_map<std::string, Glib::ustring> plain_texts;
 };

@@ -1,0 +1,87 @@
+// The Unlisted Species page: its search modes and the list of added species,
+// over a species store filled as the Listed Species page fills it.
+#include "survey-window-fixture.h"
+#include "ui/drop-down-box.h"
+#include "ui/survey-panel1.h"
+#include "ui/unlisted-panel.h"
+
+namespace {
+
+class UnlistedPanelTest : public SurveyWindowTest {
+protected:
+    void SetUp() override {
+        SurveyWindowTest::SetUp();
+        window->survey_panel1->setup_for_subregion("PNW");
+        window->survey_panel1->survey_subtype->select_id(10);
+        page = window->unlisted_panel;
+        SpeciesTreeColumns& c = window->species_columns;
+        auto store = window->unlisted_store;
+        store->clear();
+        auto family = *store->append();
+        c.set(family, -1, "Damselfishes", "Pomacentridae", "", -1, true, 0);
+        c.set(*store->append(family->children()), 12, "Potter's Angelfish", "Centropyge potteri",
+              "", 1, true, 2);
+        c.set(*store->append(family->children()), 34, "Blue & Gold Chromis", "Chromis sp.", "", 2,
+              false, 0);
+        family = *store->append();
+        c.set(family, -1, "Wrasses", "Labridae", "", -1, false, 0);
+        c.set(*store->append(family->children()), 7, "Rock Wrasse", "Halichoeres semicinctus",
+              "Señorita", 0, false, 0);
+    }
+    // The species ids the found list shows, after a search by mode (a row of
+    // the search-by box).
+    std::vector<int> found(const char* text, int mode = 0) {
+        page->species_search_by->set_active(mode);
+        page->species_search->set_text(text);
+        std::vector<int> ids;
+        page->found_filter->foreach_iter([&](const Gtk::TreeIter& row) {
+            if ((*row)[window->species_columns.id] >= 0)
+                ids.push_back((*row)[window->species_columns.id]);
+            return false;
+        });
+        return ids;
+    }
+    UnlistedPanel* page = nullptr;
+};
+
+using Ids = std::vector<int>;
+
+TEST_F(UnlistedPanelTest, SearchModesMatchTheNamesAsShown) {
+    EXPECT_EQ(found("  POTTER'S  "), Ids{12});
+    EXPECT_EQ(page->found_count, 1);
+    EXPECT_TRUE(page->found_species_heading->get_visible());
+    // Tags and entities of the stored markup are not names.
+    for (const char* markup_only : {"span", "amp", "apos", "background"})
+        EXPECT_EQ(found(markup_only), Ids{}) << markup_only;
+    EXPECT_TRUE(page->no_found_species_heading->get_visible());
+    EXPECT_EQ(found("gold  blue"), Ids{34}); // any order; two blanks make an empty word
+    EXPECT_EQ(found("0012", 5), Ids{12});
+    EXPECT_EQ(found("12 34", 5), Ids{12});
+    EXPECT_EQ(found("centropyge", 1), Ids{12});
+    EXPECT_EQ(found("señ", 3), Ids{7});
+    // Family mode (common names off: scientific family names) lists whole families.
+    EXPECT_EQ(found("pomacentr", 2), (Ids{12, 34}));
+    EXPECT_EQ(page->found_count, 2);
+    EXPECT_EQ(found("__all__"), (Ids{12, 34, 7}));
+    EXPECT_TRUE(page->no_found_species_heading->get_visible());
+    found("");
+    EXPECT_FALSE(page->found_species_box->get_visible());
+}
+
+TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
+    page->refilter();
+    Ids added;
+    page->selected_filter->foreach_iter([&](const Gtk::TreeIter& row) {
+        if ((*row)[window->species_columns.id] >= 0)
+            added.push_back((*row)[window->species_columns.id]);
+        return false;
+    });
+    EXPECT_EQ(added, Ids{34});
+    EXPECT_TRUE(page->selected_species_box->get_visible());
+    auto chromis = window->unlisted_store->children().begin()->children()[1];
+    window->species_columns.set_abundance(*chromis, 0); // back to "None"
+    page->refilter();
+    EXPECT_FALSE(page->selected_species_box->get_visible());
+}
+
+} // namespace
