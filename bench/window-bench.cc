@@ -9,6 +9,7 @@
 #include "ui/my-app.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-window.h"
+#include "ui/unlisted-panel.h"
 
 #include <algorithm>
 #include <chrono>
@@ -99,9 +100,34 @@ int main(int argc, char** argv) {
         for (const char* text : {"r", "re", "ree", "reef", "", "s", "si", "sit", "site", "site 1",
                                  "site 12", "site 1", "zzz", ""})
             search.add([&] { page.zone_search->set_text(text); });
+    // Species search keystrokes: many matches, narrowing, few, none, cleared.
+    const char* const typing[] = {"b",       "bl",       "blu",       "blue", "blue g",
+                                  "blue go", "blue gob", "blue goby", "",     "s",
+                                  "sp",      "spotted",  "spotted w", "zzz",  ""};
+    auto search_in = [&](const Glib::ustring& location, Times& times, Times& type_change) {
+        page.subregion->select_label(location);
+        run_pending_events();
+        const auto& types = page.survey_subtype->items;
+        for (int i = 0; i < 6 && !types.empty(); ++i)
+            type_change.add([&] { page.survey_subtype->select_id(types[i % types.size()].first); });
+        page.survey_subtype->select_id(types.empty() ? -1 : types[0].first);
+        window->notebook->set_current_page(window->unlisted_panel->page_number);
+        run_pending_events();
+        for (int round = 0; round < 2; ++round)
+            for (const char* text : typing)
+                times.add([&] { window->unlisted_panel->species_search->set_text(text); });
+    };
+    Times species_search, big_search, type_change, big_type_change;
+    search_in(zoned[1], species_search, type_change);
+    search_in(big[1], big_search, big_type_change);
+
     report("location change (3,000 zones and species):", change, 100, 200);
     report("location change (16,000 species):", big_change, 500, 1000);
     report("zone search keystroke (3,000 zones):", search, 30, 100);
+    report("survey type change (3,000 species):", type_change, 100, 200);
+    report("survey type change (16,000 species):", big_type_change, 500, 1000);
+    report("species search keystroke (3,000 species):", species_search, 16, 30);
+    report("species search keystroke (16,000 species):", big_search, 30, 100);
     delete window;
     return over == 0 ? 0 : 1;
 }
