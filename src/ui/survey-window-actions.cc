@@ -358,9 +358,10 @@ void SurveyWindow::on_abundance_menu_item(int abun) {
 
 bool SurveyWindow::update_row_from_abundance(const Gtk::TreeIter& iter, int species_id) {
     const Gtk::TreeRow& row = *iter;
-    if (row[species_columns.id] != species_id) return false;
-    species_columns.set_abundance(row, survey_data.abundances[species_id]);
-    return true;
+    if (row[species_columns.id] == species_id)
+        species_columns.set_abundance(row, survey_data.abundances[species_id]);
+    // A view may list a species twice, under two families: every row of it changes.
+    return false;
 }
 
 bool SurveyWindow::update_from_abundance(const Gtk::TreeIter& iter) {
@@ -368,4 +369,34 @@ bool SurveyWindow::update_from_abundance(const Gtk::TreeIter& iter) {
     int id = row[species_columns.id];
     if (id >= 0) species_columns.set_abundance(row, survey_data.abundances[id]);
     return false;
+}
+
+Gtk::Menu* SurveyWindow::abundance_menu_for(int species_id) const {
+    if (!species_columns.uses_invertebrate_list(species_id)) return current_abundance_menu;
+    size_t list = AbundanceChoices::INVERTEBRATE_SUBTYPE;
+    return list < abundance_menus.size() ? abundance_menus[list] : nullptr;
+}
+
+void SurveyWindow::popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
+                                        guint32) {
+    Gtk::Menu* menu = abundance_menu_for(abundance_target);
+    if (!menu) return;
+    abundance_menu_return.disconnect();
+    abundance_menu_return = menu->signal_deactivate().connect([this, &tree, path] {
+        abundance_menu_return.disconnect();
+        tree.grab_focus();
+        tree.set_cursor(path);
+    });
+    // The event that asked for the menu lets it take over pointer and keyboard.
+    GdkEvent* trigger = gtk_get_current_event();
+    Gtk::TreeViewColumn* names = tree.get_column(1);
+    if (button > 0 || !names) {
+        menu->popup_at_pointer(trigger);
+    } else {
+        Gdk::Rectangle cell;
+        tree.get_cell_area(path, *names, cell);
+        menu->popup_at_rect(tree.get_bin_window(), cell, Gdk::GRAVITY_SOUTH_WEST,
+                            Gdk::GRAVITY_NORTH_WEST, trigger);
+    }
+    if (trigger) gdk_event_free(trigger);
 }

@@ -21,3 +21,7 @@ void UnlistedPanel::refilter() {
 void UnlistedPanel::refilter_added() {
     // The page has no lists of its own yet.
 }
+
+void UnlistedPanel::update_columns() {
+    // The page has no species tree yet.
+}

@@ -24,4 +24,6 @@ public:
     // The first half of refilter: the list of species added on this page, its
     // frame shown only when it has rows.
     void refilter_added();
+    // The name columns follow the name options of the Listed Species page.
+    void update_columns();
 };
