@@ -2,7 +2,9 @@
 // each, so that anyone can look at the layout without clicking through.
 // Usage: survey-screenshots OUT_DIR (run in the installation folder).
 #include "refdata/region-info.h"
+#include "refdata/species-views.h"
 #include "ui/dialogs.h"
+#include "ui/listed-panel.h"
 #include "ui/my-app.h"
 #include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
@@ -54,19 +56,56 @@ bool save_window(Gtk::Window& window, const std::string& path) {
     return saved;
 }
 
-// Survey Info Part 2 is shown at its fullest: with the first survey type of
-// Tropical Western Atlantic, the region with the most habitats.
-void choose_western_atlantic(MyApp& app, SurveyWindow& window) {
-    if (!app.region_info) return;
-    for (const Region& subtype : app.region_info->regions) {
-        if (subtype.surveytypeid < 0 || subtype.regioncode != "TWA") continue;
-        window.survey_data.region = subtype.regioncode;
-        window.survey_data.subregion = subtype.subregioncode;
-        window.survey_data.survey_subtype = &subtype;
-        window.survey_panel2->setup_for_subregion(subtype.subregioncode);
-        window.survey_panel2->setup_for_survey_subtype();
-        return;
+// Sets up a survey type and its location the way Survey Info Part 1 does.
+void choose_survey_type(MyApp& app, SurveyWindow& window, const Region& subtype) {
+    SurveyData& survey = window.survey_data;
+    survey.region = subtype.regioncode;
+    survey.subregion = subtype.subregioncode;
+    survey.region_fish_info = &app.region_info->fish_info[subtype.regioncode];
+    survey.subregion_info = &app.region_info->subregion_info[subtype.subregioncode];
+    survey.survey_subtype = &subtype;
+    survey.show_fish = subtype.has_fish;
+    survey.show_inverts = subtype.has_inverts;
+    size_t id = subtype.surveytypeid;
+    if (app.abundance_choices && id < app.abundance_choices->subtype_choices.size())
+        survey.subtype_abundance_choices = &app.abundance_choices->subtype_choices[id];
+    window.species_columns.abundance_choices = survey.subtype_abundance_choices;
+    window.current_abundance_menu =
+        id < window.abundance_menus.size() ? window.abundance_menus[id] : nullptr;
+    window.survey_panel2->setup_for_subregion(subtype.subregioncode);
+    window.survey_panel2->setup_for_survey_subtype();
+    window.listed_panel->setup_for_subregion(subtype.subregioncode);
+}
+
+const Region* first_subtype_of(MyApp& app, const char* subregion) {
+    if (app.region_info)
+        for (const Region& subtype : app.region_info->regions)
+            if (subtype.surveytypeid >= 0 && subtype.subregioncode == subregion) return &subtype;
+    return nullptr;
+}
+
+// The Listed Species page with rare species, Spanish names and a few species
+// marked: Pacific Central America has all three.
+void mark_central_american_species(MyApp& app, SurveyWindow& window) {
+    const Region* subtype = first_subtype_of(app, "CAM");
+    if (!subtype) return;
+    choose_survey_type(app, window, *subtype);
+    const RegionFishInfo& catalogue = *window.survey_data.region_fish_info;
+    int marked = 0, last = -1;
+    for (const SpeciesViewEntry& row :
+         app.species_views->entries(window.survey_data.species_view)) {
+        const RegionFishInfo::Species* species = catalogue.find_species(row.speciesid);
+        if (species && (marked < 2 || species->rarefishind > 0) && marked < 6)
+            window.survey_data.abundances[last = row.speciesid] = 1 + marked++ % 4;
     }
+    window.listed_panel->spanish_enable->set_active(true);
+    window.listed_panel->update_for_view();
+    // Down to the last one marked, a shaded one.
+    window.listed_store->foreach_iter([&](const Gtk::TreeIter& iter) {
+        if ((*iter)[window.species_columns.id] != last) return false;
+        window.listed_panel->species_tree->scroll_to_row(window.listed_store->get_path(iter), 0.5);
+        return true;
+    });
 }
 
 } // namespace
@@ -84,12 +123,17 @@ int main(int argc, char** argv) {
     MyApp my_app(app);
     SurveyWindow* window = SurveyWindow::create(my_app);
     app->add_window(*window);
-    choose_western_atlantic(my_app, *window);
+    // Survey Info Part 2 is shown at its fullest: with Tropical Western
+    // Atlantic, the region with the most habitats.
+    if (const Region* subtype = first_subtype_of(my_app, "FLK"))
+        choose_survey_type(my_app, *window, *subtype);
     window->move(0, 0);
     window->show();
     settle();
     int failures = 0;
     for (int page = 0; page < window->notebook->get_n_pages(); ++page) {
+        if (page == window->listed_panel->page_number)
+            mark_central_american_species(my_app, *window);
         window->notebook->set_current_page(page);
         settle();
         Glib::ustring title =

@@ -149,9 +149,9 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     id_column.pack_start(id_renderer, false);
     id_column.set_cell_data_func(id_renderer,
                                  sigc::mem_fun(*this, &ListedPanel::render_species_id));
-    make_fixed(id_column, 110);
+    make_fixed(id_column, 80);
     name_column.pack_start(name_renderer, true);
-    make_fixed(name_column, 360);
+    make_fixed(name_column, 260);
     name_column.set_expand(true);
 
     builder->get_widget("listed_expand_all_button", listed_expand_all_button);
@@ -379,7 +379,7 @@ void ListedPanel::update_columns() {
     species_tree->append_column(name_column);
     if (survey.show_spanish_names)
         species_tree->append_column(
-            *new_text_column("Spanish Name", columns.spanish_name, true, 200));
+            *new_text_column("Spanish Name", columns.spanish_name, true, 160));
     species_tree->append_column(
         *new_text_column("Number seen (click to change)", columns.abundance_label, false, 220));
 }
