@@ -477,7 +477,8 @@ bool ListedPanel::on_species_kb_activated() {
     return do_species_line_trigger(path, 0, 0);
 }
 
-bool ListedPanel::do_species_line_trigger(const Gtk::TreePath& path, int button, guint32 time) {
+// The menu takes the time from the event that opened it.
+bool ListedPanel::do_species_line_trigger(const Gtk::TreePath& path, int button, guint32) {
     if (path.empty() || !species_tree) return false;
     Gtk::TreeIter iter = species_tree->get_model()->get_iter(path);
     if (!iter) return false;
@@ -497,6 +498,6 @@ bool ListedPanel::do_species_line_trigger(const Gtk::TreePath& path, int button,
     }
     if (window->survey_data.already_uploaded) return true;
     window->abundance_target = id;
-    window->popup_abundance_menu(*species_tree, path, button, time);
+    window->popup_abundance_menu(*species_tree, path, button);
     return true;
 }

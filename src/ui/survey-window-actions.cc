@@ -9,6 +9,7 @@
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <giomm/file.h>
 #include <glibmm/regex.h>
@@ -377,26 +378,29 @@ Gtk::Menu* SurveyWindow::abundance_menu_for(int species_id) const {
     return list < abundance_menus.size() ? abundance_menus[list] : nullptr;
 }
 
-void SurveyWindow::popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
-                                        guint32) {
+void SurveyWindow::popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path,
+                                        int button) {
     Gtk::Menu* menu = abundance_menu_for(abundance_target);
-    if (!menu) return;
-    abundance_menu_return.disconnect();
-    abundance_menu_return = menu->signal_deactivate().connect([this, &tree, path] {
-        abundance_menu_return.disconnect();
-        tree.grab_focus();
-        tree.set_cursor(path);
-    });
+    Gtk::TreeViewColumn* names = tree.get_column(1);
+    // A tree that is not on the screen has nowhere to put a menu.
+    if (!menu || !names || !tree.get_bin_window()) return;
     // The event that asked for the menu lets it take over pointer and keyboard.
     GdkEvent* trigger = gtk_get_current_event();
-    Gtk::TreeViewColumn* names = tree.get_column(1);
-    if (button > 0 || !names) {
+    if (button > 0 && trigger) {
         menu->popup_at_pointer(trigger);
     } else {
         Gdk::Rectangle cell;
         tree.get_cell_area(path, *names, cell);
         menu->popup_at_rect(tree.get_bin_window(), cell, Gdk::GRAVITY_SOUTH_WEST,
                             Gdk::GRAVITY_NORTH_WEST, trigger);
+        // The arrow keys start from the category the species has now.
+        std::vector<Gtk::Widget*> items = menu->get_children();
+        auto seen = survey_data.abundances.find(abundance_target);
+        size_t current = seen == survey_data.abundances.end() ? 0 : std::max(seen->second, 0);
+        Gtk::MenuItem* item = nullptr;
+        if (!items.empty())
+            item = dynamic_cast<Gtk::MenuItem*>(items[std::min(current, items.size() - 1)]);
+        if (item) menu->select_item(*item);
     }
     if (trigger) gdk_event_free(trigger);
 }

@@ -141,10 +141,9 @@ public:
     // the survey type's; null when there is none.
     Gtk::Menu* abundance_menu_for(int species_id) const;
     // Opens the menu for abundance_target from a row of tree: at the pointer
-    // for a click (button above 0), below the row for a key. Whatever the
-    // user chooses, the focus goes back to that row.
-    void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
-                              guint32 time);
+    // for a click (button above 0), below the row for a key. The tree keeps
+    // the focus and its cursor on the row while the menu is open.
+    void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button);
 
     // Hides the window for good; it is deleted once control is back in the
     // main loop, never inside one of its own handlers.
@@ -166,6 +165,5 @@ private:
     bool clipboard_action(const std::string& name);
 
     bool closing = false; // close_for_good has run
-    sigc::connection abundance_menu_return;
     FocusKeeper focus_keeper{*this};
 };
