@@ -317,39 +317,47 @@ ListedPanel::view_species_list(const RegionFishInfo& catalogue,
 
 void ListedPanel::build_species_model(const Glib::RefPtr<Gtk::TreeStore>& store,
                                       const std::vector<SpeciesListItem>& items) {
-    SpeciesTreeColumns& columns = window->species_columns;
-    const std::map<int, int>& abundances = window->survey_data.abundances;
-    const Family* current = nullptr;
-    // Each row goes in after the one before: appending would walk the
-    // family's rows every time.
-    Gtk::TreeIter family_row, species_row;
-    for (const SpeciesListItem& item : items) {
-        const RegionFishInfo::Species& species = *item.species;
-        const Family& family = *item.family;
+    // A family row heads each run of species of one family.
+    struct Run {
+        size_t first, end;
+        bool in_view;
+    };
+    std::vector<Run> runs;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const RegionFishInfo::Species& species = *items[i].species;
+        const Family& family = *items[i].family;
         if (debug_level >= 3)
             printf("%d (%s) %s\n", species.speciesid, species.commonname.c_str(),
                    family.familyid.c_str());
-        if (item.family == current) {
-            if (item.in_view && !(*family_row)[columns.in_view])
-                (*family_row)[columns.in_view] = true;
-        } else {
-            current = item.family;
+        if (runs.empty() || items[runs.back().first].family != &family) {
             if (debug_level >= 3)
                 printf("New family node: %s = %s (%s)\n", family.familyid.c_str(),
                        family.commonname.c_str(), family.scientificname.c_str());
-            family_row = family_row ? store->insert_after(family_row) : store->prepend();
-            columns.set(*family_row, -1, family.commonname, family.scientificname, "", -1,
-                        item.in_view, 0);
-            species_row = Gtk::TreeIter();
+            runs.push_back({i, i, false});
         }
-        species_row =
-            species_row ? store->insert_after(species_row) : store->prepend(family_row->children());
-        auto seen = abundances.find(species.speciesid);
-        columns.set(*species_row, species.speciesid, species.commonname, species.scientificname,
-                    species.spanishname, seen == abundances.end() ? 0 : seen->second, item.in_view,
-                    species.rarefishind);
+        runs.back().end = i + 1;
+        runs.back().in_view = runs.back().in_view || items[i].in_view;
         if (debug_level >= 25)
             printf("Added %d %s\n", species.speciesid, species.commonname.c_str());
+    }
+    // From the last row to the first, each in front: the store finds a row's
+    // place by walking its level from the start on every insert and change,
+    // so only rows in front come cheap.
+    SpeciesTreeColumns& columns = window->species_columns;
+    const std::map<int, int>& abundances = window->survey_data.abundances;
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        const Family& family = *items[run->first].family;
+        Gtk::TreeRow family_row = *store->prepend();
+        columns.set(family_row, -1, family.commonname, family.scientificname, "", -1, run->in_view,
+                    0);
+        for (size_t i = run->end; i-- > run->first;) {
+            const RegionFishInfo::Species& species = *items[i].species;
+            auto seen = abundances.find(species.speciesid);
+            columns.set(*store->prepend(family_row.children()), species.speciesid,
+                        species.commonname, species.scientificname, species.spanishname,
+                        seen == abundances.end() ? 0 : seen->second, items[i].in_view,
+                        species.rarefishind);
+        }
     }
 }
 
