@@ -14,7 +14,6 @@ namespace {
 using Family = RegionFishInfo::Family;
 using SpeciesListItem = ListedPanel::SpeciesListItem;
 
-const char* const FAMILY_ID_MARKUP = "<span weight=\"bold\" fgcolor=\"blue\">Family</span>";
 const char* const BULLET = "  <b>&#8226;</b>  ";
 
 // A family id the catalogue does not know is a fault of the data set: the
@@ -203,8 +202,8 @@ void ListedPanel::setup_instructions(const RegionFishInfo& catalogue) {
                          "here, try the next tab, Unlisted Species.";
     if (catalogue.max_rarefishind == 1) {
         text += "\n\nSpecies that are shaded in " + rare +
-                "blue</span> are very rare, often "
-                "misidentified, and/or difficult to identify. Please select with care.\n";
+                "blue</span> are very rare, often misidentified, and/or difficult to identify. "
+                "Please select with care.\n";
     } else if (catalogue.max_rarefishind >= 2) {
         text += "\n\nSpecies that are shaded have limited geographic range. Please mark with care. "
                 "Codes indicate:\n\n" +
@@ -393,9 +392,11 @@ void ListedPanel::update_columns() {
 }
 
 void ListedPanel::render_species_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter) {
+    static const Glib::ustring family =
+        Glib::ustring(SpeciesTreeColumns::FAMILY_STYLE) + "Family</span>";
     int id = (*iter)[window->species_columns.id];
     static_cast<Gtk::CellRendererText*>(renderer)->property_markup() =
-        id < 0 ? Glib::ustring(FAMILY_ID_MARKUP) : Glib::ustring(format("%04d:", id));
+        id < 0 ? family : Glib::ustring(format("%04d:", id));
 }
 
 void ListedPanel::expand_selected_families() {
