@@ -2,11 +2,15 @@
 // each, so that anyone can look at the layout without clicking through.
 // Usage: survey-screenshots OUT_DIR (run in the installation folder).
 #include "refdata/region-info.h"
+#include "refdata/species-views.h"
 #include "ui/dialogs.h"
-#include "ui/my-app.h"
 #include "ui/drop-down-box.h"
+#include "ui/listed-panel.h"
+#include "ui/member-panel.h"
+#include "ui/my-app.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-window.h"
+#include "ui/unlisted-panel.h"
 
 #include <cctype>
 #include <chrono>
@@ -55,19 +59,57 @@ bool save_window(Gtk::Window& window, const std::string& path) {
     return saved;
 }
 
-// The pages are shown at their fullest: the first survey type of Tropical
-// Western Atlantic, the region with the most habitats, chosen as a user would,
-// and a zone search.
-void choose_western_atlantic(MyApp& app, SurveyWindow& window) {
-    if (!app.region_info) return;
-    for (const Region& subtype : app.region_info->regions) {
-        if (subtype.surveytypeid < 0 || subtype.regioncode != "TWA" || !subtype.visible) continue;
-        SurveyPanel1& page = *window.survey_panel1;
-        page.subregion->select_label(app.region_info->subregion_name_by_code.at(subtype.subregioncode));
-        page.survey_subtype->select_id(subtype.surveytypeid);
-        page.zone_search->set_text("reef");
-        return;
+// Chooses a location and survey type the way a user does on Survey Info Part 1.
+void choose_survey_type(MyApp& app, SurveyWindow& window, const Region& subtype) {
+    SurveyPanel1& page = *window.survey_panel1;
+    page.subregion->select_label(app.region_info->subregion_name_by_code.at(subtype.subregioncode));
+    page.survey_subtype->select_id(subtype.surveytypeid);
+}
+
+const Region* first_subtype_of(MyApp& app, const char* subregion) {
+    if (app.region_info)
+        for (const Region& subtype : app.region_info->regions)
+            if (subtype.surveytypeid >= 0 && subtype.subregioncode == subregion) return &subtype;
+    return nullptr;
+}
+
+// The Listed Species page with rare species, Spanish names and a few species
+// marked: Pacific Central America has all three.
+void mark_central_american_species(MyApp& app, SurveyWindow& window) {
+    const Region* subtype = first_subtype_of(app, "CAM");
+    if (!subtype) return;
+    choose_survey_type(app, window, *subtype);
+    const RegionFishInfo& catalogue = *window.survey_data.region_fish_info;
+    int marked = 0, last = -1;
+    for (const SpeciesViewEntry& row :
+         app.species_views->entries(window.survey_data.species_view)) {
+        const RegionFishInfo::Species* species = catalogue.find_species(row.speciesid);
+        if (species && (marked < 2 || species->rarefishind > 0) && marked < 6)
+            window.survey_data.abundances[last = row.speciesid] = 1 + marked++ % 4;
     }
+    window.listed_panel->spanish_enable->set_active(true);
+    window.listed_panel->update_for_view();
+    // Down to the last one marked, a shaded one.
+    window.listed_store->foreach_iter([&](const Gtk::TreeIter& iter) {
+        if ((*iter)[window.species_columns.id] != last) return false;
+        window.listed_panel->species_tree->scroll_to_row(window.listed_store->get_path(iter), 0.5);
+        return true;
+    });
+}
+
+// Unlisted Species with a species added from a search, and a search shown.
+void add_unlisted_species(SurveyWindow& window) {
+    int added = -1;
+    window.unlisted_store->foreach_iter([&](const Gtk::TreeIter& iter) {
+        if ((*iter)[window.species_columns.id] < 0 || (*iter)[window.species_columns.in_view])
+            return false;
+        added = (*iter)[window.species_columns.id];
+        return true;
+    });
+    if (added < 0) return;
+    window.abundance_target = added;
+    window.on_abundance_menu_item(2);
+    window.unlisted_panel->species_search->set_text("snapper");
 }
 
 } // namespace
@@ -85,12 +127,21 @@ int main(int argc, char** argv) {
     MyApp my_app(app);
     SurveyWindow* window = SurveyWindow::create(my_app);
     app->add_window(*window);
-    choose_western_atlantic(my_app, *window);
+    // Survey Info Part 1 and 2 are shown at their fullest: Tropical Western
+    // Atlantic has the most habitats; a zone search shows the tree.
+    if (const Region* subtype = first_subtype_of(my_app, "FLK"))
+        choose_survey_type(my_app, *window, *subtype);
+    window->survey_panel1->zone_search->set_text("reef");
+    window->member_panel->member_id->set_text("4711");
+    window->member_panel->last_name->set_text("O'Brien");
     window->move(0, 0);
     window->show();
     settle();
     int failures = 0;
     for (int page = 0; page < window->notebook->get_n_pages(); ++page) {
+        if (page == window->listed_panel->page_number)
+            mark_central_american_species(my_app, *window);
+        if (page == window->unlisted_panel->page_number) add_unlisted_species(*window);
         window->notebook->set_current_page(page);
         settle();
         Glib::ustring title =

@@ -4,6 +4,7 @@
 #include "refdata/abundance-choices.h"
 #include "refdata/region-fish-info.h"
 #include "refdata/region-info.h"
+#include "refdata/species-views.h"
 
 #include <glibmm/ustring.h>
 #include <map>
@@ -21,8 +22,9 @@ public:
     const SubregionInfo* subregion_info = nullptr;
     const Region* survey_subtype = nullptr;
     const AbundanceChoices::SurveySubtypeChoiceInfo* subtype_abundance_choices = nullptr;
-    int species_view = -1; // -1: none applied
-    std::string filename;  // empty while never saved
+    int species_view = -1;                       // -1: none applied
+    const SpeciesViews* species_views = nullptr; // owned by the reader
+    std::string filename;                        // empty while never saved
     std::string file_etag;
     Glib::ustring generated_xml;
     Glib::ustring saved_xml;
@@ -35,7 +37,14 @@ public:
     bool is_complete = false;
     bool already_uploaded = false;
     // Species id to abundance category; 0 means not seen.
+    // A survey type or view change leaves it alone, so that switching back
+    // shows the hidden species with their categories again.
     std::map<int, int> abundances;
+
+    // A species counts as seen in this survey only when it has a category and
+    // the chosen survey type and view show it on one of the species pages;
+    // what is counted, confirmed, written and uploaded is this set.
+    bool is_recorded(int species_id) const;
 
     // Resetting a record is assigning a default-constructed one; the defaulted
     // copy keeps every field, and self-assignment leaves the record as it was.

@@ -1,6 +1,84 @@
 #include "ui/listed-panel.h"
 
+#include "refdata/species-views.h"
+#include "ui/drop-down-box.h"
+#include "ui/my-app.h"
 #include "ui/survey-window.h"
+#include "ui/unlisted-panel.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace {
+using Family = RegionFishInfo::Family;
+using SpeciesListItem = ListedPanel::SpeciesListItem;
+
+const char* const BULLET = "  <b>&#8226;</b>  ";
+
+// A family id the catalogue does not know is a fault of the data set: the
+// species is left out rather than shown under a family that isn't there.
+const Family* find_family(const RegionFishInfo& catalogue, const std::string& family_id,
+                          const std::string& file, int species_id) {
+    auto found = catalogue.families.find(Glib::ustring(family_id));
+    if (found != catalogue.families.end()) return &found->second;
+    printf("Warning: %s: family id \"%s\" of species %d is not in %s-family-info.csv; "
+           "species left out\n",
+           file.c_str(), family_id.c_str(), species_id, catalogue.region.c_str());
+    return nullptr;
+}
+
+void print_list(const char* title, const std::vector<SpeciesListItem>& list) {
+    printf("%s\n", title);
+    for (const SpeciesListItem& item : list)
+        printf("    %d %s (family %s)\n", item.species->speciesid, item.species->commonname.c_str(),
+               item.family->commonname.c_str());
+}
+
+bool shown_by_type(const SurveyData& survey, const RegionFishInfo::Species& species) {
+    return species.invertebratetype == 0 ? survey.show_fish : survey.show_inverts;
+}
+
+const char* event_type_name(GdkEventType type) {
+    switch (type) {
+    case GDK_BUTTON_PRESS:
+        return "press";
+    case GDK_2BUTTON_PRESS:
+        return "2press";
+    case GDK_3BUTTON_PRESS:
+        return "3press";
+    case GDK_BUTTON_RELEASE:
+        return "release";
+    default:
+        return "??";
+    }
+}
+
+void print_click(const GdkEventButton* event) {
+    double axis0 = -994242, axis1 = -994242;
+    if (event->axes) axis0 = event->axes[0], axis1 = event->axes[1];
+    std::string source = "src ?", device = "?";
+    if (event->device) {
+        GdkInputSource s = gdk_device_get_source(event->device);
+        source = s == GDK_SOURCE_MOUSE         ? "mouse"
+                 : s == GDK_SOURCE_TOUCHSCREEN ? "touchscreen"
+                                               : format("src %d", int(s));
+        device = gdk_device_get_name(event->device);
+    }
+    printf("@%u: mw_species_tree button %d %s (type 0x%x), state 0x%x, (%g,%g) (%g,%g) (%g,%g) "
+           "(%s: %s)\n",
+           event->time, event->button, event_type_name(event->type), unsigned(event->type),
+           event->state, event->x, event->y, event->x_root, event->y_root, axis0, axis1,
+           source.c_str(), device.c_str());
+}
+} // namespace
+
+bool ListedPanel::SpeciesListItem::operator<(const SpeciesListItem& other) const {
+    if (family_key != other.family_key) return family_key < other.family_key;
+    // Two families of one name stay apart rather than interleave.
+    if (family != other.family) return family->familyid < other.family->familyid;
+    return species_key < other.species_key;
+}
 
 ListedPanel::ListedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
@@ -9,16 +87,404 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
                                  SurveyWindow* survey_window) {
     window = survey_window;
     app = window->app;
+    builder->get_widget("listed_instructions", listed_instructions);
+    builder->get_widget_derived("species_view", species_view);
+    builder->get_widget("name_display_common", name_display_common);
+    builder->get_widget("name_display_scientific", name_display_scientific);
+    builder->get_widget("name_display_both", name_display_both);
+    builder->get_widget("spanish_enable", spanish_enable);
     builder->get_widget("species_tree", species_tree);
-    if (species_tree) species_tree->set_model(window->listed_store);
+
+    if (name_display_both) name_display_both->set_active(true);
+    for (Gtk::RadioButton* button :
+         {name_display_common, name_display_scientific, name_display_both})
+        if (button)
+            button->signal_toggled().connect(
+                sigc::bind(sigc::mem_fun(*this, &ListedPanel::on_name_display_changed),
+                           static_cast<Gtk::ToggleButton*>(button)));
+    if (spanish_enable)
+        spanish_enable->signal_toggled().connect(
+            sigc::mem_fun(*this, &ListedPanel::on_spanish_display_changed));
+    if (species_view) {
+        species_view->init({}, -1);
+        species_view->signal_changed().connect(sigc::mem_fun(*this, &ListedPanel::on_view_changed));
+    }
+    if (species_tree) {
+        species_tree->set_model(window->listed_store);
+        // Before the tree's own handlers, which would take Return and the
+        // arrow keys for themselves.
+        species_tree->signal_button_press_event().connect(
+            sigc::mem_fun(*this, &ListedPanel::on_species_clicked), false);
+        species_tree->signal_key_press_event().connect(
+            sigc::mem_fun(*this, &ListedPanel::on_species_kb_event), false);
+        species_tree->signal_popup_menu().connect(
+            sigc::mem_fun(*this, &ListedPanel::on_species_kb_activated), false);
+        species_selection = species_tree->get_selection();
+        species_tree->set_fixed_height_mode(true);
+    }
+    id_column.set_title("ID");
+    id_column.pack_start(id_renderer, false);
+    id_column.set_cell_data_func(id_renderer,
+                                 sigc::mem_fun(*this, &ListedPanel::render_species_id));
+    make_fixed(id_column, 80);
+    name_column.pack_start(name_renderer, true);
+    make_fixed(name_column, 260);
+    name_column.set_expand(true);
+
+    builder->get_widget("listed_expand_all_button", listed_expand_all_button);
+    builder->get_widget("listed_collapse_all_button", listed_collapse_all_button);
+    if (species_tree && listed_expand_all_button)
+        listed_expand_all_button->signal_clicked().connect(
+            sigc::mem_fun(*species_tree, &Gtk::TreeView::expand_all));
+    if (species_tree && listed_collapse_all_button)
+        listed_collapse_all_button->signal_clicked().connect(
+            sigc::mem_fun(*species_tree, &Gtk::TreeView::collapse_all));
 }
 
-RetCode ListedPanel::setup_for_subregion(const Glib::ustring&) {
-    return RC_OK;
+RetCode ListedPanel::setup_for_subregion(const Glib::ustring& subregion_code) {
+    const SurveyData& survey = window->survey_data;
+    if (survey.region_fish_info) {
+        setup_instructions(*survey.region_fish_info);
+        if (spanish_enable) {
+            bool spanish = survey.region_fish_info->has_spanish_names;
+            if (!spanish) spanish_enable->set_active(false);
+            spanish_enable->set_visible(spanish);
+        }
+    }
+    // One rebuild at the end instead of one for each change of the box.
+    view_changes_suppressed = true;
+    if (species_view && survey.subregion_info) {
+        species_view->init(survey.subregion_info->view_ids, survey.subregion_info->view_names, -1,
+                           0);
+        species_view->select_id(survey.subregion_info->default_view);
+    } else if (species_view) {
+        species_view->init({}, -1);
+    }
+    view_changes_suppressed = false;
+    if (debug_level >= 3)
+        printf("subregion now %s; active view id now %d; about to update for view\n",
+               subregion_code.c_str(), species_view ? species_view->get_selected_id() : -1);
+    return update_for_view();
 }
 
-void ListedPanel::setup_instructions(const RegionFishInfo&) {}
+void ListedPanel::setup_instructions(const RegionFishInfo& catalogue) {
+    if (!listed_instructions) return;
+    if (!window->survey_data.survey_subtype) {
+        listed_instructions->set_markup(
+            "Please select a survey location and type on the Survey Info Part 1 tab.");
+        return;
+    }
+    const Glib::ustring rare = SpeciesTreeColumns::RARITY_1_SHADE;
+    const Glib::ustring very_rare = SpeciesTreeColumns::RARITY_2_SHADE;
+    Glib::ustring text = "Here you'll find the more common fish species.  If you don't see it "
+                         "here, try the next tab, Unlisted Species.";
+    if (catalogue.max_rarefishind == 1) {
+        text += "\n\nSpecies that are shaded in " + rare +
+                "blue</span> are very rare, often misidentified, and/or difficult to identify. "
+                "Please select with care.\n";
+    } else if (catalogue.max_rarefishind >= 2) {
+        text += "\n\nSpecies that are shaded have limited geographic range. Please mark with care. "
+                "Codes indicate:\n\n" +
+                Glib::ustring(BULLET) + rare +
+                "NOT-GC: NOT found in the Gulf of California, but may be found along Central "
+                "American Coast and/or the oceanic islands\n</span>" +
+                BULLET + very_rare +
+                "ISL: Limited to one or more of the oceanic islands, incl. Galapagos, Cocos, "
+                "and/or Mapelo Islands (either endemic or rare outside of the range)</span>";
+        if (catalogue.has_spanish_names)
+            text += "\n\n<i>Para cada especies observada, se necesita marcar una sola "
+                    "categor&#237;a de abundancia. S&#243;lo marque las especies que con "
+                    "seguridad han sido identificadas. Las especies sombreadas tienen una zona de "
+                    "distribuci&#243;n limitada. Tengan cuidado al se&#241;alar las especies. Los "
+                    "c&#243;digos significan:\n\n" +
+                    Glib::ustring(BULLET) + rare +
+                    "NOT-GC: No se encuentra en el Golfo de California, pero se puede encontrar a "
+                    "lo largo de las costas de Am&#233;rica Central y/o en las islas "
+                    "oce&#225;nicas.\n</span>" +
+                    BULLET + very_rare +
+                    "ISL: Limitado a una o varias islas oce&#225;nicas tales como las Islas "
+                    "Gal&#225;pagos, del Coco y/o de Mapelo (especies end&#233;micas o que rara "
+                    "vez se encuentran fuera de su zona de distribuci&#243;n).</span></i>\n";
+    }
+    listed_instructions->set_markup(text);
+}
 
 RetCode ListedPanel::update_for_view() {
+    SurveyData& survey = window->survey_data;
+    // Fresh stores, filled while no tree shows them: a shown store makes its
+    // tree react to every row inserted.
+    auto listed = Gtk::TreeStore::create(window->species_columns);
+    auto unlisted = Gtk::TreeStore::create(window->species_columns);
+    if (species_tree) species_tree->remove_all_columns();
+    const RegionFishInfo* catalogue = survey.region_fish_info;
+    if (survey.survey_subtype && catalogue) {
+        int view = species_view ? species_view->get_selected_id() : -1;
+        survey.species_view = view;
+        survey.species_views = app ? app->species_views : nullptr;
+        if (debug_level > 0)
+            printf("Using view id %d; show_fish=%d, show_inverts=%d\n", view, survey.show_fish,
+                   survey.show_inverts);
+        static const std::vector<SpeciesViewEntry> no_rows;
+        static const std::set<int> no_species;
+        const SpeciesViews* views = survey.species_views;
+        build_species_model(
+            unlisted, all_species_list(*catalogue, views ? views->species_of(view) : no_species));
+        build_species_model(listed,
+                            view_species_list(*catalogue, views ? views->entries(view) : no_rows));
+    }
+    // Whoever filters a store (the Unlisted Species and Confirmation pages)
+    // makes a fresh filter on the signal.
+    window->listed_store = listed;
+    window->unlisted_store = unlisted;
+    if (species_tree) species_tree->set_model(listed);
+    window->signal_species_stores_rebuilt.emit();
+    if (!survey.survey_subtype) return RC_OK;
+    expand_selected_families();
+    update_columns();
     return RC_OK;
+}
+
+std::vector<SpeciesListItem> ListedPanel::all_species_list(const RegionFishInfo& catalogue,
+                                                           const std::set<int>& view_set) {
+    const SurveyData& survey = window->survey_data;
+    const std::string species_file = catalogue.region + "-species-info.csv";
+    std::map<const Family*, std::string> family_keys;
+    std::vector<SpeciesListItem> list;
+    for (const RegionFishInfo::Species& species : catalogue.species) {
+        if (species.speciesid < 0) continue;
+        bool in_view = view_set.count(species.speciesid) > 0;
+        // Invertebrates are offered only through the view.
+        if (!shown_by_type(survey, species) || (species.invertebratetype != 0 && !in_view))
+            continue;
+        const Family* family =
+            find_family(catalogue, species.familyid, species_file, species.speciesid);
+        if (!family) continue;
+        if (debug_level >= 40)
+            printf("unlisted: %d %s (family %s)\n", species.speciesid, species.commonname.c_str(),
+                   family->commonname.c_str());
+        auto key = family_keys.find(family);
+        if (key == family_keys.end())
+            key = family_keys.emplace(family, family->commonname.collate_key()).first;
+        list.push_back({&species, family, in_view, key->second, species.commonname.collate_key()});
+    }
+    std::sort(list.begin(), list.end());
+    if (debug_level >= 30) print_list("post-sort, unlisted species_list has:", list);
+    return list;
+}
+
+std::vector<SpeciesListItem>
+ListedPanel::view_species_list(const RegionFishInfo& catalogue,
+                               const std::vector<SpeciesViewEntry>& rows) {
+    std::vector<SpeciesListItem> list;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const SpeciesViewEntry& row = rows[i];
+        const RegionFishInfo::Species* species = catalogue.find_species(row.speciesid);
+        if (debug_level >= 3)
+            printf("%u: %d (%s) %s\n", unsigned(i), row.speciesid,
+                   species ? species->commonname.c_str() : "", row.familyid.c_str());
+        if (!species || !shown_by_type(window->survey_data, *species)) continue;
+        // The view's family, which may differ from the species' own.
+        const Family* family =
+            find_family(catalogue, row.familyid, "species-views.csv", row.speciesid);
+        if (family) list.push_back({species, family, true, {}, {}});
+    }
+    if (debug_level >= 30) print_list("listed species_list has:", list);
+    return list;
+}
+
+void ListedPanel::build_species_model(const Glib::RefPtr<Gtk::TreeStore>& store,
+                                      const std::vector<SpeciesListItem>& items) {
+    // A family row heads each run of species of one family.
+    struct Run {
+        size_t first, end;
+        bool in_view;
+    };
+    std::vector<Run> runs;
+    for (size_t i = 0; i < items.size(); ++i) {
+        const RegionFishInfo::Species& species = *items[i].species;
+        const Family& family = *items[i].family;
+        if (debug_level >= 3)
+            printf("%d (%s) %s\n", species.speciesid, species.commonname.c_str(),
+                   family.familyid.c_str());
+        if (runs.empty() || items[runs.back().first].family != &family) {
+            if (debug_level >= 3)
+                printf("New family node: %s = %s (%s)\n", family.familyid.c_str(),
+                       family.commonname.c_str(), family.scientificname.c_str());
+            runs.push_back({i, i, false});
+        }
+        runs.back().end = i + 1;
+        runs.back().in_view = runs.back().in_view || items[i].in_view;
+        if (debug_level >= 25)
+            printf("Added %d %s\n", species.speciesid, species.commonname.c_str());
+    }
+    // From the last row to the first, each in front: the store finds a row's
+    // place by walking its level from the start on every insert and change,
+    // so only rows in front come cheap.
+    SpeciesTreeColumns& columns = window->species_columns;
+    const std::map<int, int>& abundances = window->survey_data.abundances;
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        const Family& family = *items[run->first].family;
+        Gtk::TreeRow family_row = *store->prepend();
+        columns.set(family_row, -1, family.commonname, family.scientificname, "", -1, run->in_view,
+                    0);
+        for (size_t i = run->end; i-- > run->first;) {
+            const RegionFishInfo::Species& species = *items[i].species;
+            auto seen = abundances.find(species.speciesid);
+            columns.set(*store->prepend(family_row.children()), species.speciesid,
+                        species.commonname, species.scientificname, species.spanishname,
+                        seen == abundances.end() ? 0 : seen->second, items[i].in_view,
+                        species.rarefishind);
+        }
+    }
+}
+
+void ListedPanel::update_columns() {
+    if (debug_level >= 10) printf("Updating columns\n");
+    SurveyData& survey = window->survey_data;
+    auto active = [](Gtk::ToggleButton* button) { return button && button->get_active(); };
+    survey.show_spanish_names = active(spanish_enable);
+    survey.show_common_names = active(name_display_common) || active(name_display_both);
+    survey.show_scientific_names = active(name_display_scientific) || active(name_display_both);
+    // Without a survey type the list is empty and has no columns.
+    if (!species_tree || !survey.survey_subtype) return;
+    SpeciesTreeColumns& columns = window->species_columns;
+    species_tree->remove_all_columns();
+    species_tree->append_column(id_column);
+    name_column.clear_attributes(name_renderer);
+    if (!survey.show_common_names) {
+        name_column.set_title("Scientific Name");
+        name_column.add_attribute(name_renderer.property_markup(), columns.scientific_name);
+    } else if (survey.show_scientific_names) {
+        name_column.set_title("Common + Scientific Names");
+        name_column.add_attribute(name_renderer.property_markup(), columns.both_names);
+    } else {
+        name_column.set_title("Common Name");
+        name_column.add_attribute(name_renderer.property_markup(), columns.common_name);
+    }
+    species_tree->append_column(name_column);
+    if (survey.show_spanish_names)
+        species_tree->append_column(
+            *new_text_column("Spanish Name", columns.spanish_name, true, 160));
+    species_tree->append_column(
+        *new_text_column("Number seen (click to change)", columns.abundance_label, false, 220));
+}
+
+void ListedPanel::render_species_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter) {
+    static const Glib::ustring family =
+        Glib::ustring(SpeciesTreeColumns::FAMILY_STYLE) + "Family</span>";
+    int id = (*iter)[window->species_columns.id];
+    static_cast<Gtk::CellRendererText*>(renderer)->property_markup() =
+        id < 0 ? family : Glib::ustring(format("%04d:", id));
+}
+
+void ListedPanel::expand_selected_families() {
+    if (species_tree)
+        window->listed_store->foreach (sigc::mem_fun(*this, &ListedPanel::expand_if_present));
+}
+
+bool ListedPanel::expand_if_present(const Gtk::TreePath& path, const Gtk::TreeIter& iter) {
+    if ((*iter)[window->species_columns.abundance] >= 1) species_tree->expand_to_path(path);
+    return false;
+}
+
+void ListedPanel::set_species_view_carefully(int view_id) {
+    const SurveyData& survey = window->survey_data;
+    const SpeciesViews* views = app ? app->species_views : nullptr;
+    if (!views || !species_view || view_id == survey.species_view || view_id < 0 ||
+        size_t(view_id) >= views->view_subregions.size() ||
+        views->view_subregions[view_id] != survey.subregion.raw())
+        return;
+    species_view->select_id(view_id);
+}
+
+void ListedPanel::on_view_changed() {
+    if (view_changes_suppressed) return;
+    update_for_view();
+    if (UnlistedPanel* unlisted = window->unlisted_panel) {
+        unlisted->setup_for_subregion(window->survey_data.subregion);
+        unlisted->refilter_added();
+    }
+}
+
+void ListedPanel::on_name_display_changed(Gtk::ToggleButton* button) {
+    if (debug_level >= 10)
+        printf("name display button toggled, state = %d\n", button->get_active());
+    // Each change toggles two radio buttons; the one turned on rebuilds.
+    if (!button->get_active()) return;
+    update_columns();
+    if (window->unlisted_panel) window->unlisted_panel->update_columns();
+}
+
+void ListedPanel::on_spanish_display_changed() {
+    update_columns();
+    if (window->unlisted_panel) window->unlisted_panel->update_columns();
+}
+
+bool ListedPanel::on_species_clicked(GdkEventButton* event) {
+    if (debug_level >= 10) print_click(event);
+    if (event->type != GDK_BUTTON_PRESS || (event->button != 1 && event->button != 3)) return false;
+    GdkWindow* bin =
+        species_tree->get_bin_window() ? species_tree->get_bin_window()->gobj() : nullptr;
+    if (event->window != bin) {
+        printf("hmm, species click in some other window? %p vs. %p\n",
+               static_cast<void*>(event->window), static_cast<void*>(bin));
+        return false;
+    }
+    species_tree->grab_focus();
+    Gtk::TreePath path;
+    Gtk::TreeViewColumn* column = nullptr;
+    int cell_x = 0, cell_y = 0;
+    if (!species_tree->get_path_at_pos(int(event->x), int(event->y), path, column, cell_x, cell_y))
+        return false;
+    if (Gtk::TreeViewColumn* second = species_tree->get_column(1))
+        species_tree->set_cursor(path, *second, false);
+    if (debug_level >= 10) printf("got path: %s\n", path.to_string().c_str());
+    return do_species_line_trigger(path, event->button, event->time);
+}
+
+bool ListedPanel::on_species_kb_event(GdkEventKey* event) {
+    // Shift and Control with the arrows keep their usual meaning in the tree.
+    bool plain = (event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK)) == 0;
+    if (event->type == GDK_KEY_PRESS && plain &&
+        (event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter ||
+         event->keyval == GDK_KEY_Right)) {
+        Gtk::TreePath path;
+        Gtk::TreeViewColumn* column = nullptr;
+        species_tree->get_cursor(path, column);
+        return do_species_line_trigger(path, 0, event->time);
+    }
+    if (debug_level >= 40) printf("ignoring key %d\n", event->keyval);
+    return false;
+}
+
+bool ListedPanel::on_species_kb_activated() {
+    Gtk::TreePath path;
+    Gtk::TreeViewColumn* column = nullptr;
+    species_tree->get_cursor(path, column);
+    return do_species_line_trigger(path, 0, 0);
+}
+
+// The menu takes the time from the event that opened it.
+bool ListedPanel::do_species_line_trigger(const Gtk::TreePath& path, int button, guint32) {
+    if (path.empty() || !species_tree) return false;
+    Gtk::TreeIter iter = species_tree->get_model()->get_iter(path);
+    if (!iter) return false;
+    SpeciesTreeColumns& columns = window->species_columns;
+    int id = (*iter)[columns.id];
+    if (debug_level >= 30)
+        printf("species selected: id %d: %s\n", id,
+               Glib::ustring((*iter)[columns.common_name]).c_str());
+    if (id < 0) {
+        if (button == 1) {
+            if (species_tree->row_expanded(path))
+                species_tree->collapse_row(path);
+            else
+                species_tree->expand_row(path, false);
+        }
+        return true;
+    }
+    if (window->survey_data.already_uploaded) return true;
+    window->abundance_target = id;
+    window->popup_abundance_menu(*species_tree, path, button);
+    return true;
 }

@@ -5,18 +5,53 @@
 #include "refdata/region-fish-info.h"
 
 #include <gtkmm/builder.h>
+#include <gtkmm/button.h>
+#include <gtkmm/checkbutton.h>
 #include <gtkmm/grid.h>
+#include <gtkmm/label.h>
+#include <gtkmm/radiobutton.h>
+#include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
+#include <set>
+#include <string>
+#include <vector>
 
+class DropDownBox;
 class MyApp;
 class SurveyWindow;
+struct SpeciesViewEntry;
 
 class ListedPanel : public Gtk::Grid {
 public:
+    // One entry of a list from which a species model is built.
+    struct SpeciesListItem {
+        const RegionFishInfo::Species* species;
+        const RegionFishInfo::Family* family; // the family it is shown under
+        bool in_view;
+        // Collation keys of the family's and the species' common names, made
+        // once per rebuild: thousands of species are sorted on every change.
+        std::string family_key, species_key;
+        // By family common name, then species common name, in the user's language.
+        bool operator<(const SpeciesListItem& other) const;
+    };
+
     MyApp* app = nullptr;
     SurveyWindow* window = nullptr;
     int page_number = -1;
+    Gtk::Label* listed_instructions = nullptr;
+    DropDownBox* species_view = nullptr;
+    Gtk::RadioButton* name_display_common = nullptr;
+    Gtk::RadioButton* name_display_scientific = nullptr;
+    Gtk::RadioButton* name_display_both = nullptr;
+    Gtk::CheckButton* spanish_enable = nullptr;
     Gtk::TreeView* species_tree = nullptr;
+    Gtk::Button* listed_expand_all_button = nullptr;
+    Gtk::Button* listed_collapse_all_button = nullptr;
+    Glib::RefPtr<Gtk::TreeSelection> species_selection;
+    Gtk::TreeViewColumn id_column;
+    Gtk::CellRendererText id_renderer;
+    Gtk::TreeViewColumn name_column;
+    Gtk::CellRendererText name_renderer;
 
     ListedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
@@ -26,4 +61,32 @@ public:
     void setup_instructions(const RegionFishInfo& catalogue);
     // Rebuilds both species models and the columns for the chosen view and type.
     RetCode update_for_view();
+    void update_columns();
+    // Fills a store from a flat list: a family row above each run of species
+    // of one family.
+    void build_species_model(const Glib::RefPtr<Gtk::TreeStore>& store,
+                             const std::vector<SpeciesListItem>& items);
+    // Opens every family that holds a species seen in this survey.
+    void expand_selected_families();
+    // A view named by a saved survey, taken only when it belongs to its location.
+    void set_species_view_carefully(int view_id);
+
+    void on_view_changed();
+    void on_name_display_changed(Gtk::ToggleButton* button);
+    void on_spanish_display_changed();
+    bool on_species_clicked(GdkEventButton* event);
+    bool on_species_kb_event(GdkEventKey* event);
+    bool on_species_kb_activated();
+    void render_species_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
+    // Family rows open and close; species rows open the abundance menu.
+    bool do_species_line_trigger(const Gtk::TreePath& path, int button, guint32 time);
+
+private:
+    std::vector<SpeciesListItem> all_species_list(const RegionFishInfo& catalogue,
+                                                  const std::set<int>& view_set);
+    std::vector<SpeciesListItem> view_species_list(const RegionFishInfo& catalogue,
+                                                   const std::vector<SpeciesViewEntry>& rows);
+    bool expand_if_present(const Gtk::TreePath& path, const Gtk::TreeIter& iter);
+    // While the view box is filled its changes are not the user's.
+    bool view_changes_suppressed = false;
 };

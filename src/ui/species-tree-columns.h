@@ -5,6 +5,7 @@
 
 #include <gtkmm/treemodel.h>
 #include <gtkmm/treemodelcolumn.h>
+#include <gtkmm/treeviewcolumn.h>
 
 class SurveyWindow;
 
@@ -24,11 +25,33 @@ public:
     SurveyWindow* window;
     Glib::ustring empty_label;
 
+    // How rows of each rarity are shaded; the instructions explain the shades.
+    static const char* const RARITY_1_SHADE;
+    static const char* const RARITY_2_SHADE;
+    static const char* const FAMILY_STYLE;
+
     explicit SpeciesTreeColumns(SurveyWindow* window);
 
     // Fills a row; the names become markup, shaded by rarity (family rows in blue bold).
     void set(const Gtk::TreeRow& row, int id, const Glib::ustring& common,
              const Glib::ustring& scientific, const Glib::ustring& spanish, int abundance,
              bool in_view, int rarity);
+    // Limits a code beyond the species' list to its highest category.
     void set_abundance(const Gtk::TreeRow& row, int abundance);
+
+    // Invertebrates of type 2 are recorded on the invertebrate list (99),
+    // whatever the survey type; the page shows what the survey file will say.
+    bool uses_invertebrate_list(int species_id) const;
+    // The categories of a species; null when it has none.
+    const std::vector<AbundanceChoices::Choice>* choices_for_species(int species_id) const;
 };
+
+// Every column of the species trees has a fixed width, so that a tree can take
+// every row to be as high as the first (fixed-height mode) instead of
+// measuring thousands.
+void make_fixed(Gtk::TreeViewColumn& column, int width);
+// A new fixed-width column showing content as markup or as plain text; the
+// tree that takes it owns it.
+Gtk::TreeViewColumn* new_text_column(const Glib::ustring& title,
+                                     const Gtk::TreeModelColumn<Glib::ustring>& content,
+                                     bool markup, int width);

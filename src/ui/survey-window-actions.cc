@@ -9,6 +9,7 @@
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <giomm/file.h>
 #include <glibmm/regex.h>
@@ -358,9 +359,10 @@ void SurveyWindow::on_abundance_menu_item(int abun) {
 
 bool SurveyWindow::update_row_from_abundance(const Gtk::TreeIter& iter, int species_id) {
     const Gtk::TreeRow& row = *iter;
-    if (row[species_columns.id] != species_id) return false;
-    species_columns.set_abundance(row, survey_data.abundances[species_id]);
-    return true;
+    if (row[species_columns.id] == species_id)
+        species_columns.set_abundance(row, survey_data.abundances[species_id]);
+    // A view may list a species twice, under two families: every row of it changes.
+    return false;
 }
 
 bool SurveyWindow::update_from_abundance(const Gtk::TreeIter& iter) {
@@ -368,4 +370,37 @@ bool SurveyWindow::update_from_abundance(const Gtk::TreeIter& iter) {
     int id = row[species_columns.id];
     if (id >= 0) species_columns.set_abundance(row, survey_data.abundances[id]);
     return false;
+}
+
+Gtk::Menu* SurveyWindow::abundance_menu_for(int species_id) const {
+    if (!species_columns.uses_invertebrate_list(species_id)) return current_abundance_menu;
+    size_t list = AbundanceChoices::INVERTEBRATE_SUBTYPE;
+    return list < abundance_menus.size() ? abundance_menus[list] : nullptr;
+}
+
+void SurveyWindow::popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path,
+                                        int button) {
+    Gtk::Menu* menu = abundance_menu_for(abundance_target);
+    Gtk::TreeViewColumn* names = tree.get_column(1);
+    // A tree that is not on the screen has nowhere to put a menu.
+    if (!menu || !names || !tree.get_bin_window()) return;
+    // The event that asked for the menu lets it take over pointer and keyboard.
+    GdkEvent* trigger = gtk_get_current_event();
+    if (button > 0 && trigger) {
+        menu->popup_at_pointer(trigger);
+    } else {
+        Gdk::Rectangle cell;
+        tree.get_cell_area(path, *names, cell);
+        menu->popup_at_rect(tree.get_bin_window(), cell, Gdk::GRAVITY_SOUTH_WEST,
+                            Gdk::GRAVITY_NORTH_WEST, trigger);
+        // The arrow keys start from the category the species has now.
+        std::vector<Gtk::Widget*> items = menu->get_children();
+        auto seen = survey_data.abundances.find(abundance_target);
+        size_t current = seen == survey_data.abundances.end() ? 0 : std::max(seen->second, 0);
+        Gtk::MenuItem* item = nullptr;
+        if (!items.empty())
+            item = dynamic_cast<Gtk::MenuItem*>(items[std::min(current, items.size() - 1)]);
+        if (item) menu->select_item(*item);
+    }
+    if (trigger) gdk_event_free(trigger);
 }

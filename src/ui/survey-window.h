@@ -19,6 +19,7 @@
 #include <gtkmm/textview.h>
 #include <gtkmm/toggleaction.h>
 #include <gtkmm/treestore.h>
+#include <gtkmm/treeview.h>
 #include <gtkmm/uimanager.h>
 #include <gtkmm/window.h>
 #include <map>
@@ -58,8 +59,13 @@ public:
     Gtk::TextView* program_instructions = nullptr;
     Glib::ustring base_title;
     SpeciesTreeColumns species_columns;
+    // Both are replaced by fresh stores on every rebuild of the species lists
+    // (ListedPanel::update_for_view), which then emits
+    // signal_species_stores_rebuilt: whoever filters or shows one of them
+    // connects to it and makes a fresh filter.
     Glib::RefPtr<Gtk::TreeStore> listed_store;
     Glib::RefPtr<Gtk::TreeStore> unlisted_store;
+    sigc::signal<void> signal_species_stores_rebuilt;
     std::map<std::string, Glib::RefPtr<Gtk::Action>> actions;
     std::map<std::string, Glib::RefPtr<Gtk::ToggleAction>> toggle_actions;
     Glib::RefPtr<Gtk::ActionGroup> action_group;
@@ -131,6 +137,13 @@ public:
     void on_abundance_menu_item(int abun);
     bool update_row_from_abundance(const Gtk::TreeIter& iter, int species_id);
     bool update_from_abundance(const Gtk::TreeIter& iter);
+    // The menu for a species: list 99 for invertebrates of type 2, otherwise
+    // the survey type's; null when there is none.
+    Gtk::Menu* abundance_menu_for(int species_id) const;
+    // Opens the menu for abundance_target from a row of tree: at the pointer
+    // for a click (button above 0), below the row for a key. The tree keeps
+    // the focus and its cursor on the row while the menu is open.
+    void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button);
 
     // Hides the window for good; it is deleted once control is back in the
     // main loop, never inside one of its own handlers.

@@ -54,7 +54,7 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
             const int id = (*iter)[window->species_columns.id];
             if (id < 0)
                 renderer->property_markup() =
-                    "<span weight=\"bold\" fgcolor=\"blue\">Family</span>";
+                    Glib::ustring(SpeciesTreeColumns::FAMILY_STYLE) + "Family</span>";
             else
                 renderer->property_markup() = format("%04d:", id);
         };
@@ -63,6 +63,14 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     selected_id_column.pack_start(selected_id_renderer, false);
     selected_id_column.set_cell_data_func(selected_id_renderer, render_id(&selected_id_renderer));
     selected_name_column.pack_start(selected_name_renderer, true);
+    // Fixed widths and row heights: the catalogue may hold thousands of species.
+    for (Gtk::TreeViewColumn* column :
+         {&selected_id_column, &selected_name_column, &found_id_column, &found_name_column})
+        make_fixed(*column, column == &selected_id_column || column == &found_id_column ? 80 : 260);
+    selected_species_tree->set_fixed_height_mode(true);
+    found_species_tree->set_fixed_height_mode(true);
+    window->signal_species_stores_rebuilt.connect(
+        sigc::mem_fun(*this, &UnlistedPanel::attach_to_store));
     found_id_column.set_title("ID");
     found_id_column.pack_start(found_id_renderer, false);
     found_id_column.set_cell_data_func(found_id_renderer, render_id(&found_id_renderer));
@@ -89,6 +97,9 @@ void UnlistedPanel::attach_to_store() {
     found_filter->set_visible_func(sigc::mem_fun(*this, &UnlistedPanel::check_visible_found));
     found_species_tree->set_model(found_filter);
     plain_texts.clear();
+    // The search stays in force over the new rows.
+    run_search();
+    refilter_added();
 }
 
 RetCode UnlistedPanel::setup_for_subregion(const Glib::ustring&) {
@@ -277,14 +288,10 @@ void UnlistedPanel::update_columns() {
             tree.name_column.add_attribute(tree.name_renderer.property_markup(), c.scientific_name);
         }
         tree.view->append_column(tree.name_column);
-        if (survey.show_spanish_names) {
-            auto* spanish = Gtk::manage(new Gtk::TreeViewColumn("Spanish Name"));
-            auto* renderer = Gtk::manage(new Gtk::CellRendererText());
-            spanish->pack_start(*renderer, true);
-            spanish->add_attribute(renderer->property_markup(), c.spanish_name);
-            tree.view->append_column(*spanish);
-        }
-        tree.view->append_column("Number seen (click to change)", c.abundance_label);
+        if (survey.show_spanish_names)
+            tree.view->append_column(*new_text_column("Spanish Name", c.spanish_name, true, 160));
+        tree.view->append_column(
+            *new_text_column("Number seen (click to change)", c.abundance_label, false, 220));
         tree.view->expand_all();
     }
 }

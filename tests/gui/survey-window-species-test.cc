@@ -1,6 +1,11 @@
-// Species rows and the abundance pop-up menus of the window.
+// The Listed Species page on the shared fixture set: both species lists, the
+// abundance pop-up menus and what stays recorded when the survey type changes.
 #include "refdata/abundance-choices.h"
+#include "refdata/region-info.h"
 #include "survey-window-fixture.h"
+#include "temp-dir.h"
+#include "ui/drop-down-box.h"
+#include "ui/listed-panel.h"
 
 namespace {
 
@@ -21,33 +26,183 @@ TEST_F(SurveyWindowTest, SpeciesNamesShowAsTheyAreWritten) {
     EXPECT_EQ(shown_text(row[c.both_names]), "Rock & <Reef> Goby (Gobius <sp.>)");
 }
 
-TEST_F(SurveyWindowTest, AbundanceChoiceUpdatesBothListsOfOneSpecies) {
-    SpeciesTreeColumns& c = window->species_columns;
-    AbundanceChoices::SurveySubtypeChoiceInfo choices;
-    choices.choices = {{-1, 0, "None"}, {11, 1, "Single"}, {12, 2, "Few"}};
-    c.abundance_choices = &choices;
-    for (auto store : {window->listed_store, window->unlisted_store}) {
-        auto family = *store->append();
-        c.set(family, -1, "Damselfishes", "Pomacentridae", "", -1, true, 0);
-        c.set(*store->append(family->children()), 12, "Garibaldi", "", "", 0, true, 0);
-        c.set(*store->append(family->children()), 13, "Blacksmith", "", "", 0, true, 0);
+MyAppCore& edge_set() {
+    static MyAppCore* core = [] {
+        CaptureStdout warnings;
+        auto* c = new MyAppCore();
+        EXPECT_EQ(c->load_data_set(EDGE_DATA), RC_OK);
+        return c;
+    }();
+    return *core;
+}
+
+// A window on the fixture set's locations and lists, set up the way Survey
+// Info Part 1 does it; the application gets its own readers back afterwards.
+class ListedSpeciesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        swap_readers();
+        make_window();
     }
-    window->abundance_target = 12;
-    window->on_abundance_menu_item(2);
-    EXPECT_EQ(window->survey_data.abundances, (std::map<int, int>{{12, 2}}));
-    for (auto store : {window->listed_store, window->unlisted_store}) {
-        auto family = store->children().begin();
-        auto garibaldi = family->children().begin();
-        EXPECT_EQ((*garibaldi)[c.abundance_label], "Few");
-        EXPECT_EQ((*std::next(garibaldi))[c.abundance_label], "None");
-        EXPECT_EQ((*family)[c.abundance], -1);
+    void TearDown() override {
+        window.reset();
+        run_pending_events();
+        swap_readers();
     }
-    // A code beyond the list shows, and keeps, the highest category.
-    auto row = *window->listed_store->append();
-    c.set_abundance(row, 9);
-    EXPECT_EQ(row[c.abundance], 2);
-    EXPECT_EQ(row[c.abundance_label], "Few");
-    c.abundance_choices = nullptr;
+    void swap_readers() {
+        std::swap(app.region_info, edge_set().region_info);
+        std::swap(app.abundance_choices, edge_set().abundance_choices);
+        std::swap(app.species_views, edge_set().species_views);
+    }
+    void make_window() {
+        window.reset(SurveyWindow::create(app));
+        page = window->listed_panel;
+    }
+    void choose(const char* subregion, int subtype, bool fish, bool inverts) {
+        SurveyData& s = window->survey_data;
+        RegionInfo& regions = *app.region_info;
+        s.subregion = subregion;
+        s.region = regions.region_code_by_subregion[subregion];
+        s.region_fish_info = &regions.fish_info[s.region];
+        s.subregion_info = &regions.subregion_info[subregion];
+        s.survey_subtype = regions.find_subtype(subtype);
+        s.show_fish = fish, s.show_inverts = inverts;
+        const auto& lists = app.abundance_choices->subtype_choices;
+        s.subtype_abundance_choices = size_t(subtype) < lists.size() ? &lists[subtype] : nullptr;
+        window->species_columns.abundance_choices = s.subtype_abundance_choices;
+        auto& menus = window->abundance_menus;
+        window->current_abundance_menu = size_t(subtype) < menus.size() ? menus[subtype] : nullptr;
+        CaptureStdout out;
+        page->setup_for_subregion(subregion);
+        printed = out.text();
+    }
+    // The rows as the user reads them: families, and species indented with their category.
+    std::vector<std::string> rows(const Glib::RefPtr<Gtk::TreeStore>& store) {
+        std::vector<std::string> seen;
+        SpeciesTreeColumns& c = window->species_columns;
+        store->foreach_iter([&](const Gtk::TreeIter& i) {
+            std::string names = shown_text((*i)[c.both_names]);
+            seen.push_back(i->parent()
+                               ? "  " + names + " = " + Glib::ustring((*i)[c.abundance_label]).raw()
+                               : names);
+            return false;
+        });
+        return seen;
+    }
+    // Return on a row, as the user opens the menu from the keyboard.
+    Gtk::Menu* open_menu_by_key(const char* row) {
+        window->show();
+        window->notebook->set_current_page(page->page_number);
+        page->species_tree->grab_focus();
+        page->species_tree->expand_to_path(Gtk::TreePath(row));
+        page->species_tree->set_cursor(Gtk::TreePath(row));
+        run_pending_events();
+        press_key(*window, GDK_KEY_Return);
+        return shown_menu();
+    }
+    Gtk::Menu* shown_menu() {
+        for (Gtk::Menu* menu : window->abundance_menus)
+            if (menu && menu->get_visible()) return menu;
+        return nullptr;
+    }
+
+    MyApp& app = test_app();
+    std::unique_ptr<SurveyWindow> window;
+    ListedPanel* page = nullptr;
+    std::string printed;
+};
+
+TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
+    window->survey_data.abundances = {{10, 7}};
+    choose("ZED", 1, true, false);
+    const char* sergeant = "  Sergeant major (Abudefduf saxatilis) = None";
+    // The view's order: a family that comes back gets a second row; a code
+    // beyond the list shows the highest category and opens its family.
+    EXPECT_EQ(rows(window->listed_store),
+              (std::vector<std::string>{"Damselfishes, chromis (Pomacentridae)", sergeant,
+                                        "Unnamed family (F2) (Labridae)",
+                                        "  Bluehead (Thalassoma bifasciatum) = Abundant",
+                                        "Damselfishes, chromis (Pomacentridae)", sergeant}));
+    EXPECT_TRUE(page->species_tree->row_expanded(Gtk::TreePath("1")));
+    EXPECT_FALSE(page->species_tree->row_expanded(Gtk::TreePath("0")));
+    // All the fish by family name, each under its own family; no invertebrates.
+    EXPECT_EQ(
+        rows(window->unlisted_store),
+        (std::vector<std::string>{
+            "Damselfishes, chromis (Pomacentridae)", sergeant, "Unnamed family (F2) (Labridae)",
+            "  Bluehead (Thalassoma bifasciatum) = Abundant",
+            "Unnamed family (Undefined family (empty))", "  Mystery fish (Incertae sedis) = None",
+            "Unnamed family (Undefined family F9)", "  Lost fish (Nomen nudum) = None"}));
+
+    ASSERT_EQ(open_menu_by_key("0:0"), window->abundance_menus[1]);
+    press_key(*window, GDK_KEY_Down);
+    press_key(*window, GDK_KEY_Return);
+    run_pending_events();
+    EXPECT_EQ(shown_menu(), nullptr);
+    EXPECT_EQ(window->survey_data.abundances[3], 1);
+    const char* single = "  Sergeant major (Abudefduf saxatilis) = Single";
+    EXPECT_EQ(rows(window->listed_store)[5], single);   // both rows of the species...
+    EXPECT_EQ(rows(window->unlisted_store)[1], single); // ...on both pages
+    Gtk::TreePath cursor;
+    Gtk::TreeViewColumn* column = nullptr;
+    page->species_tree->get_cursor(cursor, column);
+    EXPECT_TRUE(page->species_tree->has_focus());
+    EXPECT_EQ(cursor.to_string(), "0:0");
+}
+
+TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden) {
+    window->survey_data.abundances = {{1, 1}, {4, 5}};
+    choose("CEE", 2, true, true);
+    EXPECT_TRUE(rows(window->listed_store).empty()); // no default view
+    page->species_view->select_id(2);
+    // The conch under the view's family here, under its own on the Unlisted page;
+    // the view row without a family is left out with a warning. Subtype 2 has
+    // no list: the grouper shows no category and opens no menu.
+    const char* conch = "  Queen conch (Strombus gigas) = Two-ten";
+    EXPECT_EQ(rows(window->listed_store),
+              (std::vector<std::string>{"Sea basses and groupers (Serranidae)",
+                                        "  Goliath grouper (Epinephelus itajara) = ", conch}));
+    EXPECT_EQ(rows(window->unlisted_store)[4], conch);
+    EXPECT_EQ(open_menu_by_key("0:0"), nullptr);
+    ASSERT_EQ(open_menu_by_key("0:1"),
+              window->abundance_menus[AbundanceChoices::INVERTEBRATE_SUBTYPE]);
+    shown_menu()->popdown();
+    EXPECT_TRUE(window->survey_data.is_recorded(4));
+
+    // A fish-only type hides the conch, but keeps what was marked for it.
+    window->survey_data.show_inverts = false;
+    page->update_for_view();
+    EXPECT_EQ(rows(window->listed_store).size(), 2u);
+    EXPECT_FALSE(window->survey_data.is_recorded(4));
+    EXPECT_TRUE(window->survey_data.is_recorded(1));
+    window->survey_data.show_inverts = true;
+    page->update_for_view();
+    EXPECT_EQ(rows(window->listed_store)[2], conch);
+    EXPECT_TRUE(window->survey_data.is_recorded(4));
+    for (int unseen : {2, 99})
+        EXPECT_FALSE(window->survey_data.is_recorded(unseen)) << unseen;
+}
+
+TEST_F(ListedSpeciesTest, WithoutTheInvertebrateListNoMenuOpens) {
+    TempDir d;
+    d.write("abundance-choices.csv", "responseid,survey_subtype_id,label,abun\n1,1,Single,1\n");
+    AbundanceChoices fish_only(d.path() + "/");
+    AbundanceChoices* edge_lists = app.abundance_choices;
+    app.abundance_choices = &fish_only;
+    make_window();
+    window->survey_data.abundances = {{4, 1}};
+    choose("CEE", 2, false, true);
+    page->set_species_view_carefully(1); // a view of another location
+    EXPECT_TRUE(rows(window->listed_store).empty());
+    CaptureStdout out;
+    page->set_species_view_carefully(2);
+    EXPECT_EQ(rows(window->listed_store),
+              (std::vector<std::string>{"Sea basses and groupers (Serranidae)",
+                                        "  Queen conch (Strombus gigas) = "}));
+    EXPECT_NE(out.text().find("species-views.csv: family id \"\" of species 4"), std::string::npos);
+    EXPECT_EQ(open_menu_by_key("0:0"), nullptr);
+    window.reset();
+    app.abundance_choices = edge_lists;
 }
 
 } // namespace
