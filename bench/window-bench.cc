@@ -6,6 +6,7 @@
 #include "data-set-generator.h"
 #include "refdata/region-info.h"
 #include "ui/drop-down-box.h"
+#include "ui/listed-panel.h"
 #include "ui/my-app.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-window.h"
@@ -117,8 +118,23 @@ int main(int argc, char** argv) {
             for (const char* text : typing)
                 times.add([&] { window->unlisted_panel->species_search->set_text(text); });
     };
-    Times species_search, big_search, type_change, big_type_change;
+    Times species_search, big_search, type_change, big_type_change, abundance;
     search_in(zoned[1], species_search, type_change);
+    // Abundance choices from the menu, on species of the listed page.
+    std::vector<int> listed;
+    window->listed_store->foreach_iter([&](const Gtk::TreeIter& row) {
+        if ((*row)[window->species_columns.id] >= 0)
+            listed.push_back((*row)[window->species_columns.id]);
+        return listed.size() >= 10;
+    });
+    window->notebook->set_current_page(window->listed_panel->page_number);
+    run_pending_events();
+    for (int round = 0; round < 2; ++round)
+        for (int id : listed)
+            abundance.add([&] {
+                window->abundance_target = id;
+                window->on_abundance_menu_item(round == 0 ? 2 : 0);
+            });
     search_in(big[1], big_search, big_type_change);
 
     report("location change (3,000 zones and species):", change, 100, 200);
@@ -128,6 +144,7 @@ int main(int argc, char** argv) {
     report("survey type change (16,000 species):", big_type_change, 500, 1000);
     report("species search keystroke (3,000 species):", species_search, 16, 30);
     report("species search keystroke (16,000 species):", big_search, 30, 100);
+    report("abundance choice (3,000 species):", abundance, 10, 30);
     delete window;
     return over == 0 ? 0 : 1;
 }

@@ -96,10 +96,39 @@ void UnlistedPanel::attach_to_store() {
     found_filter = Gtk::TreeModelFilter::create(window->unlisted_store);
     found_filter->set_visible_func(sigc::mem_fun(*this, &UnlistedPanel::check_visible_found));
     found_species_tree->set_model(found_filter);
-    plain_texts.clear();
+    indexed = false;
     // The search stays in force over the new rows.
     run_search();
     refilter_added();
+}
+
+void UnlistedPanel::build_index() {
+    family_rows.clear();
+    species_rows.clear();
+    family_of_row.clear();
+    for (auto& cache : species_texts)
+        cache.clear();
+    for (auto& cache : family_texts)
+        cache.clear();
+    const SpeciesTreeColumns& c = window->species_columns;
+    const size_t catalogue = window->survey_data.region_fish_info
+                                 ? window->survey_data.region_fish_info->species.size()
+                                 : 0;
+    row_of_species.assign(catalogue, -1);
+    for (const auto& family : window->unlisted_store->children()) {
+        family_rows.push_back(family);
+        for (const auto& species : family.children()) {
+            const int id = species[c.id];
+            if (id >= 0 && static_cast<size_t>(id) < catalogue)
+                row_of_species[id] = static_cast<int>(species_rows.size());
+            species_rows.push_back(species);
+            family_of_row.push_back(static_cast<int>(family_rows.size()) - 1);
+        }
+    }
+    found_species.assign(species_rows.size(), 0);
+    found_families.assign(family_rows.size(), 0);
+    added_families.assign(family_rows.size(), 0);
+    indexed = true;
 }
 
 RetCode UnlistedPanel::setup_for_subregion(const Glib::ustring&) {
@@ -148,6 +177,16 @@ RetCode UnlistedPanel::run_search() {
             shown += " \"" + word + "\"";
         printf("\nSearching for %s ] by %s (%d):\n", shown.c_str(), label.c_str(), search_by);
     }
+    if (!indexed) build_index();
+    std::vector<char> species, families;
+    match_rows(species, families);
+    species_matched.assign(species_matched.size(), 0);
+    for (size_t i = 0; i < species.size(); ++i) {
+        const int id = (*species_rows[i])[window->species_columns.id];
+        if (species[i] && id >= 0 && static_cast<size_t>(id) < species_matched.size())
+            species_matched[id] = 1;
+    }
+    show_found(species, families);
     refilter_found();
     return RC_OK;
 }
@@ -159,98 +198,168 @@ void UnlistedPanel::refilter() {
 
 void UnlistedPanel::refilter_added() {
     if (!selected_filter) return;
+    if (!indexed) build_index();
+    // A species row tells the filter itself when its abundance changes; its
+    // family row is told here when the family comes or goes.
+    const SpeciesTreeColumns& c = window->species_columns;
+    std::vector<char> families(family_rows.size(), 0);
     selected_count = 0;
-    selected_filter->refilter();
+    for (const auto& [id, abundance] : window->survey_data.abundances) {
+        if (abundance == 0 || id < 0 || static_cast<size_t>(id) >= row_of_species.size() ||
+            row_of_species[id] < 0)
+            continue;
+        const Gtk::TreeIter& row = species_rows[row_of_species[id]];
+        if ((*row)[c.in_view] || (*row)[c.abundance] == 0) continue;
+        families[family_of_row[row_of_species[id]]] = 1;
+        ++selected_count;
+    }
+    for (size_t f = 0; f < families.size(); ++f)
+        if (families[f] != added_families[f]) {
+            added_families[f] = families[f];
+            window->unlisted_store->row_changed(window->unlisted_store->get_path(family_rows[f]),
+                                                family_rows[f]);
+        }
     selected_species_tree->expand_all();
     selected_species_box->set_visible(selected_count > 0);
 }
 
 void UnlistedPanel::refilter_found() {
     if (!found_filter) return;
-    found_filter->refilter();
-    found_species_tree->expand_all();
-    // The filter may ask about a row more than once, so the matches are
-    // counted from their flags, not in the visible function.
+    // Abundances do not change what a search finds; the rows follow their
+    // labels by themselves.
     found_count = 0;
     if (search_by != SEARCH_BY_ALL && !search_words.empty())
-        for (char matched : species_matched)
-            found_count += matched ? 1 : 0;
+        for (char shown : found_species)
+            found_count += shown ? 1 : 0;
     if (debug_level > 0) printf("search found %d\n", found_count);
     found_species_heading->set_visible(found_count != 0);
     no_found_species_heading->set_visible(found_count == 0);
 }
 
-const Glib::ustring& UnlistedPanel::plain_lower(const Glib::ustring& markup) {
-    auto known = plain_texts.find(markup.raw());
-    if (known != plain_texts.end()) return known->second;
-    char* text = nullptr;
-    Glib::ustring plain = markup;
-    if (pango_parse_markup(markup.c_str(), -1, 0, nullptr, &text, nullptr, nullptr)) {
-        plain = text;
-        g_free(text);
+const std::vector<std::string>& UnlistedPanel::texts(std::vector<std::string> (&cache)[4],
+                                                     const std::vector<Gtk::TreeIter>& rows,
+                                                     int column) {
+    std::vector<std::string>& shown = cache[column];
+    if (shown.size() == rows.size()) return shown;
+    const SpeciesTreeColumns& c = window->species_columns;
+    const Gtk::TreeModelColumn<Glib::ustring>* columns[] = {&c.common_name, &c.scientific_name,
+                                                            &c.both_names, &c.spanish_name};
+    shown.clear();
+    shown.reserve(rows.size());
+    for (const auto& row : rows) {
+        // The names as the user reads them: never the tags or entities around them.
+        const Glib::ustring markup = (*row)[*columns[column]];
+        char* text = nullptr;
+        if (pango_parse_markup(markup.c_str(), -1, 0, nullptr, &text, nullptr, nullptr)) {
+            shown.push_back(Glib::ustring(text).lowercase().raw());
+            g_free(text);
+        } else {
+            shown.push_back(markup.lowercase().raw());
+        }
     }
-    return plain_texts.emplace(markup.raw(), plain.lowercase()).first->second;
+    return shown;
 }
 
-bool UnlistedPanel::words_occur_in(const Glib::ustring& markup) {
-    // The names as the user reads them: never the tags or entities around them.
-    const Glib::ustring& text = plain_lower(markup);
+bool UnlistedPanel::words_occur_in(const std::string& text) const {
+    // Byte search is enough: a valid UTF-8 word can only match whole characters.
     for (const auto& word : search_words)
-        if (text.find(word) == Glib::ustring::npos) return false;
+        if (text.find(word.raw()) == std::string::npos) return false;
     return true;
 }
 
-bool UnlistedPanel::species_matches(const Gtk::TreeRow& row) {
-    TAVRO_ASSERT(search_by != SEARCH_BY_FAMILY_NAME);
-    const SpeciesTreeColumns& c = window->species_columns;
-    if (search_by == SEARCH_BY_SPECIES_CODE)
-        return row[c.id] == parse_int_clamped(search_words.empty() ? "" : search_words[0].raw());
-    switch (search_by) {
-    case SEARCH_BY_SCIENTIFIC_NAME:
-        return words_occur_in(row[c.scientific_name]);
-    case SEARCH_BY_SPANISH_NAME:
-        return words_occur_in(row[c.spanish_name]);
-    case SEARCH_BY_COMMON_AND_SCIENTIFIC:
-        return words_occur_in(row[c.both_names]);
-    default:
-        return words_occur_in(row[c.common_name]);
+void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& families) {
+    species.assign(species_rows.size(), 0);
+    families.assign(family_rows.size(), 0);
+    if (search_words.empty()) return;
+    const SurveyData& survey = window->survey_data;
+    enum { COMMON, SCIENTIFIC, BOTH, SPANISH };
+    if (search_by == SEARCH_BY_FAMILY_NAME) {
+        const int names = !survey.show_common_names       ? SCIENTIFIC
+                          : !survey.show_scientific_names ? COMMON
+                                                          : BOTH;
+        const auto& shown = texts(family_texts, family_rows, names);
+        for (size_t f = 0; f < family_rows.size(); ++f)
+            families[f] = words_occur_in(shown[f]) ||
+                          (survey.show_spanish_names &&
+                           words_occur_in(texts(family_texts, family_rows, SPANISH)[f]));
+        for (size_t i = 0; i < species_rows.size(); ++i)
+            species[i] = families[family_of_row[i]];
+        return;
+    }
+    const int code = parse_int_clamped(search_words[0].raw());
+    const int column = search_by == SEARCH_BY_SCIENTIFIC_NAME         ? SCIENTIFIC
+                       : search_by == SEARCH_BY_SPANISH_NAME          ? SPANISH
+                       : search_by == SEARCH_BY_COMMON_AND_SCIENTIFIC ? BOTH
+                                                                      : COMMON;
+    const std::vector<std::string>* shown =
+        search_by == SEARCH_BY_SPECIES_CODE || search_by == SEARCH_BY_ALL
+            ? nullptr
+            : &texts(species_texts, species_rows, column);
+    for (size_t i = 0; i < species_rows.size(); ++i) {
+        if (search_by == SEARCH_BY_ALL)
+            species[i] = 1;
+        else if (search_by == SEARCH_BY_SPECIES_CODE)
+            species[i] = (*species_rows[i])[window->species_columns.id] == code;
+        else
+            species[i] = words_occur_in((*shown)[i]);
+        if (species[i]) families[family_of_row[i]] = 1;
     }
 }
 
+void UnlistedPanel::show_found(const std::vector<char>& species,
+                               const std::vector<char>& families) {
+    size_t changes = 0;
+    for (size_t i = 0; i < species.size(); ++i)
+        changes += species[i] != found_species[i];
+    for (size_t f = 0; f < families.size(); ++f)
+        changes += families[f] != found_families[f];
+    std::vector<char> old_families = found_families, old_species = found_species;
+    found_species = species;
+    found_families = families;
+    auto store = window->unlisted_store;
+    if (changes > fresh_filter_above) {
+        // Many rows come or go: a fresh filter, taken by the tree at once, costs
+        // less than telling it about each row.
+        found_filter = Gtk::TreeModelFilter::create(store);
+        found_filter->set_visible_func(sigc::mem_fun(*this, &UnlistedPanel::check_visible_found));
+        found_species_tree->set_model(found_filter);
+        found_species_tree->expand_all();
+        return;
+    }
+    // Families that come first, then their species, then families that go.
+    auto tell = [&](const Gtk::TreeIter& row) { store->row_changed(store->get_path(row), row); };
+    for (size_t f = 0; f < families.size(); ++f)
+        if (families[f] && !old_families[f]) tell(family_rows[f]);
+    for (size_t i = 0; i < species.size(); ++i)
+        if (species[i] != old_species[i]) tell(species_rows[i]);
+    for (size_t f = 0; f < families.size(); ++f)
+        if (!families[f] && old_families[f]) tell(family_rows[f]);
+    for (size_t f = 0; f < families.size(); ++f)
+        if (families[f] && !old_families[f])
+            found_species_tree->expand_row(
+                found_filter->convert_child_path_to_path(store->get_path(family_rows[f])), false);
+}
+
 bool UnlistedPanel::check_visible_found(const Gtk::TreeIter& iter) {
-    if (search_words.empty()) return false;
-    if (search_by == SEARCH_BY_ALL) return true;
-    const SpeciesTreeColumns& c = window->species_columns;
-    const int id = (*iter)[c.id];
-    if (id >= 0) return static_cast<size_t>(id) < species_matched.size() && species_matched[id];
-    // A family row comes before its species: decide for all of them here.
-    const SurveyData& survey = window->survey_data;
-    bool family_matches = false;
-    if (search_by == SEARCH_BY_FAMILY_NAME) {
-        const Gtk::TreeModelColumn<Glib::ustring>& names =
-            !survey.show_common_names       ? c.scientific_name
-            : !survey.show_scientific_names ? c.common_name
-                                            : c.both_names;
-        family_matches = words_occur_in((*iter)[names]) ||
-                         (survey.show_spanish_names && words_occur_in((*iter)[c.spanish_name]));
+    if (search_words.empty() || !indexed) return false;
+    const int id = (*iter)[window->species_columns.id];
+    if (id >= 0) {
+        const int row = static_cast<size_t>(id) < row_of_species.size() ? row_of_species[id] : -1;
+        return row >= 0 && found_species[row];
     }
-    bool any = false;
-    for (const auto& child : iter->children()) {
-        const bool matched =
-            search_by == SEARCH_BY_FAMILY_NAME ? family_matches : species_matches(child);
-        const int species = child[c.id];
-        if (species >= 0 && static_cast<size_t>(species) < species_matched.size())
-            species_matched[species] = matched;
-        any = any || matched;
-    }
-    return any;
+    // A family row: known by its first species.
+    auto first = iter->children().begin();
+    if (!first) return false;
+    const int species = (*first)[window->species_columns.id];
+    const int row = species >= 0 && static_cast<size_t>(species) < row_of_species.size()
+                        ? row_of_species[species]
+                        : -1;
+    return row >= 0 && found_families[family_of_row[row]];
 }
 
 bool UnlistedPanel::species_visible_selected(const Gtk::TreeRow& row) {
     const SpeciesTreeColumns& c = window->species_columns;
-    if (row[c.in_view] || row[c.abundance] == 0) return false;
-    ++selected_count;
-    return true;
+    return !row[c.in_view] && row[c.abundance] != 0;
 }
 
 bool UnlistedPanel::check_visible_selected(const Gtk::TreeIter& iter) {

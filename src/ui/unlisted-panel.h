@@ -12,7 +12,6 @@
 #include <gtkmm/treemodelfilter.h>
 #include <gtkmm/treeview.h>
 #include <gtkmm/treeviewcolumn.h>
-#include <unordered_map>
 #include <vector>
 
 class DropDownBox;
@@ -56,6 +55,8 @@ public:
     int search_by = SEARCH_BY_COMMON_NAME;
     int found_count = 0;
     std::vector<char> species_matched; // by species id
+    // Above this many rows coming or going, the found list gets a fresh filter.
+    size_t fresh_filter_above = 100;
 
     UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
@@ -78,15 +79,29 @@ public:
 
 private:
     bool species_visible_selected(const Gtk::TreeRow& row);
-    bool species_matches(const Gtk::TreeRow& row);
-    bool words_occur_in(const Glib::ustring& markup);
-    // The text a markup cell shows, lower-cased; kept, as a search compares
-    // the same names on every keystroke.
-    const Glib::ustring& plain_lower(const Glib::ustring& markup);
+    // Which species and families the search words find, by row.
+    void match_rows(std::vector<char>& species, std::vector<char>& families);
+    bool words_occur_in(const std::string& text) const;
+    // The lower-cased text that a name column shows, per species or family row
+    // of the store: worked out once, when a search first needs it.
+    const std::vector<std::string>& texts(std::vector<std::string> (&cache)[4],
+                                          const std::vector<Gtk::TreeIter>& rows, int column);
+    void build_index();
+    // Shows the rows of the new search in the found list: row by row when few
+    // change, else through a fresh filter, which the tree takes in one go.
+    void show_found(const std::vector<char>& species, const std::vector<char>& families);
     void refilter_found();
     void connect_tree(Gtk::TreeView* tree, const char* which);
     bool do_line_trigger(Gtk::TreeView* tree, const Glib::RefPtr<Gtk::TreeModelFilter>& filter,
                          const Gtk::TreePath& path, int button, guint32 time);
 
-    std::unordered_map<std::string, Glib::ustring> plain_texts;
+    // The store's rows: families in order, each with its species after it.
+    bool indexed = false;
+    std::vector<Gtk::TreeIter> family_rows, species_rows;
+    std::vector<int> family_of_row;   // by species row
+    std::vector<int> row_of_species;  // by species id; -1 where none
+    std::vector<char> found_species;  // what the found list shows, by species row
+    std::vector<char> found_families; // the same by family row
+    std::vector<char> added_families; // families shown in the list of added species
+    std::vector<std::string> species_texts[4], family_texts[4];
 };

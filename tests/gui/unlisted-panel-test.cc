@@ -27,6 +27,8 @@ protected:
         c.set(family, -1, "Wrasses", "Labridae", "", -1, false, 0);
         c.set(*store->append(family->children()), 7, "Rock Wrasse", "Halichoeres semicinctus",
               "Señorita", 0, false, 0);
+        window->survey_data.abundances = {{12, 1}, {34, 2}};
+        window->signal_species_stores_rebuilt.emit();
     }
     // The species ids the found list shows, after a search by mode (a row of
     // the search-by box).
@@ -46,26 +48,30 @@ protected:
 
 using Ids = std::vector<int>;
 
+// Both ways of updating the found list: row by row, and a fresh filter.
 TEST_F(UnlistedPanelTest, SearchModesMatchTheNamesAsShown) {
-    EXPECT_EQ(found("  POTTER'S  "), Ids{12});
-    EXPECT_EQ(page->found_count, 1);
-    EXPECT_TRUE(page->found_species_heading->get_visible());
-    // Tags and entities of the stored markup are not names.
-    for (const char* markup_only : {"span", "amp", "apos", "background"})
-        EXPECT_EQ(found(markup_only), Ids{}) << markup_only;
-    EXPECT_TRUE(page->no_found_species_heading->get_visible());
-    EXPECT_EQ(found("gold  blue"), Ids{34}); // any order; two blanks make an empty word
-    EXPECT_EQ(found("0012", 5), Ids{12});
-    EXPECT_EQ(found("12 34", 5), Ids{12});
-    EXPECT_EQ(found("centropyge", 1), Ids{12});
-    EXPECT_EQ(found("señ", 3), Ids{7});
-    // Family mode (common names off: scientific family names) lists whole families.
-    EXPECT_EQ(found("pomacentr", 2), (Ids{12, 34}));
-    EXPECT_EQ(page->found_count, 2);
-    EXPECT_EQ(found("__all__"), (Ids{12, 34, 7}));
-    EXPECT_TRUE(page->no_found_species_heading->get_visible());
-    found("");
-    EXPECT_FALSE(page->found_species_box->get_visible());
+    for (size_t fresh_above : {100, 0}) {
+        page->fresh_filter_above = fresh_above;
+        EXPECT_EQ(found("  POTTER'S  "), Ids{12});
+        EXPECT_EQ(page->found_count, 1);
+        EXPECT_TRUE(page->found_species_heading->get_visible());
+        // Tags and entities of the stored markup are not names.
+        for (const char* markup_only : {"span", "amp", "apos", "background"})
+            EXPECT_EQ(found(markup_only), Ids{}) << markup_only;
+        EXPECT_TRUE(page->no_found_species_heading->get_visible());
+        EXPECT_EQ(found("gold  blue"), Ids{34}); // any order; two blanks make an empty word
+        EXPECT_EQ(found("0012", 5), Ids{12});
+        EXPECT_EQ(found("12 34", 5), Ids{12});
+        EXPECT_EQ(found("centropyge", 1), Ids{12});
+        EXPECT_EQ(found("señ", 3), Ids{7});
+        // Family mode (common names off: scientific family names) lists whole families.
+        EXPECT_EQ(found("pomacentr", 2), (Ids{12, 34}));
+        EXPECT_EQ(page->found_count, 2);
+        EXPECT_EQ(found("__all__"), (Ids{12, 34, 7}));
+        EXPECT_TRUE(page->no_found_species_heading->get_visible());
+        found("");
+        EXPECT_FALSE(page->found_species_box->get_visible());
+    }
 }
 
 TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
@@ -78,9 +84,8 @@ TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
     });
     EXPECT_EQ(added, Ids{34});
     EXPECT_TRUE(page->selected_species_box->get_visible());
-    auto chromis = window->unlisted_store->children().begin()->children()[1];
-    window->species_columns.set_abundance(*chromis, 0); // back to "None"
-    page->refilter();
+    window->abundance_target = 34; // back to "None", as from the menu
+    window->on_abundance_menu_item(0);
     EXPECT_FALSE(page->selected_species_box->get_visible());
 }
 
