@@ -27,16 +27,27 @@ void run_pending_events() {
         Gtk::Main::iteration();
 }
 
-// Times of one operation, each with everything it leaves for the main loop.
+double ms_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// Times of one operation, each with everything it leaves for the main loop,
+// and the longest single step of the main loop among them (the operation
+// itself counts as one): the window looks hung while a step lasts.
 struct Times {
     std::vector<double> ms;
+    double longest_step = 0;
     void add(const std::function<void()>& operation) {
         auto start = std::chrono::steady_clock::now();
         operation();
-        run_pending_events();
-        ms.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
+        longest_step = std::max(longest_step, ms_since(start));
+        while (Gtk::Main::events_pending()) {
+            auto step = std::chrono::steady_clock::now();
+            Gtk::Main::iteration();
+            longest_step = std::max(longest_step, ms_since(step));
+        }
+        ms.push_back(ms_since(start));
     }
     double median() const {
         std::vector<double> sorted = ms;
@@ -48,10 +59,13 @@ struct Times {
 
 int over = 0;
 void report(const char* what, const Times& t, double median_goal, double worst_goal) {
-    bool ok = t.median() <= median_goal && t.worst() <= worst_goal;
+    const double step_goal = 100;
+    bool ok = t.median() <= median_goal && t.worst() <= worst_goal && t.longest_step <= step_goal;
     over += ok ? 0 : 1;
-    printf("  %-44s median %7.1f ms (goal %4.0f), worst %7.1f ms (goal %4.0f)  %s\n", what,
-           t.median(), median_goal, t.worst(), worst_goal, ok ? "OK" : "OVER");
+    printf("  %-44s median %6.1f ms (goal %4.0f), worst %6.1f ms (goal %4.0f), "
+           "longest step %6.1f ms (goal %3.0f)  %s\n",
+           what, t.median(), median_goal, t.worst(), worst_goal, t.longest_step, step_goal,
+           ok ? "OK" : "OVER");
 }
 
 // Display names of the subregions of a region.

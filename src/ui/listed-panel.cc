@@ -74,10 +74,10 @@ void print_click(const GdkEventButton* event) {
 } // namespace
 
 bool ListedPanel::SpeciesListItem::operator<(const SpeciesListItem& other) const {
-    if (family_key != other.family_key) return family_key < other.family_key;
+    if (*family_key != *other.family_key) return *family_key < *other.family_key;
     // Two families of one name stay apart rather than interleave.
     if (family != other.family) return family->familyid < other.family->familyid;
-    return species_key < other.species_key;
+    return *species_key < *other.species_key;
 }
 
 ListedPanel::ListedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
@@ -248,7 +248,13 @@ std::vector<SpeciesListItem> ListedPanel::all_species_list(const RegionFishInfo&
                                                            const std::set<int>& view_set) {
     const SurveyData& survey = window->survey_data;
     const std::string species_file = catalogue.region + "-species-info.csv";
-    std::map<const Family*, std::string> family_keys;
+    if (keyed_catalogue != &catalogue) {
+        keyed_catalogue = &catalogue;
+        family_keys.clear();
+        species_keys.clear();
+        for (const RegionFishInfo::Species& species : catalogue.species)
+            species_keys.push_back(species.speciesid < 0 ? "" : species.commonname.collate_key());
+    }
     std::vector<SpeciesListItem> list;
     for (const RegionFishInfo::Species& species : catalogue.species) {
         if (species.speciesid < 0) continue;
@@ -265,7 +271,8 @@ std::vector<SpeciesListItem> ListedPanel::all_species_list(const RegionFishInfo&
         auto key = family_keys.find(family);
         if (key == family_keys.end())
             key = family_keys.emplace(family, family->commonname.collate_key()).first;
-        list.push_back({&species, family, in_view, key->second, species.commonname.collate_key()});
+        list.push_back({&species, family, in_view, &key->second,
+                        &species_keys[static_cast<size_t>(&species - catalogue.species.data())]});
     }
     std::sort(list.begin(), list.end());
     if (debug_level >= 30) print_list("post-sort, unlisted species_list has:", list);
@@ -286,7 +293,7 @@ ListedPanel::view_species_list(const RegionFishInfo& catalogue,
         // The view's family, which may differ from the species' own.
         const Family* family =
             find_family(catalogue, row.familyid, "species-views.csv", row.speciesid);
-        if (family) list.push_back({species, family, true, {}, {}});
+        if (family) list.push_back({species, family, true, nullptr, nullptr});
     }
     if (debug_level >= 30) print_list("listed species_list has:", list);
     return list;

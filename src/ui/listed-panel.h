@@ -12,6 +12,7 @@
 #include <gtkmm/radiobutton.h>
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,8 +30,9 @@ public:
         const RegionFishInfo::Family* family; // the family it is shown under
         bool in_view;
         // Collation keys of the family's and the species' common names, made
-        // once per rebuild: thousands of species are sorted on every change.
-        std::string family_key, species_key;
+        // once per catalogue: thousands of species are sorted on every change.
+        const std::string* family_key = nullptr;
+        const std::string* species_key = nullptr;
         // By family common name, then species common name, in the user's language.
         bool operator<(const SpeciesListItem& other) const;
     };
@@ -82,6 +84,11 @@ public:
     bool do_species_line_trigger(const Gtk::TreePath& path, int button, guint32 time);
 
 private:
+    // Collation keys of the catalogue last sorted: of its species, by their
+    // place in the catalogue, and of its families.
+    const RegionFishInfo* keyed_catalogue = nullptr;
+    std::vector<std::string> species_keys;
+    std::map<const RegionFishInfo::Family*, std::string> family_keys;
     std::vector<SpeciesListItem> all_species_list(const RegionFishInfo& catalogue,
                                                   const std::set<int>& view_set);
     std::vector<SpeciesListItem> view_species_list(const RegionFishInfo& catalogue,

@@ -44,26 +44,53 @@ void SpeciesTreeColumns::set(const Gtk::TreeRow& row, int species_id, const Glib
         else
             both += " <i>(" + escape_markup(scientific) + ")</i>";
     }
+    const Glib::ustring common_markup = open + escape_markup(common) + close;
+    const Glib::ustring scientific_markup = open + escape_markup(scientific) + close;
+    const Glib::ustring both_markup = open + both + close;
+    const Glib::ustring spanish_markup = open + escape_markup(spanish) + close;
+    Glib::ustring label;
+    const int shown = shown_abundance(species_id, species_abundance, label);
+    // All columns in one go: a store tells its views of every single change,
+    // which would cost eight times over for the thousands of rows of a list.
+    GtkTreeModel* model = row.get_model_gobject();
+    if (GTK_IS_TREE_STORE(model)) {
+        GtkTreeIter iter = *row.gobj();
+        gtk_tree_store_set(GTK_TREE_STORE(model), &iter, id.index(), species_id,
+                           common_name.index(), common_markup.c_str(), scientific_name.index(),
+                           scientific_markup.c_str(), both_names.index(), both_markup.c_str(),
+                           spanish_name.index(), spanish_markup.c_str(), abundance.index(), shown,
+                           abundance_label.index(), label.c_str(), in_view.index(),
+                           species_in_view ? TRUE : FALSE, -1);
+        return;
+    }
     row[id] = species_id;
-    row[common_name] = open + escape_markup(common) + close;
-    row[scientific_name] = open + escape_markup(scientific) + close;
-    row[both_names] = open + both + close;
-    row[spanish_name] = open + escape_markup(spanish) + close;
+    row[common_name] = common_markup;
+    row[scientific_name] = scientific_markup;
+    row[both_names] = both_markup;
+    row[spanish_name] = spanish_markup;
     row[in_view] = species_in_view;
-    set_abundance(row, species_abundance);
+    row[abundance] = shown;
+    row[abundance_label] = label;
 }
 
-void SpeciesTreeColumns::set_abundance(const Gtk::TreeRow& row, int species_abundance) {
+int SpeciesTreeColumns::shown_abundance(int species_id, int species_abundance,
+                                        Glib::ustring& label) const {
     int index = species_abundance;
-    Glib::ustring label = empty_label;
-    const auto* choices = choices_for_species(row[id]);
+    label = empty_label;
+    const auto* choices = choices_for_species(species_id);
     if (species_abundance >= 0 && choices && !choices->empty()) {
         index = std::min(species_abundance, int(choices->size()) - 1);
         label = (*choices)[index].label;
     }
     if (debug_level >= 5)
-        printf("set_abundance(): species id %d = %d (%s)\n", int(row[id]), index, label.c_str());
-    row[abundance] = index;
+        printf("set_abundance(): species id %d = %d (%s)\n", species_id, index, label.c_str());
+    return index;
+}
+
+void SpeciesTreeColumns::set_abundance(const Gtk::TreeRow& row, int species_abundance) {
+    Glib::ustring label;
+    const int shown = shown_abundance(row[id], species_abundance, label);
+    row[abundance] = shown;
     row[abundance_label] = label;
 }
 

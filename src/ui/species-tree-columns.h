@@ -44,6 +44,8 @@ public:
     bool uses_invertebrate_list(int species_id) const;
     // The categories of a species; null when it has none.
     const std::vector<AbundanceChoices::Choice>* choices_for_species(int species_id) const;
+    // The category a row shows for an abundance code, and its label.
+    int shown_abundance(int species_id, int species_abundance, Glib::ustring& label) const;
 };
 
 // Every column of the species trees has a fixed width, so that a tree can take

@@ -6,6 +6,7 @@
 #include "ui/survey-window.h"
 
 #include <cstdio>
+#include <glibmm/main.h>
 #include <gdk/gdkkeysyms.h>
 #include <gtkmm/menu.h>
 
@@ -90,6 +91,10 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
 
 void UnlistedPanel::attach_to_store() {
     if (!selected_species_tree || !found_species_tree) return;
+    // The old filters hold the last references to the old store: freeing
+    // thousands of rows waits for the next idle moment of the main loop, so
+    // that the rebuild itself answers sooner.
+    Glib::signal_idle().connect_once([old = std::make_pair(selected_filter, found_filter)] {});
     selected_filter = Gtk::TreeModelFilter::create(window->unlisted_store);
     selected_filter->set_visible_func(sigc::mem_fun(*this, &UnlistedPanel::check_visible_selected));
     selected_species_tree->set_model(selected_filter);
