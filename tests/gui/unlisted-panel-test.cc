@@ -84,8 +84,17 @@ TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
     });
     EXPECT_EQ(added, Ids{34});
     EXPECT_TRUE(page->selected_species_box->get_visible());
-    window->abundance_target = 34; // back to "None", as from the menu
-    window->on_abundance_menu_item(0);
+    // From the keyboard: the menu key on a found species opens its menu.
+    found("chromis");
+    show_page(page->page_number);
+    page->found_species_tree->grab_focus();
+    page->found_species_tree->set_cursor(Gtk::TreePath("0:0"));
+    press_key(*window, GDK_KEY_Menu);
+    EXPECT_EQ(window->abundance_target, 34);
+    ASSERT_TRUE(window->current_abundance_menu && window->current_abundance_menu->get_visible());
+    press_key(*window, GDK_KEY_Home); // "None"
+    press_key(*window, GDK_KEY_Return);
+    run_pending_events();
     EXPECT_FALSE(page->selected_species_box->get_visible());
 }
 
