@@ -154,6 +154,8 @@ TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden
     window->survey_data.abundances = {{1, 1}, {4, 5}};
     choose("CEE", 2, true, true);
     EXPECT_TRUE(rows(window->listed_store).empty()); // no default view
+    page->species_view->select_id(6);
+    EXPECT_TRUE(rows(window->listed_store).empty()); // a view without rows
     page->species_view->select_id(2);
     // The conch under the view's family here, under its own on the Unlisted page;
     // the view row without a family is left out with a warning. Subtype 2 has

@@ -60,7 +60,7 @@ TEST(Views, DefinitionsDefaultsAndEntries) {
     EXPECT_EQ(zed.default_view, 1);
     // The negative-id row was skipped, not used as the default.
     EXPECT_EQ(regions.subregion_info["CEE"].default_view, -1);
-    EXPECT_EQ(regions.subregion_info["CEE"].view_ids, (std::vector<int>{2}));
+    EXPECT_EQ(regions.subregion_info["CEE"].view_ids, (std::vector<int>{2, 6}));
 
     EXPECT_EQ(views.entries(1).size(), 3u); // a species listed twice stands twice...
     EXPECT_EQ(views.species_of(1), (std::set<int>{3, 10})); // ...and once in the set
