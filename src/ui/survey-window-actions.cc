@@ -368,7 +368,10 @@ bool SurveyWindow::update_row_from_abundance(const Gtk::TreeIter& iter, int spec
 bool SurveyWindow::update_from_abundance(const Gtk::TreeIter& iter) {
     const Gtk::TreeRow& row = *iter;
     int id = row[species_columns.id];
-    if (id >= 0) species_columns.set_abundance(row, survey_data.abundances[id]);
+    // Looked up, not indexed: the survey must not gain an entry per row.
+    auto seen = survey_data.abundances.find(id);
+    if (id >= 0)
+        species_columns.set_abundance(row, seen == survey_data.abundances.end() ? 0 : seen->second);
     return false;
 }
 

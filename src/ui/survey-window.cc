@@ -119,7 +119,8 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     resize(900, 600);
 
     // A fresh window counts as unchanged.
-    generate_xml_string(false);
+    Glib::ustring problem;
+    generate_xml_string(problem, false);
     survey_data.saved_xml = survey_data.generated_xml;
     survey_data.baseline_xml = survey_data.generated_xml;
 }
@@ -252,14 +253,6 @@ void SurveyWindow::set_title_string() {
 bool SurveyWindow::check_file_save_okay(const Glib::ustring&) {
     // Nothing can be saved yet, so nothing can be lost.
     return true;
-}
-
-void SurveyWindow::generate_xml_string(bool) {
-    // Stand-in document until the survey file writer exists: every window
-    // produces the same text, so no survey counts as changed.
-    SurveyXMLinfo info;
-    survey_data.generated_xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + info.root_tag +
-                                " version=\"" + info.get_current_version_str() + "\"/>\n";
 }
 
 void SurveyWindow::check_for_updates(const std::string&, int) {

@@ -26,6 +26,11 @@
 #include <string>
 #include <vector>
 
+namespace xmlpp {
+class Element;
+class Node;
+} // namespace xmlpp
+
 class MyApp;
 class StartPanel;
 class MemberPanel;
@@ -130,7 +135,12 @@ public:
     // True when it is safe to go on with `what`: nothing unsaved, discarded or saved.
     bool check_file_save_okay(const Glib::ustring& what);
     // Puts the survey's XML into survey_data.generated_xml.
-    void generate_xml_string(bool without_member);
+    // Writes the survey the pages show into survey_data.generated_xml;
+    // RC_ERROR with the reason in error_message, showing nothing, when it can't.
+    RetCode generate_xml_string(Glib::ustring& error_message, bool without_member);
+    // Loads a survey file into this fresh, not yet shown window; reports a
+    // file it can't load and returns that code.
+    RetCode do_open(std::string path);
     void check_for_updates(const std::string& url_override, int follow_up);
 
     // Abundance pop-up menus (listed and unlisted species pages).
@@ -163,6 +173,10 @@ private:
                         const Glib::ustring& title);
     void run_and_hide(Gtk::Dialog* dialog);
     bool clipboard_action(const std::string& name);
+
+    // The children of a survey file's "survey" element, into the pages.
+    void load_survey(const xmlpp::Element& survey);
+    void load_species(const xmlpp::Node& ids);
 
     bool closing = false; // close_for_good has run
     FocusKeeper focus_keeper{*this};
