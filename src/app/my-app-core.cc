@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <giomm/file.h>
+#include <glib.h>
 #include <glibmm/miscutils.h>
 
 const char* const MyAppCore::INSTALLED_DATA_DIR = "data-files/";
@@ -46,6 +47,35 @@ std::string MyAppCore::get_local_data_dir() {
     }
     if (debug_level > 0) printf("local_data_dir: %s\n", local_data_dir.c_str());
     return local_data_dir;
+}
+
+std::string MyAppCore::get_survey_dir(WhichDir which) {
+    if (survey_dir.empty()) {
+        std::string documents = Glib::get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
+        // Without configured user folders GLib knows none: the store must not
+        // land at the root of the file system.
+        if (documents.empty()) documents = Glib::get_home_dir() + "/Documents";
+        survey_dir = documents + "/TAVRO-Survey";
+    }
+    std::string dir = survey_dir;
+    switch (which) {
+    case IN_PROGRESS:
+        dir += "/In Progress";
+        break;
+    case READY_TO_UPLOAD:
+        dir += "/Ready To Upload";
+        break;
+    case UPLOADED:
+        dir += "/Uploaded";
+        break;
+    case SURVEY_ROOT:
+        break;
+    default:
+        dir += "/OOPS";
+    }
+    g_mkdir_with_parents(dir.c_str(), 0755);
+    if (debug_level > 0) printf("selected_dir: %s\n", dir.c_str());
+    return dir;
 }
 
 RetCode MyAppCore::read_data_files() {

@@ -16,6 +16,15 @@ class AbundanceChoices;
 
 class MyAppCore {
 public:
+    // The folders of the survey store; a survey's state is the folder it lies in.
+    enum WhichDir {
+        IN_PROGRESS = 1,
+        READY_TO_UPLOAD = 2,
+        UPLOADED = 3,
+        SURVEY_ROOT = 4,
+        NOT_A_SURVEY = 5, // no folder: marks group rows of the survey list
+    };
+
     DataFileInfo* data_file_info = nullptr;
     DataDefs* data_defs = nullptr;
     DataParams* data_params = nullptr;
@@ -44,6 +53,8 @@ public:
     // Folder of the last load attempt.
     std::string loaded_data_dir;
     std::string get_local_data_dir();
+    // A folder of the survey store, created when missing.
+    std::string get_survey_dir(WhichDir which);
 
     // Base address of the server: TAVRO_SERVER_URL from the environment, else
     // the address the program was built with; no trailing "/".

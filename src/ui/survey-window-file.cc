@@ -178,8 +178,32 @@ RetCode SurveyWindow::do_open(std::string path) {
     listed_panel->expand_selected_families();
     unlisted_panel->refilter();
     notebook->set_current_page(confirm_panel->page_number);
+    const std::string uploaded = app->get_survey_dir(MyApp::UPLOADED) + "/";
+    if (path.compare(0, uploaded.size(), uploaded) == 0) set_survey_is_uploaded();
     survey_data.filename = path;
     return RC_OK;
+}
+
+void SurveyWindow::set_survey_is_uploaded() {
+    survey_data.already_uploaded = true;
+    for (Gtk::Widget* widget : std::initializer_list<Gtk::Widget*>{
+             save_button, upload_button, ready_button, member_panel->member_id,
+             member_panel->last_name, confirm_panel->confirm_bottom_time})
+        if (widget) widget->set_sensitive(false);
+    survey_panel1->disable_inputs();
+    survey_panel2->disable_inputs();
+}
+
+bool SurveyWindow::file_needs_saving() {
+    Glib::ustring problem;
+    // Member details alone are no survey worth keeping, but only in a window
+    // that never held a file: typed into an opened survey, they are a change.
+    if (survey_data.filename.empty() && generate_xml_string(problem, true) == RC_OK &&
+        survey_data.generated_xml == survey_data.baseline_xml)
+        return false;
+    // A survey that can't be written can't be told unchanged either.
+    if (generate_xml_string(problem, false) != RC_OK) return true;
+    return survey_data.generated_xml != survey_data.saved_xml;
 }
 
 void SurveyWindow::load_survey(const xmlpp::Element& survey) {

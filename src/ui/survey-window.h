@@ -141,6 +141,10 @@ public:
     // Loads a survey file into this fresh, not yet shown window; reports a
     // file it can't load and returns that code.
     RetCode do_open(std::string path);
+    // Whether the survey holds anything not saved yet.
+    bool file_needs_saving();
+    // Locks the window of an uploaded survey: it can be read, not changed.
+    void set_survey_is_uploaded();
     void check_for_updates(const std::string& url_override, int follow_up);
 
     // Abundance pop-up menus (listed and unlisted species pages).

@@ -9,6 +9,8 @@
 #include "ui/survey-panel2.h"
 
 #include <ctime>
+#include <glibmm/fileutils.h>
+#include <glibmm/miscutils.h>
 
 namespace {
 
@@ -143,6 +145,29 @@ TEST_F(SurveyFileTest, DamagedAndHostileFilesAreRefused) {
         EXPECT_EQ(opened->member_panel->member_id->get_text(), "") << hostile;
     }
     EXPECT_NE(open(SURVEYS + "billion-laughs.TAVRO-Survey"), "");
+}
+
+TEST_F(SurveyFileTest, UnsavedChangesAndTheUploadedLock) {
+    EXPECT_FALSE(window->file_needs_saving());
+    window->member_panel->member_id->set_text("4711"); // member details alone
+    EXPECT_FALSE(window->file_needs_saving());
+    window->survey_panel1->setup_for_subregion("PNW");
+    EXPECT_TRUE(window->file_needs_saving());
+    // Typed into an opened survey that had none, member details are a change.
+    ASSERT_EQ(open_text("<survey><subregion>PNW</subregion></survey>"), "");
+    EXPECT_FALSE(opened->file_needs_saving());
+    opened->member_panel->member_id->set_text("4711");
+    EXPECT_TRUE(opened->file_needs_saving());
+
+    const std::string uploaded = test_app().get_survey_dir(MyApp::UPLOADED);
+    EXPECT_EQ(uploaded,
+              Glib::get_home_dir() + "/Documents/TAVRO-Survey/Uploaded"); // no XDG folders
+    Glib::file_set_contents(uploaded + "/legacy.TAVRO-Survey",
+                            read_text_file(SURVEYS + "legacy-0.2.TAVRO-Survey"));
+    ASSERT_EQ(open(uploaded + "/legacy.TAVRO-Survey"), "");
+    EXPECT_TRUE(opened->survey_data.already_uploaded);
+    EXPECT_FALSE(opened->save_button->get_sensitive());
+    EXPECT_FALSE(opened->member_panel->last_name->get_sensitive());
 }
 
 } // namespace
