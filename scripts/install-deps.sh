@@ -7,7 +7,7 @@ packages=(
   cmake make g++ pkg-config
   libgtkmm-3.0-dev libxml++2.6-dev libsoup2.4-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth bzip2 tar
+  xvfb xauth bzip2 tar libxml2-utils
   fonts-dejavu-core librsvg2-common
 )
 
