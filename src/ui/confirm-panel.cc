@@ -126,12 +126,15 @@ void ConfirmPanel::attach_to_stores() {
     // The old filters hold the last references to the old stores: freeing
     // their rows waits for an idle moment, so that the rebuild answers sooner.
     Glib::signal_idle().connect_once([old = std::make_pair(listed_filter, unlisted_filter)] {});
+    // The trees take the new filters when the page is next checked: a tree
+    // given a filter makes it look at every row, which would slow down a
+    // survey type change over thousands of species.
     listed_filter = Gtk::TreeModelFilter::create(window->listed_store);
     listed_filter->set_visible_func(sigc::mem_fun(*this, &ConfirmPanel::listed_check_visible));
-    if (conf_listed_tree) conf_listed_tree->set_model(listed_filter);
+    if (conf_listed_tree) conf_listed_tree->unset_model();
     unlisted_filter = Gtk::TreeModelFilter::create(window->unlisted_store);
     unlisted_filter->set_visible_func(sigc::mem_fun(*this, &ConfirmPanel::unlisted_check_visible));
-    if (conf_unlisted_tree) conf_unlisted_tree->set_model(unlisted_filter);
+    if (conf_unlisted_tree) conf_unlisted_tree->unset_model();
 }
 
 void ConfirmPanel::set_redbold(Gtk::Label* label) {
@@ -387,7 +390,10 @@ void ConfirmPanel::show_species_trees(int listed, int unlisted) {
                                   conf_unlisted_box, "Unlisted Species: ", unlisted}};
     for (const Summary& s : summaries) {
         if (s.tree) s.tree->remove_all_columns();
-        if (s.filter) s.filter->refilter();
+        if (s.tree && s.tree->get_model() != s.filter)
+            s.tree->set_model(s.filter);
+        else if (s.filter)
+            s.filter->refilter();
         if (s.tree) s.tree->expand_all();
         if (s.heading) s.heading->set_markup(s.title + format("%d", s.count));
         if (s.box) s.box->set_visible(s.count >= 1);
