@@ -37,10 +37,7 @@ int box_id(const DropDownBox* box) {
 ConfirmPanel::ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
 
-void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
-                                  SurveyWindow* survey_window) {
-    window = survey_window;
-    app = window->app;
+void ConfirmPanel::look_up_widgets(const Glib::RefPtr<Gtk::Builder>& builder) {
     const std::pair<const char*, Gtk::Label**> labels[] = {
         {"confirm_instructions", &confirm_instructions},
         {"conf_label_member_id", &conf_label_member_id},
@@ -84,7 +81,13 @@ void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     builder->get_widget("conf_listed_tree", conf_listed_tree);
     builder->get_widget("conf_unlisted_box", conf_unlisted_box);
     builder->get_widget("conf_unlisted_tree", conf_unlisted_tree);
+}
 
+void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
+                                  SurveyWindow* survey_window) {
+    window = survey_window;
+    app = window->app;
+    look_up_widgets(builder);
     if (confirm_bottom_time)
         confirm_bottom_time->signal_toggled().connect(sigc::mem_fun(*this, &ConfirmPanel::refresh));
     if (conf_listed_box) conf_listed_box->hide();

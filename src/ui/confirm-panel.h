@@ -97,6 +97,7 @@ public:
     void attach_to_stores();
 
 private:
+    void look_up_widgets(const Glib::RefPtr<Gtk::Builder>& builder);
     Glib::ustring red(const Glib::ustring& markup) const { return red_start + markup + red_end; }
     // Caption marked and value shown as red markup: the item fails.
     void show_fault(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& markup,
