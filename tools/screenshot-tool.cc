@@ -3,18 +3,21 @@
 // Usage: survey-screenshots OUT_DIR (run in the installation folder).
 #include "refdata/region-info.h"
 #include "refdata/species-views.h"
+#include "ui/confirm-panel.h"
 #include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
 #include "ui/listed-panel.h"
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
 #include "ui/survey-panel1.h"
+#include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <gtkmm/main.h>
 #include <thread>
 
@@ -112,6 +115,31 @@ void add_unlisted_species(SurveyWindow& window) {
     window.unlisted_panel->species_search->set_text("snapper");
 }
 
+// Answers for the Confirmation page: with faults, several of them in red;
+// without, a complete survey dated today.
+void answer_conditions(SurveyWindow& window, bool faults) {
+    SurveyPanel1& p1 = *window.survey_panel1;
+    SurveyPanel2& p2 = *window.survey_panel2;
+    const time_t now = time(nullptr);
+    struct tm today;
+    localtime_r(&now, &today);
+    p1.year->select_id(today.tm_year + 1900);
+    p1.month->select_id(faults ? 4 : today.tm_mon + 1);
+    p1.mday->select_id(faults ? 31 : today.tm_mday);
+    p1.dive_start->set_active(faults ? -1 : 2);
+    const RegionFishInfo* catalogue = window.survey_data.region_fish_info;
+    for (int zone : catalogue ? catalogue->geog_ids : std::vector<int>())
+        if (zone >= 10000000) p1.zonecode->set_text(faults ? "2101" : std::to_string(zone));
+    p2.surface_temp->set_text(faults ? "99" : "81");
+    p2.bottom_temp->set_text("79");
+    p2.bottom_time->set_text(faults ? "150" : "50");
+    p2.visibility->set_active(2);
+    p2.avg_depth->set_active(4);
+    p2.max_depth->set_active(faults ? 3 : 5);
+    p2.current->set_active(1);
+    p2.habitat->set_active(1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -142,15 +170,21 @@ int main(int argc, char** argv) {
         if (page == window->listed_panel->page_number)
             mark_central_american_species(my_app, *window);
         if (page == window->unlisted_panel->page_number) add_unlisted_species(*window);
-        window->notebook->set_current_page(page);
-        settle();
-        Glib::ustring title =
-            window->notebook->get_tab_label_text(*window->notebook->get_nth_page(page));
-        std::string path = out_dir + "/" + file_name_for(page, title);
-        if (save_window(*window, path))
-            printf("%s\n", path.c_str());
-        else
-            ++failures;
+        const bool confirmation = page == window->confirm_panel->page_number;
+        for (int shot = 0; shot < (confirmation ? 2 : 1); ++shot) {
+            if (confirmation) answer_conditions(*window, shot == 0);
+            window->notebook->set_current_page(page);
+            if (confirmation) window->confirm_panel->refresh();
+            settle();
+            Glib::ustring title =
+                window->notebook->get_tab_label_text(*window->notebook->get_nth_page(page));
+            if (confirmation) title += shot == 0 ? " faults" : " complete";
+            std::string path = out_dir + "/" + file_name_for(page, title);
+            if (save_window(*window, path))
+                printf("%s\n", path.c_str());
+            else
+                ++failures;
+        }
     }
     // The release notes, for their wrapped bullets.
     set_dialog_responder([&](Gtk::Dialog& dialog) {

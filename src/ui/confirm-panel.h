@@ -1,10 +1,18 @@
 // The "Confirmation" page: every answer shown and checked before upload.
 #pragma once
 
+#include <glibmm/ustring.h>
+#include <gtkmm/box.h>
 #include <gtkmm/builder.h>
+#include <gtkmm/cellrenderertext.h>
 #include <gtkmm/checkbutton.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/grid.h>
 #include <gtkmm/label.h>
+#include <gtkmm/treemodelfilter.h>
+#include <gtkmm/treeselection.h>
+#include <gtkmm/treeview.h>
+#include <gtkmm/treeviewcolumn.h>
 
 class MyApp;
 class SurveyWindow;
@@ -15,11 +23,98 @@ public:
     SurveyWindow* window = nullptr;
     int page_number = -1;
     Gtk::Label* confirm_instructions = nullptr;
+    Gtk::Label* conf_label_member_id = nullptr;
+    Gtk::Label* conf_member_id = nullptr;
+    Gtk::Label* conf_label_last_name = nullptr;
+    Gtk::Label* conf_last_name = nullptr;
+    Gtk::Label* conf_label_survey_type = nullptr;
+    Gtk::Label* conf_survey_type = nullptr;
+    Gtk::Label* conf_label_survey_date = nullptr;
+    Gtk::Label* conf_survey_date = nullptr;
+    Gtk::Label* conf_label_dive_start = nullptr;
+    Gtk::Label* conf_dive_start = nullptr;
+    Gtk::Label* conf_label_zone_code = nullptr;
+    Gtk::Label* conf_zone_code = nullptr;
+    Gtk::Label* conf_zone_name = nullptr;
+    Gtk::Label* conf_label_surface_temp = nullptr;
+    Gtk::Label* conf_surface_temp = nullptr;
+    Gtk::Label* conf_label_bottom_temp = nullptr;
+    Gtk::Label* conf_bottom_temp = nullptr;
+    Gtk::Label* conf_label_bottom_time = nullptr;
+    Gtk::Label* conf_bottom_time = nullptr;
     Gtk::CheckButton* confirm_bottom_time = nullptr;
+    Gtk::Label* conf_label_visibility = nullptr;
+    Gtk::Label* conf_visibility = nullptr;
+    Gtk::Label* conf_label_avg_depth = nullptr;
+    Gtk::Label* conf_avg_depth = nullptr;
+    Gtk::Label* conf_label_max_depth = nullptr;
+    Gtk::Label* conf_max_depth = nullptr;
+    Gtk::Label* conf_label_current = nullptr;
+    Gtk::Label* conf_current = nullptr;
+    Gtk::Label* conf_label_habitat = nullptr;
+    Gtk::Label* conf_habitat = nullptr;
+    Gtk::Label* conf_label_total_species = nullptr;
+    Gtk::Label* conf_total_species = nullptr;
+    Gtk::Box* conf_listed_box = nullptr;
+    Gtk::Label* conf_listed_species = nullptr;
+    Gtk::TreeView* conf_listed_tree = nullptr;
+    Gtk::Box* conf_unlisted_box = nullptr;
+    Gtk::Label* conf_unlisted_species = nullptr;
+    Gtk::TreeView* conf_unlisted_tree = nullptr;
+    Glib::RefPtr<Gtk::TreeSelection> listed_selection;
+    Glib::RefPtr<Gtk::TreeModelFilter> listed_filter;
+    Glib::RefPtr<Gtk::TreeSelection> unlisted_selection;
+    Glib::RefPtr<Gtk::TreeModelFilter> unlisted_filter;
+    Gtk::TreeViewColumn listed_id_column, listed_name_column;
+    Gtk::CellRendererText listed_id_renderer, listed_name_renderer;
+    Gtk::TreeViewColumn unlisted_id_column, unlisted_name_column;
+    Gtk::CellRendererText unlisted_id_renderer, unlisted_name_renderer;
+    const Glib::ustring red_start = "<span weight=\"bold\" fgcolor=\"red\">";
+    const Glib::ustring red_end = "</span>";
 
     ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
     // Checks the survey, shows the verdict and sets is_complete and the
     // Ready and Upload buttons from it.
     void refresh();
+    // An empty required value fails and shows red "Required". required: 1
+    // yes, 0 no, -1 when the survey type counts abundance (or none is chosen).
+    // text is markup.
+    bool set_simple_field(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& text,
+                          bool& verdict, int required);
+    // Marking twice is marking once.
+    void set_redbold(Gtk::Label* label);
+    void clear_redbold(Gtk::Label* label);
+    // Name columns by the name options of the Listed Species page.
+    void update_columns();
+    bool listed_check_visible(const Gtk::TreeIter& iter);
+    bool unlisted_check_visible(const Gtk::TreeIter& iter);
+    void listed_render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
+    void unlisted_render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
+    void on_listed_clicked();
+    void on_unlisted_clicked();
+    // Fresh filters over the window's species stores; run whenever they are rebuilt.
+    void attach_to_stores();
+
+private:
+    void look_up_widgets(const Glib::RefPtr<Gtk::Builder>& builder);
+    Glib::ustring red(const Glib::ustring& markup) const { return red_start + markup + red_end; }
+    // Caption marked and value shown as red markup: the item fails.
+    void show_fault(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& markup,
+                    bool& verdict);
+    void show_pass(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& markup);
+    bool required_by_type() const;
+    void check_survey_type(bool& verdict);
+    void check_date(bool& verdict);
+    void check_zone(bool& verdict);
+    void check_temperature(Gtk::Entry* entry, Gtk::Label* caption, Gtk::Label* value,
+                           bool& verdict);
+    void check_bottom_time(bool& verdict);
+    void check_conditions(bool& verdict);
+    void check_species(bool& verdict, int& listed, int& unlisted);
+    void show_species_trees(int listed, int unlisted);
+    int param(const Glib::ustring& name) const;
+    bool species_row_visible(const Gtk::TreeIter& iter, bool listed);
+    void render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
+    void toggle_family(Gtk::TreeView* tree, const Glib::RefPtr<Gtk::TreeSelection>& selection);
 };

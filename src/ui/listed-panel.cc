@@ -1,6 +1,7 @@
 #include "ui/listed-panel.h"
 
 #include "refdata/species-views.h"
+#include "ui/confirm-panel.h"
 #include "ui/drop-down-box.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
@@ -420,11 +421,13 @@ void ListedPanel::on_name_display_changed(Gtk::ToggleButton* button) {
     if (!button->get_active()) return;
     update_columns();
     if (window->unlisted_panel) window->unlisted_panel->update_columns();
+    if (window->confirm_panel) window->confirm_panel->update_columns();
 }
 
 void ListedPanel::on_spanish_display_changed() {
     update_columns();
     if (window->unlisted_panel) window->unlisted_panel->update_columns();
+    if (window->confirm_panel) window->confirm_panel->update_columns();
 }
 
 bool ListedPanel::on_species_clicked(GdkEventButton* event) {

@@ -1,0 +1,201 @@
+// The Confirmation page on the installed data set: each rule with the texts a
+// user reads, the species summary and the verdict that gates Ready and Upload.
+#include "core/misc.h"
+#include "survey-window-fixture.h"
+#include "ui/confirm-panel.h"
+#include "ui/drop-down-box.h"
+#include "ui/member-panel.h"
+#include "ui/survey-panel1.h"
+#include "ui/survey-panel2.h"
+
+#include <ctime>
+
+namespace {
+
+class ConfirmPanelTest : public SurveyWindowTest {
+protected:
+    void SetUp() override {
+        SurveyWindowTest::SetUp();
+        page = window->confirm_panel;
+        p1 = window->survey_panel1;
+        p2 = window->survey_panel2;
+    }
+    // A complete survey in the Pacific Northwest, dated today, one listed species.
+    void fill_in() {
+        window->member_panel->member_id->set_text(" 12345 ");
+        window->member_panel->last_name->set_text("O'Brien & <Sons>");
+        p1->subregion->select_label("Pacific Northwest");
+        p1->survey_subtype->select_id(10);
+        set_date(time(nullptr));
+        p1->dive_start->select_id(9);
+        p1->zonecode->set_text("10010004");
+        p2->surface_temp->set_text("55");
+        p2->bottom_time->set_text("45");
+        p2->visibility->select_id(3);
+        p2->avg_depth->select_id(4);
+        p2->max_depth->select_id(5);
+        p2->current->select_id(2);
+        p2->habitat->select_label("Kelp forest");
+        record(1, 1);
+    }
+    void set_date(time_t when) {
+        struct tm day;
+        localtime_r(&when, &day);
+        p1->year->select_id(day.tm_year + 1900);
+        p1->month->select_id(day.tm_mon + 1);
+        p1->mday->select_id(day.tm_mday);
+    }
+    void record(int species, int abundance) {
+        window->abundance_target = species;
+        window->on_abundance_menu_item(abundance);
+    }
+    // The page as reached with the tabs; the value label's text as the user reads it.
+    std::string confirm(Gtk::Label* value) {
+        window->notebook->set_current_page(0);
+        window->notebook->set_current_page(page->page_number);
+        return value->get_text();
+    }
+    bool red(Gtk::Label* caption) { return has_prefix(caption->get_label(), page->red_start); }
+    // The rows a summary tree shows, depth first: "Family" or the id, and the number seen.
+    std::string rows(Gtk::TreeView* tree) {
+        std::string shown;
+        const SpeciesTreeColumns& c = window->species_columns;
+        tree->get_model()->foreach_iter([&](const Gtk::TreeIter& it) {
+            const int id = (*it)[c.id];
+            shown += id < 0 ? "Family " : format("%d:", id) + (*it)[c.abundance_label] + " ";
+            return false;
+        });
+        return shown;
+    }
+
+    ConfirmPanel* page = nullptr;
+    SurveyPanel1* p1 = nullptr;
+    SurveyPanel2* p2 = nullptr;
+};
+
+TEST_F(ConfirmPanelTest, CompleteSurveyEnablesReadyAndUploadAndShowsTextsAsTyped) {
+    fill_in();
+    EXPECT_EQ(confirm(page->conf_last_name), "O'Brien & <Sons>");
+    EXPECT_EQ(page->conf_member_id->get_text(), "12345");
+    EXPECT_EQ(page->conf_zone_name->get_text(), "Washington, Hood Canal, Mike's Beach");
+    EXPECT_EQ(page->confirm_instructions->get_text(),
+              "Please check that all information is correct.");
+    EXPECT_TRUE(window->ready_button->get_sensitive() && window->upload_button->get_sensitive());
+    EXPECT_EQ(page->conf_listed_species->get_text(), "Listed Species: 1");
+    EXPECT_EQ(rows(page->conf_listed_tree), "Family 1:Single ");
+    EXPECT_FALSE(page->conf_unlisted_box->get_visible());
+    // Markup characters typed by the user show as typed, also in red.
+    p2->surface_temp->set_text("<9 & up");
+    EXPECT_EQ(confirm(page->conf_surface_temp),
+              "<9 & upF      Temperature must be between 28F and 95F");
+    EXPECT_EQ(page->confirm_instructions->get_text(),
+              "Please check that all information is correct; items marked in red need to be "
+              "fixed.");
+    EXPECT_TRUE(red(page->conf_label_surface_temp));
+    EXPECT_FALSE(window->ready_button->get_sensitive());
+    p2->surface_temp->set_text("55");
+    window->survey_data.already_uploaded = true;
+    confirm(page->conf_surface_temp);
+    EXPECT_FALSE(window->ready_button->get_sensitive() || window->upload_button->get_sensitive());
+}
+
+TEST_F(ConfirmPanelTest, DatesInvalidInTheFutureAndToday) {
+    fill_in();
+    const int year = p1->year->get_selected_id();
+    p1->mday->select_id(0);
+    EXPECT_EQ(confirm(page->conf_survey_date), "Required");
+    p1->month->select_id(4);
+    p1->mday->select_id(31);
+    EXPECT_EQ(confirm(page->conf_survey_date), format("%04d-04-31      Invalid date", year));
+    EXPECT_TRUE(red(page->conf_label_survey_date));
+    EXPECT_FALSE(window->survey_data.is_complete);
+    set_date(time(nullptr) + 24 * 3600);
+    if (p1->year->get_selected_id() == year) { // on 31 December no later day can be chosen
+        EXPECT_EQ(confirm(page->conf_survey_date).substr(10), "      Date is in the future");
+    }
+    set_date(time(nullptr));
+    EXPECT_EQ(
+        confirm(page->conf_survey_date),
+        format("%04d-%02d-%02d", year, p1->month->get_selected_id(), p1->mday->get_selected_id()));
+    EXPECT_FALSE(red(page->conf_label_survey_date));
+    EXPECT_TRUE(window->survey_data.is_complete);
+}
+
+TEST_F(ConfirmPanelTest, ZoneCodesTemperatureLimitsAndBottomTime) {
+    fill_in();
+    const std::pair<const char*, const char*> zones[] = {
+        {"", "Required"}, {"1001", "1001   Incomplete zone"}, {"10019999", "10019999"}};
+    for (const auto& [code, shown] : zones) {
+        p1->zonecode->set_text(code);
+        EXPECT_EQ(confirm(page->conf_zone_code), shown);
+        EXPECT_TRUE(red(page->conf_label_zone_code)) << code;
+    }
+    const std::pair<const char*, const char*> temps[] = {
+        {"27", "27F      Temperature must be between 28F and 95F"}, {"95", "95F"}, {"", ""}};
+    for (const auto& [typed, shown] : temps) {
+        p2->bottom_temp->set_text(typed);
+        EXPECT_EQ(confirm(page->conf_bottom_temp), shown);
+    }
+    p2->temp_units->select_label("Celsius");
+    p2->bottom_temp->set_text("-2");
+    EXPECT_EQ(confirm(page->conf_bottom_temp), "-2C");
+    p2->bottom_temp->set_text("36");
+    EXPECT_EQ(confirm(page->conf_bottom_temp), "36C      Temperature must be between -2C and 35C");
+    p2->bottom_time->set_text("");
+    EXPECT_EQ(confirm(page->conf_bottom_time), "Required");
+    EXPECT_FALSE(page->confirm_bottom_time->get_visible());
+    p2->bottom_time->set_text("120");
+    confirm(page->conf_bottom_time);
+    EXPECT_FALSE(red(page->conf_label_bottom_time) || page->confirm_bottom_time->get_visible());
+    p2->bottom_time->set_text("121");
+    EXPECT_EQ(confirm(page->conf_bottom_time), "121 minutes");
+    EXPECT_TRUE(red(page->conf_label_bottom_time));
+    EXPECT_EQ(page->confirm_bottom_time->get_label(), "Confirm unusual bottom time");
+    page->confirm_bottom_time->set_active(true); // checks the page again
+    EXPECT_FALSE(red(page->conf_label_bottom_time));
+    EXPECT_EQ(page->confirm_bottom_time->get_label(), "Unusual bottom time confirmed");
+    EXPECT_TRUE(page->confirm_bottom_time->get_visible());
+}
+
+TEST_F(ConfirmPanelTest, ConditionsRequiredByTypeAndDepthOrder) {
+    fill_in();
+    for (DropDownBox* box :
+         {p2->visibility, p2->avg_depth, p2->max_depth, p2->current, p2->habitat})
+        box->set_active(-1);
+    Gtk::Label* values[] = {page->conf_visibility, page->conf_avg_depth, page->conf_max_depth,
+                            page->conf_current, page->conf_habitat};
+    for (Gtk::Label* value : values)
+        EXPECT_EQ(confirm(value), "Required");
+    // Species only: nothing required, and the blank depth item is no depth.
+    p1->survey_subtype->select_id(11);
+    record(1, 1);
+    p2->avg_depth->select_id(4);
+    p2->max_depth->select_id(1);
+    for (Gtk::Label* value : values)
+        EXPECT_NE(confirm(value), "Required");
+    EXPECT_TRUE(window->survey_data.is_complete);
+    p2->max_depth->select_id(3);
+    EXPECT_EQ(confirm(page->conf_max_depth),
+              "Less than 15 ft (5 m)  Must be no less than Average Depth");
+    EXPECT_TRUE(red(page->conf_label_max_depth));
+}
+
+TEST_F(ConfirmPanelTest, SpeciesHiddenByTheTypeAreNotCountedAndTreesFollowRebuilds) {
+    fill_in();
+    record(2, 3); // not in the view: unlisted
+    EXPECT_EQ(confirm(page->conf_total_species), "2");
+    EXPECT_EQ(page->conf_unlisted_species->get_text(), "Unlisted Species: 1");
+    EXPECT_EQ(rows(page->conf_unlisted_tree), "Family 2:Many (11-100) ");
+    p1->survey_subtype->select_id(12); // invertebrates only: the fish stay recorded but hidden
+    EXPECT_EQ(confirm(page->conf_total_species), "0");
+    EXPECT_TRUE(red(page->conf_label_total_species));
+    EXPECT_FALSE(window->survey_data.is_complete || window->ready_button->get_sensitive());
+    EXPECT_EQ(rows(page->conf_listed_tree) + rows(page->conf_unlisted_tree), "");
+    EXPECT_FALSE(page->conf_listed_box->get_visible() || page->conf_unlisted_box->get_visible());
+    p1->survey_subtype->select_id(10);
+    record(1, 4);
+    EXPECT_EQ(confirm(page->conf_total_species), "2");
+    EXPECT_EQ(rows(page->conf_listed_tree), "Family 1:Abundant (over 100) ");
+}
+
+} // namespace
