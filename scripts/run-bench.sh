@@ -29,3 +29,4 @@ echo "Running benchmarks (about a minute)..."
 "$build/bench/tavro-bench" --benchmark_counters_tabular=false "$@"
 echo "Timing the window on the large data set (under Xvfb)..."
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/tavro-window-bench"
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/tavro-window-bench" --confirmation-first
