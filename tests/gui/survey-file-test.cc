@@ -106,6 +106,14 @@ TEST_F(SurveyFileTest, OlderFilesOpen) {
     EXPECT_EQ(opened->survey_panel2->avg_depth->get_selected_label(), "");
     EXPECT_EQ(opened->survey_data.abundances, (std::map<int, int>{{12, 2}, {34, 0}}));
     EXPECT_EQ(open_text("<survey><subregion>PNW</subregion></survey>", "1.7"), "");
+    // Elsewhere the old depth was the average; a species-only type records presence.
+    ASSERT_EQ(open_text("<survey><subregion>FLK</subregion><survey_subtype>2</survey_subtype>"
+                        "<depth>3</depth><ids><species id='3' abun='3'/></ids></survey>"),
+              "");
+    EXPECT_EQ(opened->survey_panel2->avg_depth->get_selected_id(), 3);
+    EXPECT_NE(opened->survey_data.generated_xml.find("<species id=\"0003\" abun=\"1\""),
+              std::string::npos)
+        << opened->survey_data.generated_xml;
     // A species entry without a type to record it under is left out, not a crash.
     EXPECT_EQ(open_text("<survey><subregion>PNW</subregion><ids><species id='12' abun='1'/>"
                         "</ids></survey>"),
