@@ -5,6 +5,7 @@
 #include "core/errors.h"
 
 #include <string>
+#include <vector>
 
 class DataFileInfo;
 class DataDefs;
@@ -55,6 +56,18 @@ public:
     std::string get_local_data_dir();
     // A folder of the survey store, created when missing.
     std::string get_survey_dir(WhichDir which);
+    // Moves a survey file into another store folder under its name; path
+    // becomes the new path. Reports a failure and returns its code.
+    RetCode move_survey_to(WhichDir which, std::string& path);
+    // Every entry of the Ready To Upload folder, full paths in byte order.
+    std::vector<std::string> get_ready_survey_list();
+    // One line per survey: its description (or path), " (current survey)" for current.
+    std::string prettify_survey_list(const std::vector<std::string>& paths,
+                                     const std::string& current);
+    // The one-line description of a survey file; empty when it is no readable
+    // survey of the loaded data. With member_number, the member number goes
+    // there instead of into the text.
+    std::string get_survey_description(const std::string& path, int* member_number);
 
     // Base address of the server: TAVRO_SERVER_URL from the environment, else
     // the address the program was built with; no trailing "/".

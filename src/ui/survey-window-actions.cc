@@ -175,20 +175,11 @@ void SurveyWindow::build_abundance_menus() {
     }
 }
 
-void SurveyWindow::on_action_FileOpen(const std::string& name) {
-    not_yet_available(name);
+void SurveyWindow::on_action_FileSaveForLater(const std::string&) {
+    do_save(MyApp::IN_PROGRESS, SAVE_OFFER_NEXT);
 }
-void SurveyWindow::on_action_FileDelete(const std::string& name) {
-    not_yet_available(name);
-}
-void SurveyWindow::on_action_FileNew(const std::string& name) {
-    not_yet_available(name);
-}
-void SurveyWindow::on_action_FileSaveForLater(const std::string& name) {
-    not_yet_available(name);
-}
-void SurveyWindow::on_action_FileSaveForUpload(const std::string& name) {
-    not_yet_available(name);
+void SurveyWindow::on_action_FileSaveForUpload(const std::string&) {
+    do_save(MyApp::READY_TO_UPLOAD, SAVE_OFFER_NEXT);
 }
 void SurveyWindow::on_action_FileUploadThis(const std::string& name) {
     not_yet_available(name);

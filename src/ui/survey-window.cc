@@ -250,11 +250,6 @@ void SurveyWindow::set_title_string() {
     set_title(title + base_title);
 }
 
-bool SurveyWindow::check_file_save_okay(const Glib::ustring&) {
-    // Nothing can be saved yet, so nothing can be lost.
-    return true;
-}
-
 void SurveyWindow::check_for_updates(const std::string&, int) {
     printf("check_for_updates: not yet available\n");
 }

@@ -1,6 +1,7 @@
 // The application's one kind of top-level window: one survey, seven pages.
 #pragma once
 
+#include "app/my-app-core.h"
 #include "survey/survey-data.h"
 #include "ui/focus-keeper.h"
 #include "ui/species-tree-columns.h"
@@ -12,6 +13,7 @@
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
 #include <gtkmm/dialog.h>
+#include <gtkmm/filechooserdialog.h>
 #include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/notebook.h>
@@ -143,6 +145,18 @@ public:
     RetCode do_open(std::string path);
     // Whether the survey holds anything not saved yet.
     bool file_needs_saving();
+    // What a successful save does next.
+    enum DoSaveFlags { SAVE_OFFER_NEXT = 0, SAVE_SILENT = 1, SAVE_REPORT_ONLY = 2 };
+    // Saves the survey into a store folder; reports a failure and returns its code.
+    RetCode do_save(MyAppCore::WhichDir which, DoSaveFlags flags);
+    RetCode select_and_open_saved_survey();
+    // Asks, and deletes the saved survey; true only when it is gone.
+    bool maybe_delete_survey(const std::string& path);
+    void on_filedlg_update_preview(Gtk::FileChooserDialog* dialog, Gtk::Label* preview);
+    // Writes a file whole, replacing what is there only once all of it is written.
+    RetCode write_file(const std::string& path, const char* data, unsigned long length);
+    // The store's name for this survey, from its answers, without folder and extension.
+    std::string survey_file_name() const;
     // Locks the window of an uploaded survey: it can be read, not changed.
     void set_survey_is_uploaded();
     void check_for_updates(const std::string& url_override, int follow_up);
@@ -178,6 +192,8 @@ private:
     void run_and_hide(Gtk::Dialog* dialog);
     bool clipboard_action(const std::string& name);
 
+    std::string choose_survey_file(const char* title, const char* accept, MyAppCore::WhichDir start,
+                                   bool both_extensions, const char* trace);
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
     void load_species(const xmlpp::Node& ids);

@@ -1,0 +1,117 @@
+// The survey store's folders and the one-line descriptions of its files.
+#include "app/my-app-core.h"
+#include "core/errors.h"
+#include "core/misc.h"
+#include "refdata/data-defs.h"
+#include "refdata/region-info.h"
+#include "survey/survey-file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <glibmm/fileutils.h>
+#include <glibmm/miscutils.h>
+
+RetCode MyAppCore::move_survey_to(WhichDir which, std::string& path) {
+    const std::string moved = get_survey_dir(which) + "/" + Glib::path_get_basename(path);
+    if (rename(path.c_str(), moved.c_str()) != 0)
+        return error("Failed to move survey file from %s to %s\n", escape_markup(path).c_str(),
+                     escape_markup(moved).c_str());
+    path = moved;
+    return RC_OK;
+}
+
+std::vector<std::string> MyAppCore::get_ready_survey_list() {
+    const std::string dir = get_survey_dir(READY_TO_UPLOAD);
+    std::vector<std::string> paths;
+    try {
+        for (const std::string& name : Glib::Dir(dir))
+            paths.push_back(dir + "/" + name);
+    } catch (const Glib::FileError&) {
+        // A folder that can't be listed holds nothing to upload.
+    }
+    std::sort(paths.begin(), paths.end());
+    if (debug_level > 0)
+        for (const auto& path : paths)
+            printf("child filename = %s\n", path.c_str());
+    return paths;
+}
+
+std::string MyAppCore::prettify_survey_list(const std::vector<std::string>& paths,
+                                            const std::string& current) {
+    std::string text;
+    for (const auto& path : paths) {
+        std::string description = get_survey_description(path, nullptr);
+        text += description.empty() ? path : description;
+        if (path == current) text += " (current survey)";
+        text += "\n";
+    }
+    return text;
+}
+
+std::string MyAppCore::get_survey_description(const std::string& path, int* member_number) {
+    auto failed = [&](const Glib::ustring& why) {
+        printf("File scan: %s: %s\n", path.c_str(), why.empty() ? "Unknown error" : why.c_str());
+        return std::string();
+    };
+    SurveyDocument document;
+    if (!document.load(path)) return failed(document.error);
+    Glib::ustring member, subregion, year = "0000";
+    int subtype = 0, month = 0, mday = 0, dive_start = 0, zone = 0;
+    for (const xmlpp::Node* node : document.survey->get_children()) {
+        const Glib::ustring name = node->get_name(), text = get_content(node);
+        if (name == "member_id") {
+            member = text;
+            if (member_number) *member_number = atoi(text.c_str());
+        } else if (name == "subregion") {
+            subregion = text;
+        } else if (name == "survey_subtype") {
+            subtype = atoi(text.c_str());
+        } else if (name == "year") {
+            year = text;
+        } else if (name == "month") {
+            month = atoi(text.c_str());
+        } else if (name == "mday") {
+            mday = atoi(text.c_str());
+        } else if (name == "dive_start") {
+            dive_start = atoi(text.c_str());
+        } else if (name == "zonecode") {
+            zone = atoi(text.c_str());
+        }
+    }
+    Glib::ustring description;
+    if (!member.empty() && !member_number) description = "Member " + member + " - ";
+    if (!region_info) return failed("Bad subregion");
+    auto region = region_info->region_code_by_subregion.find(subregion);
+    auto catalogue = region == region_info->region_code_by_subregion.end()
+                         ? region_info->fish_info.end()
+                         : region_info->fish_info.find(region->second);
+    if (catalogue == region_info->fish_info.end()) return failed("Bad subregion");
+    if (subtype >= 0) {
+        const Region* record = region_info->find_subtype(subtype);
+        if (!record || record->surveytypename.empty())
+            return failed(format("Bad subtype %d", subtype));
+        description += record->surveytypename;
+    } else {
+        description += region->second;
+    }
+    if (!(year.empty() && month == 0 && mday == 0))
+        description += " - " + year + format("-%02d-%02d", month, mday);
+    if (dive_start > 0) {
+        description += " at ";
+        if (data_defs) {
+            auto group = data_defs->defs.find("divestart");
+            if (group != data_defs->defs.end())
+                for (size_t i = 0;
+                     i < group->second.values.size() && i < group->second.labels.size(); ++i)
+                    if (group->second.values[i] == dive_start) {
+                        description += group->second.labels[i];
+                        break;
+                    }
+        }
+    }
+    auto zone_name = catalogue->second.geogs.find(zone);
+    if (zone_name != catalogue->second.geogs.end() && !zone_name->second.empty())
+        description += " - " + zone_name->second;
+    return description.raw();
+}

@@ -1,0 +1,348 @@
+// Saving, opening, starting and deleting surveys in the survey store.
+#include "core/errors.h"
+#include "core/misc.h"
+#include "ui/dialogs.h"
+#include "ui/drop-down-box.h"
+#include "ui/listed-panel.h"
+#include "ui/member-panel.h"
+#include "ui/my-app.h"
+#include "ui/survey-panel1.h"
+#include "ui/survey-window.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <giomm/file.h>
+#include <glibmm/fileutils.h>
+#include <glibmm/miscutils.h>
+#include <gtkmm/filechooserdialog.h>
+#include <gtkmm/messagedialog.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const SURVEY_EXTENSION = ".TAVRO-Survey";
+
+std::string etag_of(const std::string& path) {
+    try {
+        return Gio::File::create_for_path(path)
+            ->query_info(G_FILE_ATTRIBUTE_ETAG_VALUE)
+            ->get_etag();
+    } catch (const Glib::Error&) {
+        return "";
+    }
+}
+
+[[noreturn]] void fail(const std::string& what) {
+    throw std::runtime_error(what + ": " + strerror(errno));
+}
+
+// Writes data over path so that a failure at any step leaves the old file as
+// it was: into a temporary file of the same folder, flushed to the disk, then
+// renamed over path. With expected_etag, the file there must still be the one
+// the program wrote last. Returns the new file's entity tag.
+std::string write_replacing(const std::string& path, const std::string& data,
+                            const std::string& expected_etag) {
+    std::string temporary =
+        Glib::path_get_dirname(path) + "/." + Glib::path_get_basename(path) + ".XXXXXX";
+    int fd = mkstemp(&temporary[0]);
+    if (fd < 0) fail("Can't create a file in " + Glib::path_get_dirname(path));
+    try {
+        for (size_t done = 0; done < data.size();) {
+            ssize_t wrote = write(fd, data.data() + done, data.size() - done);
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) fail("Can't write " + temporary);
+            done += static_cast<size_t>(wrote);
+        }
+        if (fchmod(fd, 0644) != 0 || fsync(fd) != 0) fail("Can't write " + temporary);
+        const int closed = close(fd);
+        fd = -1;
+        if (closed != 0) fail("Can't write " + temporary);
+        if (!expected_etag.empty() && Glib::file_test(path, Glib::FILE_TEST_EXISTS) &&
+            etag_of(path) != expected_etag)
+            throw std::runtime_error("The file was externally modified");
+        if (rename(temporary.c_str(), path.c_str()) != 0) fail("Can't replace " + path);
+    } catch (...) {
+        if (fd >= 0) close(fd);
+        unlink(temporary.c_str());
+        throw;
+    }
+    // The rename itself reaches the disk with its folder.
+    int dir = open(Glib::path_get_dirname(path).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return etag_of(path);
+}
+
+// The reason a failure carries, in the words the save reports use.
+Glib::ustring reason_of(std::exception_ptr failure) {
+    Glib::ustring reason;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Glib::Exception& e) {
+        reason = e.what();
+    } catch (const std::exception& e) {
+        reason = e.what();
+    } catch (const char* text) {
+        reason = text;
+    } catch (const std::string& text) {
+        reason = text;
+    } catch (...) {
+        reason = "Unknown error (sorry!)";
+    }
+    return reason.empty() ? Glib::ustring("Unknown exception (sorry!)") : reason;
+}
+
+} // namespace
+
+std::string SurveyWindow::survey_file_name() const {
+    std::string name;
+    const Glib::ustring member = trim_ws(member_panel->member_id->get_text());
+    if (!member.empty()) name = member.raw() + "-";
+    const SurveyPanel1& p1 = *survey_panel1;
+    name += survey_data.subregion.raw() + "-" +
+            format("%04d%02d%02d", p1.year->get_selected_id(), p1.month->get_selected_id(),
+                   p1.mday->get_selected_id()) +
+            "-" + p1.get_dive_start_string().raw();
+    const Glib::ustring zone = trim_ws(p1.zonecode->get_text());
+    if (!zone.empty()) name += "-" + zone.raw();
+    // A name is one file name: no folders from what the user typed.
+    std::replace(name.begin(), name.end(), '/', '_');
+    return name;
+}
+
+RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
+    const char* const title = "ERROR: Survey NOT Saved!!!";
+    if (survey_data.subregion.empty())
+        return titled_error(title,
+                            "Sorry, you must select a location before you can save a survey!");
+    if (survey_data.already_uploaded)
+        return titled_error(title,
+                            "This survey was already uploaded and cannot be changed offline.");
+    try {
+        Glib::ustring problem;
+        if (generate_xml_string(problem, false) != RC_OK) throw std::runtime_error(problem);
+        const std::string old_name =
+            survey_data.filename.empty() ? "" : Glib::path_get_basename(survey_data.filename);
+        const std::string base = app->get_survey_dir(which) + "/" + survey_file_name();
+        std::string chosen;
+        for (int counter = 0;; ++counter) {
+            chosen = base + (counter ? format("-%d", counter) : "") + SURVEY_EXTENSION;
+            if (chosen == survey_data.filename || !Glib::file_test(chosen, Glib::FILE_TEST_EXISTS))
+                break;
+            printf("Tried filename %s but it exists\n", chosen.c_str());
+        }
+        printf("Selected filename %s\n", chosen.c_str());
+        std::string remove_after;
+        if (chosen != survey_data.filename) {
+            // Another folder, same name: the survey moves, its old copy goes.
+            if (Glib::path_get_basename(chosen) == old_name) remove_after = survey_data.filename;
+            survey_data.filename = chosen;
+            survey_data.file_etag.clear();
+        }
+        survey_data.file_etag =
+            write_replacing(chosen, survey_data.generated_xml.raw(), survey_data.file_etag);
+        survey_data.saved_xml = survey_data.generated_xml;
+        if (!remove_after.empty()) unlink(remove_after.c_str());
+    } catch (...) {
+        const Glib::ustring reason = reason_of(std::current_exception());
+        return titled_error(title, "FAILED to save survey to %s!\n%s",
+                            escape_markup(survey_data.filename).c_str(),
+                            escape_markup(reason).c_str());
+    }
+    if (flags == SAVE_SILENT) return RC_OK;
+    Gtk::MessageDialog saved(*this,
+                             "Survey saved to " + survey_data.filename +
+                                 "\n\nTo return to this survey later, select Open Survey under "
+                                 "the File menu.",
+                             false, Gtk::MESSAGE_INFO, Gtk::BUTTONS_NONE, false);
+    saved.set_title("Survey Saved");
+    saved.set_icon_list(MyApp::icon_list);
+    if (flags == SAVE_OFFER_NEXT) {
+        saved.add_button("Open Saved Survey", 3);
+        saved.add_button("Start New Survey", 1);
+        saved.add_button("Quit Program", 2);
+    }
+    saved.add_button("_OK", Gtk::RESPONSE_OK);
+    const int response = run_dialog(saved);
+    saved.hide();
+    if (response == 3) select_and_open_saved_survey();
+    if (response == 1) on_action_FileNew("after survey save");
+    if (response == 2 && check_file_save_okay("exiting this program")) close_for_good();
+    return RC_OK;
+}
+
+bool SurveyWindow::check_file_save_okay(const Glib::ustring& action) {
+    if (!file_needs_saving()) return true;
+    if (debug_level > 0)
+        printf("check_file_save_okay(\"%s\"):\n    last saved = %s\n    now = %s\n", action.c_str(),
+               survey_data.saved_xml.c_str(), survey_data.generated_xml.c_str());
+    Gtk::MessageDialog question(*this,
+                                "Survey has been changed without being saved!\nSave it before " +
+                                    action +
+                                    "?\nClick Save to save and proceed,\nNo to <b>abandon your "
+                                    "survey</b>,\nor Cancel to do nothing instead of " +
+                                    action + ".",
+                                true, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
+    question.add_button(Gtk::Stock::SAVE, Gtk::RESPONSE_ACCEPT);
+    question.add_button(Gtk::Stock::NO, Gtk::RESPONSE_NO);
+    question.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+    question.set_title("Survey Not Saved Yet!");
+    question.set_icon_list(MyApp::icon_list);
+    const int response = run_dialog(question);
+    question.hide();
+    if (response == Gtk::RESPONSE_NO) return true;
+    if (response == Gtk::RESPONSE_ACCEPT)
+        return do_save(MyApp::IN_PROGRESS, SAVE_REPORT_ONLY) == RC_OK;
+    return false;
+}
+
+void SurveyWindow::on_filedlg_update_preview(Gtk::FileChooserDialog* dialog, Gtk::Label* preview) {
+    preview->hide();
+    const std::string file = dialog->get_preview_filename();
+    if (file.empty()) return;
+    const std::string description = app->get_survey_description(file, nullptr);
+    if (description.empty()) return;
+    preview->set_text(description);
+    preview->show();
+}
+
+// A chooser of saved surveys with their descriptions as preview; the chosen
+// file, or empty when none was chosen.
+std::string SurveyWindow::choose_survey_file(const char* title, const char* accept,
+                                             MyApp::WhichDir start, bool both_extensions,
+                                             const char* trace) {
+    Gtk::FileChooserDialog chooser(*this, title, Gtk::FILE_CHOOSER_ACTION_OPEN);
+    chooser.set_icon_list(MyApp::icon_list);
+    chooser.set_local_only(true);
+    chooser.set_current_folder(app->get_survey_dir(start));
+    chooser.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
+    chooser.add_button(accept, Gtk::RESPONSE_ACCEPT);
+    auto filter = Gtk::FileFilter::create();
+    filter->set_name("TAVRO survey files");
+    filter->add_pattern("*.TAVRO-Survey");
+    if (both_extensions) filter->add_pattern("*.TAVRO_survey");
+    chooser.add_filter(filter);
+    Gtk::Label preview;
+    preview.set_line_wrap(true);
+    preview.set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
+    chooser.set_extra_widget(preview);
+    chooser.signal_update_preview().connect(
+        [this, &chooser, &preview] { on_filedlg_update_preview(&chooser, &preview); });
+    const int response = run_dialog(chooser);
+    chooser.hide();
+    if (response != Gtk::RESPONSE_ACCEPT) {
+        if (debug_level > 0) printf("filedlg for %s returned %d\n", trace, response);
+        return "";
+    }
+    const std::string file = chooser.get_filename();
+    if (debug_level > 0) printf("filedlg for open selected %s\n", file.c_str());
+    return file;
+}
+
+RetCode SurveyWindow::select_and_open_saved_survey() {
+    if (debug_level >= 3)
+        printf("survey dir is %s\n", app->get_survey_dir(MyApp::IN_PROGRESS).c_str());
+    if (!check_file_save_okay("closing it to open a different survey")) return RC_CANCELLED;
+    const std::string file =
+        choose_survey_file("Open saved survey", "_Open", MyApp::IN_PROGRESS, true, "open");
+    if (file.empty()) return RC_CANCELLED;
+    SurveyWindow* opened = SurveyWindow::create(*app);
+    app->app->add_window(*opened);
+    const RetCode rc = opened->do_open(file);
+    if (rc == RC_OK) {
+        opened->show();
+        close_for_good();
+    } else {
+        app->app->remove_window(*opened);
+        delete opened;
+    }
+    return rc;
+}
+
+void SurveyWindow::on_action_FileOpen(const std::string&) {
+    select_and_open_saved_survey();
+}
+
+void SurveyWindow::on_action_FileNew(const std::string&) {
+    if (!check_file_save_okay("closing it to start a new survey")) return;
+    SurveyWindow* fresh = SurveyWindow::create(*app);
+    app->app->add_window(*fresh);
+    // What stays the same from survey to survey is carried over.
+    const Glib::ustring member = trim_ws(member_panel->member_id->get_text());
+    const Glib::ustring name = trim_ws(member_panel->last_name->get_text());
+    fresh->member_panel->member_id->set_text(member);
+    fresh->member_panel->last_name->set_text(name);
+    const Glib::ustring location = survey_panel1->subregion->get_selected_label();
+    if (!location.empty()) fresh->survey_panel1->subregion->select_label(location);
+    const int subtype = survey_panel1->survey_subtype->get_selected_id();
+    if (subtype != survey_panel1->survey_subtype->unset_id)
+        fresh->survey_panel1->survey_subtype->select_id(subtype);
+    for (auto [from, to] :
+         {std::make_pair(listed_panel->name_display_common,
+                         fresh->listed_panel->name_display_common),
+          std::make_pair(listed_panel->name_display_scientific,
+                         fresh->listed_panel->name_display_scientific),
+          std::make_pair(listed_panel->name_display_both, fresh->listed_panel->name_display_both)})
+        if (from && to) to->set_active(from->get_active());
+    if (listed_panel->spanish_enable && fresh->listed_panel->spanish_enable)
+        fresh->listed_panel->spanish_enable->set_active(listed_panel->spanish_enable->get_active());
+    Glib::ustring problem;
+    if (fresh->generate_xml_string(problem, true) == RC_OK)
+        fresh->survey_data.baseline_xml = fresh->survey_data.generated_xml;
+    if (fresh->generate_xml_string(problem, false) == RC_OK)
+        fresh->survey_data.saved_xml = fresh->survey_data.generated_xml;
+    fresh->notebook->set_current_page(member.empty() || name.empty()
+                                          ? fresh->member_panel->page_number
+                                          : fresh->survey_panel1->page_number);
+    fresh->show();
+    close_for_good();
+}
+
+void SurveyWindow::on_action_FileDelete(const std::string&) {
+    if (debug_level >= 3)
+        printf("survey dir is %s\n", app->get_survey_dir(MyApp::SURVEY_ROOT).c_str());
+    const std::string file =
+        choose_survey_file("Delete saved survey", "_Delete", MyApp::SURVEY_ROOT, false, "delete");
+    if (!file.empty()) maybe_delete_survey(file);
+}
+
+bool SurveyWindow::maybe_delete_survey(const std::string& path) {
+    const std::string description = app->get_survey_description(path, nullptr);
+    if (description.empty()) {
+        titled_error("Not a survey file?", "%s does not appear to be a saved survey file!",
+                     escape_markup(path).c_str());
+        return false;
+    }
+    Gtk::MessageDialog question(*this,
+                                "Really delete this survey?\n\n" + escape_markup(description), true,
+                                Gtk::MESSAGE_INFO, Gtk::BUTTONS_NONE, true);
+    question.add_button(Gtk::Stock::YES, Gtk::RESPONSE_ACCEPT);
+    question.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+    question.set_title("Really delete saved survey?");
+    question.set_icon_list(MyApp::icon_list);
+    const int response = run_dialog(question);
+    question.hide();
+    if (response != Gtk::RESPONSE_ACCEPT) return false;
+    if (unlink(path.c_str()) != 0) {
+        titled_error_errno("Deletion Failed", "Failed to delete survey file %s",
+                           escape_markup(path).c_str());
+        return false;
+    }
+    return true;
+}
+
+RetCode SurveyWindow::write_file(const std::string& path, const char* data, unsigned long length) {
+    try {
+        write_replacing(path, std::string(data, length), "");
+        return RC_OK;
+    } catch (...) {
+        return error("FAILED to write to %s!\n%s", escape_markup(path).c_str(),
+                     escape_markup(reason_of(std::current_exception())).c_str());
+    }
+}

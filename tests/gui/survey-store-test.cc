@@ -1,0 +1,121 @@
+// The survey store: saving into its folders, the unsaved-changes question, a
+// new survey, descriptions, deleting.
+#include "survey-window-fixture.h"
+#include "temp-dir.h"
+#include "ui/drop-down-box.h"
+#include "ui/member-panel.h"
+#include "ui/survey-panel1.h"
+
+#include <glibmm/fileutils.h>
+#include <glibmm/miscutils.h>
+
+namespace {
+
+class SurveyStoreTest : public SurveyWindowTest {
+protected:
+    void SetUp() override {
+        SurveyWindowTest::SetUp();
+        set_error_display_hook([this](const Glib::ustring& message, bool, const Glib::ustring&) {
+            reported = message;
+        });
+        system(("rm -rf '" + app.get_survey_dir(MyApp::SURVEY_ROOT) + "'").c_str());
+    }
+    void TearDown() override {
+        set_error_display_hook(nullptr);
+        SurveyWindowTest::TearDown();
+    }
+    void fill(SurveyWindow& w) {
+        w.member_panel->member_id->set_text("4711");
+        w.member_panel->last_name->set_text("Ødegård");
+        w.survey_panel1->setup_for_subregion("PNW");
+        w.survey_panel1->survey_subtype->select_id(10);
+        w.survey_panel1->year->select_id(2026);
+        w.survey_panel1->month->select_id(7);
+        w.survey_panel1->mday->select_id(4);
+        w.survey_panel1->zonecode->set_text("10010004");
+    }
+    std::string in(MyApp::WhichDir which) {
+        return app.get_survey_dir(which) + "/4711-PNW-20260704-0000-10010004.TAVRO-Survey";
+    }
+    MyApp& app = test_app();
+    std::string reported;
+};
+
+TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
+    EXPECT_NE(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_EQ(reported, "Sorry, you must select a location before you can save a survey!");
+    fill(*window);
+    ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK) << reported;
+    ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_EQ(read_text_file(in(MyApp::IN_PROGRESS)), window->survey_data.saved_xml);
+    EXPECT_FALSE(window->file_needs_saving());
+    // The same answers in another survey: the next free name.
+    std::unique_ptr<SurveyWindow> second(SurveyWindow::create(app));
+    fill(*second);
+    ASSERT_EQ(second->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_EQ(Glib::path_get_basename(second->survey_data.filename),
+              "4711-PNW-20260704-0000-10010004-1.TAVRO-Survey");
+    // Ready for upload: the survey moves, no copy stays behind.
+    ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_FALSE(Glib::file_test(in(MyApp::IN_PROGRESS), Glib::FILE_TEST_EXISTS));
+    EXPECT_EQ(app.get_ready_survey_list(), std::vector<std::string>{in(MyApp::READY_TO_UPLOAD)});
+    int member = 0;
+    const std::string description = app.get_survey_description(in(MyApp::READY_TO_UPLOAD), &member);
+    EXPECT_EQ(member, 4711);
+    EXPECT_EQ(description.find("Fish & Invertebrate Survey - 2026-07-04"), 0u) << description;
+    EXPECT_NE(app.prettify_survey_list({in(MyApp::READY_TO_UPLOAD)}, in(MyApp::READY_TO_UPLOAD))
+                  .find("Member 4711 - "),
+              std::string::npos);
+
+    // Changed behind the program's back: refused, the other file left as it is.
+    Glib::file_set_contents(in(MyApp::READY_TO_UPLOAD), "someone else's");
+    const Glib::ustring saved = window->survey_data.saved_xml;
+    window->member_panel->last_name->set_text("Changed");
+    EXPECT_NE(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_NE(reported.find("The file was externally modified"), std::string::npos) << reported;
+    EXPECT_EQ(read_text_file(in(MyApp::READY_TO_UPLOAD)), "someone else's");
+    EXPECT_EQ(window->survey_data.saved_xml, saved);
+    // No temporary file is left behind.
+    EXPECT_EQ(app.get_ready_survey_list().size(), 1u);
+}
+
+TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
+    fill(*window);
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_CANCEL).answer(Gtk::RESPONSE_NO);
+    EXPECT_FALSE(window->check_file_save_okay("closing it"));
+    EXPECT_EQ(script.seen.back().title, "Survey Not Saved Yet!");
+    EXPECT_TRUE(window->check_file_save_okay("closing it"));
+    script.answer(Gtk::RESPONSE_ACCEPT).answer(Gtk::RESPONSE_OK); // save, then the report
+    EXPECT_TRUE(window->check_file_save_okay("closing it"));
+    EXPECT_TRUE(Glib::file_test(in(MyApp::IN_PROGRESS), Glib::FILE_TEST_EXISTS));
+
+    // A new survey keeps who, where and what kind, and counts as unchanged.
+    window->on_action_FileNew("");
+    SurveyWindow* fresh = dynamic_cast<SurveyWindow*>(app.app->get_windows().back());
+    ASSERT_TRUE(fresh && fresh != window);
+    EXPECT_EQ(fresh->member_panel->last_name->get_text(), "Ødegård");
+    EXPECT_EQ(fresh->survey_data.subregion, "PNW");
+    EXPECT_EQ(fresh->survey_panel1->survey_subtype->get_selected_id(), 10);
+    EXPECT_EQ(fresh->notebook->get_current_page(), fresh->survey_panel1->page_number);
+    EXPECT_FALSE(fresh->file_needs_saving());
+    app.app->remove_window(*fresh);
+    delete fresh;
+    window = nullptr; // closed for good by the new survey
+}
+
+TEST_F(SurveyStoreTest, DeletingOnlySurveys) {
+    const std::string other = Glib::get_home_dir() + "/notes.TAVRO-Survey";
+    Glib::file_set_contents(other, "<notes/>");
+    EXPECT_FALSE(window->maybe_delete_survey(other));
+    EXPECT_NE(reported.find("does not appear to be a saved survey file!"), std::string::npos);
+    EXPECT_TRUE(Glib::file_test(other, Glib::FILE_TEST_EXISTS));
+    fill(*window);
+    ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_ACCEPT);
+    EXPECT_TRUE(window->maybe_delete_survey(in(MyApp::IN_PROGRESS)));
+    EXPECT_FALSE(Glib::file_test(in(MyApp::IN_PROGRESS), Glib::FILE_TEST_EXISTS));
+}
+
+} // namespace
