@@ -1,6 +1,7 @@
 // Saving, opening, starting and deleting surveys in the survey store.
 #include "core/errors.h"
 #include "core/misc.h"
+#include "core/safe-write.h"
 #include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
 #include "ui/listed-panel.h"
@@ -25,59 +26,6 @@
 namespace {
 
 const char* const SURVEY_EXTENSION = ".TAVRO-Survey";
-
-std::string etag_of(const std::string& path) {
-    try {
-        return Gio::File::create_for_path(path)
-            ->query_info(G_FILE_ATTRIBUTE_ETAG_VALUE)
-            ->get_etag();
-    } catch (const Glib::Error&) {
-        return "";
-    }
-}
-
-[[noreturn]] void fail(const std::string& what) {
-    throw std::runtime_error(what + ": " + strerror(errno));
-}
-
-// Writes data over path so that a failure at any step leaves the old file as
-// it was: into a temporary file of the same folder, flushed to the disk, then
-// renamed over path. With expected_etag, the file there must still be the one
-// the program wrote last. Returns the new file's entity tag.
-std::string write_replacing(const std::string& path, const std::string& data,
-                            const std::string& expected_etag) {
-    std::string temporary =
-        Glib::path_get_dirname(path) + "/." + Glib::path_get_basename(path) + ".XXXXXX";
-    int fd = mkstemp(&temporary[0]);
-    if (fd < 0) fail("Can't create a file in " + Glib::path_get_dirname(path));
-    try {
-        for (size_t done = 0; done < data.size();) {
-            ssize_t wrote = write(fd, data.data() + done, data.size() - done);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0) fail("Can't write " + temporary);
-            done += static_cast<size_t>(wrote);
-        }
-        if (fchmod(fd, 0644) != 0 || fsync(fd) != 0) fail("Can't write " + temporary);
-        const int closed = close(fd);
-        fd = -1;
-        if (closed != 0) fail("Can't write " + temporary);
-        if (!expected_etag.empty() && Glib::file_test(path, Glib::FILE_TEST_EXISTS) &&
-            etag_of(path) != expected_etag)
-            throw std::runtime_error("The file was externally modified");
-        if (rename(temporary.c_str(), path.c_str()) != 0) fail("Can't replace " + path);
-    } catch (...) {
-        if (fd >= 0) close(fd);
-        unlink(temporary.c_str());
-        throw;
-    }
-    // The rename itself reaches the disk with its folder.
-    int dir = open(Glib::path_get_dirname(path).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return etag_of(path);
-}
 
 // The reason a failure carries, in the words the save reports use.
 Glib::ustring reason_of(std::exception_ptr failure) {
@@ -146,7 +94,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
             survey_data.file_etag.clear();
         }
         survey_data.file_etag =
-            write_replacing(chosen, survey_data.generated_xml.raw(), survey_data.file_etag);
+            replace_file_contents(chosen, survey_data.generated_xml.raw(), survey_data.file_etag);
         survey_data.saved_xml = survey_data.generated_xml;
         if (!remove_after.empty()) unlink(remove_after.c_str());
     } catch (...) {
@@ -339,7 +287,7 @@ bool SurveyWindow::maybe_delete_survey(const std::string& path) {
 
 RetCode SurveyWindow::write_file(const std::string& path, const char* data, unsigned long length) {
     try {
-        write_replacing(path, std::string(data, length), "");
+        replace_file_contents(path, std::string(data, length), "");
         return RC_OK;
     } catch (...) {
         return error("FAILED to write to %s!\n%s", escape_markup(path).c_str(),

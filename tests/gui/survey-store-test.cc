@@ -1,5 +1,6 @@
 // The survey store: saving into its folders, the unsaved-changes question, a
 // new survey, descriptions, deleting.
+#include "core/safe-write.h"
 #include "survey-window-fixture.h"
 #include "temp-dir.h"
 #include "ui/drop-down-box.h"
@@ -67,10 +68,17 @@ TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
                   .find("Member 4711 - "),
               std::string::npos);
 
-    // Changed behind the program's back: refused, the other file left as it is.
-    Glib::file_set_contents(in(MyApp::READY_TO_UPLOAD), "someone else's");
+    // A full disk: reported, the saved file and the saved state as they were.
     const Glib::ustring saved = window->survey_data.saved_xml;
     window->member_panel->last_name->set_text("Changed");
+    set_write_fault([](const char* step) { return std::string(step) == "sync"; });
+    EXPECT_NE(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+    set_write_fault(nullptr);
+    EXPECT_NE(reported.find("FAILED to save survey to "), std::string::npos) << reported;
+    EXPECT_EQ(read_text_file(in(MyApp::READY_TO_UPLOAD)), saved);
+    EXPECT_EQ(window->survey_data.saved_xml, saved);
+    // Changed behind the program's back: refused, the other file left as it is.
+    Glib::file_set_contents(in(MyApp::READY_TO_UPLOAD), "someone else's");
     EXPECT_NE(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
     EXPECT_NE(reported.find("The file was externally modified"), std::string::npos) << reported;
     EXPECT_EQ(read_text_file(in(MyApp::READY_TO_UPLOAD)), "someone else's");
