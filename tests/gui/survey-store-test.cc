@@ -98,6 +98,23 @@ TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
     EXPECT_TRUE(window->check_file_save_okay("closing it"));
     EXPECT_TRUE(Glib::file_test(in(MyApp::IN_PROGRESS), Glib::FILE_TEST_EXISTS));
 
+    // Opened through the file chooser into a new window.
+    std::unique_ptr<SurveyWindow> other(SurveyWindow::create(app));
+    script.answer_with([&](Gtk::Dialog& chooser) {
+        auto& files = dynamic_cast<Gtk::FileChooser&>(chooser);
+        files.set_filename(in(MyApp::IN_PROGRESS));
+        for (int i = 0; i < 100 && files.get_filename().empty(); ++i, g_usleep(10000))
+            run_pending_events(); // the chooser reads its folder first
+        return static_cast<int>(Gtk::RESPONSE_ACCEPT);
+    });
+    ASSERT_EQ(other->select_and_open_saved_survey(), RC_OK);
+    auto* opened = dynamic_cast<SurveyWindow*>(app.app->get_windows().back());
+    ASSERT_TRUE(opened && opened->get_visible());
+    EXPECT_EQ(opened->survey_data.filename, in(MyApp::IN_PROGRESS));
+    app.app->remove_window(*opened);
+    delete opened;
+    other.release(); // closed for good by the open
+
     // A new survey keeps who, where and what kind, and counts as unchanged.
     window->on_action_FileNew("");
     SurveyWindow* fresh = dynamic_cast<SurveyWindow*>(app.app->get_windows().back());
