@@ -1,15 +1,11 @@
 // The Start page: the store's surveys, the buttons by the chosen row, what they do.
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
 #include "ui/drop-down-box.h"
 #include "ui/member-panel.h"
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
-
 #include <gdk/gdkkeysyms.h>
 #include <glibmm/fileutils.h>
-
-namespace {
 
 class StartPanelTest : public SurveyWindowTest {
 protected:
@@ -19,12 +15,12 @@ protected:
     }
     // Saves the window's survey as member's on 2026-07-<day> into which.
     std::string save(const char* member, int day, MyApp::WhichDir which) {
+        SurveyPanel1& p1 = *window->survey_panel1;
         window->member_panel->member_id->set_text(member);
-        window->survey_panel1->setup_for_subregion("PNW");
-        window->survey_panel1->survey_subtype->select_id(10);
-        window->survey_panel1->year->select_id(2026);
-        window->survey_panel1->month->select_id(7);
-        window->survey_panel1->mday->select_id(day);
+        p1.setup_for_subregion("PNW");
+        for (auto [box, id] : {std::pair{p1.survey_subtype, 10}, {p1.year, 2026}, {p1.month, 7}})
+            box->select_id(id);
+        p1.mday->select_id(day);
         EXPECT_EQ(window->do_save(which, SurveyWindow::SAVE_SILENT), RC_OK);
         return window->survey_data.filename;
     }
@@ -47,16 +43,18 @@ protected:
         std::string state;
         for (Gtk::Button* b : {p.edit_view_button, p.mark_button, p.upload_button, p.delete_button})
             state += b->get_label() + (b->get_sensitive() ? "" : " (off)") +
-                     (b->get_visible() ? "" : " (hidden)") + "; ";
+                     (b->get_visible() ? "; " : " (hidden); ");
         return state;
     }
-    // The window that an action showed in place of the one it closed.
-    SurveyWindow* newest() { return dynamic_cast<SurveyWindow*>(app.app->get_windows().at(0)); }
     MyApp& app = test_app();
 };
 
-TEST_F(StartPanelTest, TreeOfFoldersMembersAndSurveys) {
+TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
+    EXPECT_EQ(shown(window->start_panel->survey_store->children()),
+              "In Progress (none)\nReady To Upload (none)\nUploaded (none)\n");
     save("4711", 4, MyApp::READY_TO_UPLOAD);
+    std::string uploaded = save("4711", 5, MyApp::READY_TO_UPLOAD);
+    ASSERT_EQ(app.move_survey_to(MyApp::UPLOADED, uploaded), RC_OK);
     save("4711", 14, MyApp::IN_PROGRESS);
     save("4711", 4, MyApp::IN_PROGRESS);
     const std::string ready = app.get_survey_dir(MyApp::READY_TO_UPLOAD);
@@ -64,7 +62,8 @@ TEST_F(StartPanelTest, TreeOfFoldersMembersAndSurveys) {
     // A save's temporary file is no survey to list.
     Glib::file_set_contents(ready + "/.4711-PNW.TAVRO-Survey.aB3xYz", "");
     save("815", 5, MyApp::READY_TO_UPLOAD);
-    EXPECT_EQ(shown(window->start_panel->survey_store->children()),
+    StartPanel& p = *window->start_panel;
+    EXPECT_EQ(shown(p.survey_store->children()),
               "+In Progress\n"
               "  Fish & Invertebrate Survey - 2026-07-04\n"
               "  Fish & Invertebrate Survey - 2026-07-14\n"
@@ -72,34 +71,21 @@ TEST_F(StartPanelTest, TreeOfFoldersMembersAndSurveys) {
               "  Member ID 0\n    (corrupted survey file)\n"
               "  Member ID 815\n    Fish & Invertebrate Survey - 2026-07-05\n"
               "  Member ID 4711\n    Fish & Invertebrate Survey - 2026-07-04\n"
-              "Uploaded (none)\n");
-}
-
-TEST_F(StartPanelTest, ButtonsFollowTheChosenRowAndUnMarkMovesTheFile) {
-    save("4711", 4, MyApp::IN_PROGRESS);
-    std::string uploaded = save("4711", 5, MyApp::READY_TO_UPLOAD);
-    ASSERT_EQ(app.move_survey_to(MyApp::UPLOADED, uploaded), RC_OK);
-    const std::string ready = save("4711", 6, MyApp::READY_TO_UPLOAD);
-    StartPanel& p = *window->start_panel;
+              "Uploaded\n  Fish & Invertebrate Survey - 2026-07-05\n");
     show_page(p.page_number);
-    p.survey_tree->expand_row(Gtk::TreePath("2"), false);
+    p.survey_tree->expand_all();
     EXPECT_EQ(choose(p, "0:0"), "Edit; Mark For Upload (hidden); Upload (off); Delete; ");
     EXPECT_EQ(choose(p, "2:0"), "View; Mark For Upload (off) (hidden); Upload (off); Delete; ");
-    const std::string none =
-        "Edit (off); Mark For Upload (off) (hidden); Upload (off); Delete (off); ";
-    EXPECT_EQ(choose(p, "1"), none);
-    EXPECT_EQ(choose(p, "1:0", GDK_KEY_Right), "Edit; Un-Mark For Upload; Upload; Delete; ");
-    // Back to In Progress, beside a survey of the same name: the open survey
-    // follows its file, the other one stays.
-    const std::string older = app.get_survey_dir(MyApp::IN_PROGRESS) + "/4711-PNW-20260706-0000";
+    EXPECT_EQ(choose(p, "1:1"),
+              "Edit (off); Mark For Upload (off) (hidden); Upload (off); Delete (off); ");
+    EXPECT_EQ(choose(p, "1:1:0", GDK_KEY_Right), "Edit; Un-Mark For Upload; Upload; Delete; ");
+    // Back beside a survey of the same name: the open survey follows its file, the other stays.
+    const std::string older = app.get_survey_dir(MyApp::IN_PROGRESS) + "/815-PNW-20260705-0000";
     Glib::file_set_contents(older + ".TAVRO-Survey", "older");
     p.mark_button->clicked();
-    EXPECT_FALSE(Glib::file_test(ready, Glib::FILE_TEST_EXISTS));
-    EXPECT_EQ(read_text_file(older + ".TAVRO-Survey"), "older");
+    EXPECT_EQ(Glib::file_get_contents(older + ".TAVRO-Survey"), "older");
     EXPECT_EQ(window->survey_data.filename, older + "-1.TAVRO-Survey");
-    EXPECT_TRUE(Glib::file_test(window->survey_data.filename, Glib::FILE_TEST_EXISTS));
-    EXPECT_EQ(Glib::ustring(p.survey_store->children()[1][p.survey_columns.label]),
-              "Ready To Upload (none)");
+    EXPECT_EQ(p.survey_store->children()[0]->children().size(), 3u); // members 0, 815, 4711
 }
 
 TEST_F(StartPanelTest, EditOpensTheSurveyAndDeletingItStartsANewOne) {
@@ -107,21 +93,15 @@ TEST_F(StartPanelTest, EditOpensTheSurveyAndDeletingItStartsANewOne) {
     show_page(window->start_panel->page_number);
     choose(*window->start_panel, "0:0");
     window->start_panel->edit_view_button->clicked();
-    SurveyWindow* opened = newest();
+    auto* opened = dynamic_cast<SurveyWindow*>(app.app->get_windows().at(0));
     window = nullptr; // closed for good
-    EXPECT_TRUE(opened->get_visible());
-    EXPECT_EQ(opened->member_panel->member_id->get_text(), "815");
-    EXPECT_FALSE(opened->file_needs_saving());
+    EXPECT_EQ(opened->survey_data.filename, path);
     choose(*opened->start_panel, "0:0");
     DialogScript script;
     script.answer(Gtk::RESPONSE_ACCEPT);
     opened->start_panel->delete_button->clicked();
-    EXPECT_FALSE(Glib::file_test(path, Glib::FILE_TEST_EXISTS));
-    std::unique_ptr<SurveyWindow> fresh(newest());
-    EXPECT_TRUE(fresh.get() != opened && fresh->get_visible() &&
-                fresh->survey_data.filename.empty());
-    EXPECT_EQ(fresh->member_panel->member_id->get_text(), "815");
+    std::unique_ptr<SurveyWindow> fresh(dynamic_cast<SurveyWindow*>(app.app->get_windows().at(0)));
+    EXPECT_TRUE(fresh.get() != opened && fresh->survey_data.filename.empty() &&
+                !Glib::file_test(path, Glib::FILE_TEST_EXISTS));
     app.app->remove_window(*fresh);
 }
-
-} // namespace
