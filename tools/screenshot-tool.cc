@@ -9,6 +9,7 @@
 #include "ui/listed-panel.h"
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
+#include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <ctime>
 #include <gtkmm/main.h>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -140,6 +142,38 @@ void answer_conditions(SurveyWindow& window, bool faults) {
     p2.habitat->set_active(1);
 }
 
+// A store with surveys in every folder, two members' among those ready, so
+// that the Start page shows its groups.
+void save_sample_surveys(MyApp& app) {
+    const struct {
+        const char* member;
+        const char* subregion;
+        int day;
+        MyApp::WhichDir which;
+    } samples[] = {
+        {"4711", "FLK", 3, MyApp::IN_PROGRESS},      {"4711", "CAM", 9, MyApp::IN_PROGRESS},
+        {"4711", "FLK", 12, MyApp::READY_TO_UPLOAD}, {"815", "FLK", 12, MyApp::READY_TO_UPLOAD},
+        {"4711", "CAM", 20, MyApp::UPLOADED},
+    };
+    for (const auto& sample : samples) {
+        const Region* subtype = first_subtype_of(app, sample.subregion);
+        if (!subtype) continue;
+        std::unique_ptr<SurveyWindow> window(SurveyWindow::create(app));
+        window->member_panel->member_id->set_text(sample.member);
+        choose_survey_type(app, *window, *subtype);
+        answer_conditions(*window, false);
+        // Dives of last year: none of them lies ahead.
+        DropDownBox& year = *window->survey_panel1->year;
+        year.select_id(year.get_selected_id() - 1);
+        window->survey_panel1->mday->select_id(sample.day);
+        const bool uploaded = sample.which == MyApp::UPLOADED;
+        if (window->do_save(uploaded ? MyApp::READY_TO_UPLOAD : sample.which,
+                            SurveyWindow::SAVE_SILENT) == RC_OK &&
+            uploaded)
+            app.move_survey_to(MyApp::UPLOADED, window->survey_data.filename);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,6 +187,7 @@ int main(int argc, char** argv) {
                                         Gio::APPLICATION_NON_UNIQUE);
     if (!app->register_application()) return 7;
     MyApp my_app(app);
+    save_sample_surveys(my_app);
     SurveyWindow* window = SurveyWindow::create(my_app);
     app->add_window(*window);
     // Survey Info Part 1 and 2 are shown at their fullest: Tropical Western
@@ -164,6 +199,10 @@ int main(int argc, char** argv) {
     window->member_panel->last_name->set_text("O'Brien");
     window->move(0, 0);
     window->show();
+    // A ready survey chosen on the Start page, with what can be done to it.
+    window->start_panel->survey_tree->expand_row(Gtk::TreePath("1"), true);
+    window->start_panel->survey_tree->set_cursor(Gtk::TreePath("1:0:0"));
+    window->start_panel->do_survey_line_trigger(Gtk::TreePath("1:0:0"), 0);
     settle();
     int failures = 0;
     for (int page = 0; page < window->notebook->get_n_pages(); ++page) {

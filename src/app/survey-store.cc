@@ -11,9 +11,20 @@
 #include <cstdlib>
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
+#include <glibmm/stringutils.h>
 
 RetCode MyAppCore::move_survey_to(WhichDir which, std::string& path) {
-    const std::string moved = get_survey_dir(which) + "/" + Glib::path_get_basename(path);
+    // A survey of the same name in the target folder is never replaced: the
+    // moved one takes the next free name, counted as a save counts.
+    const std::string name = Glib::path_get_basename(path), extension = ".TAVRO-Survey";
+    const bool survey = Glib::str_has_suffix(name, extension);
+    const std::string stem =
+        get_survey_dir(which) + "/" + name.substr(0, name.size() - (survey ? extension.size() : 0));
+    std::string moved = stem + (survey ? extension : "");
+    for (int counter = 1; Glib::file_test(moved, Glib::FILE_TEST_EXISTS) ||
+                          Glib::file_test(moved, Glib::FILE_TEST_IS_SYMLINK);
+         ++counter)
+        moved = stem + format("-%d", counter) + (survey ? extension : "");
     if (rename(path.c_str(), moved.c_str()) != 0)
         return error("Failed to move survey file from %s to %s\n", escape_markup(path).c_str(),
                      escape_markup(moved).c_str());

@@ -1,6 +1,48 @@
 #include "ui/start-panel.h"
 
+#include "core/errors.h"
 #include "ui/survey-window.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <glibmm/fileutils.h>
+#include <glibmm/miscutils.h>
+#include <glibmm/stringutils.h>
+#include <map>
+#include <vector>
+
+namespace {
+
+const char* const SURVEY_EXTENSION = ".TAVRO-Survey";
+
+// What a store folder holds for the program: regular files with the survey
+// extension. The save's hidden temporary files and anything a user put there
+// stay out of the list.
+std::vector<std::string> survey_files_in(const std::string& dir) {
+    std::vector<std::string> paths;
+    try {
+        for (const std::string& name : Glib::Dir(dir)) {
+            const std::string path = dir + "/" + name;
+            if (name[0] != '.' && Glib::str_has_suffix(name, SURVEY_EXTENSION) &&
+                Glib::file_test(path, Glib::FILE_TEST_IS_REGULAR) &&
+                !Glib::file_test(path, Glib::FILE_TEST_IS_SYMLINK))
+                paths.push_back(path);
+        }
+    } catch (const Glib::FileError&) {
+        // A folder that can't be read lists as empty.
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+} // namespace
+
+void SurveyTreeColumns::set(const Gtk::TreeRow& row, const std::string& file,
+                            MyApp::WhichDir folder, const Glib::ustring& text) const {
+    row[path] = file;
+    row[which] = folder;
+    row[label] = text;
+}
 
 StartPanel::StartPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
@@ -22,21 +64,195 @@ void StartPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         {new_survey_button, &StartPanel::on_new_survey_button},
         {upload_all_button, &StartPanel::on_upload_all_button},
         {edit_view_button, &StartPanel::on_edit_view_button},
+        {mark_button, &StartPanel::on_mark_button},
+        {upload_button, &StartPanel::on_upload_button},
+        {delete_button, &StartPanel::on_delete_button},
     };
     for (const auto& [button, handler] : buttons)
         if (button) button->signal_clicked().connect(sigc::mem_fun(*this, handler));
+    survey_store = Gtk::TreeStore::create(survey_columns);
+    if (survey_tree) {
+        survey_tree->set_model(survey_store);
+        survey_tree->append_column("Survey", survey_columns.label);
+        survey_tree->signal_button_press_event().connect(
+            sigc::mem_fun(*this, &StartPanel::on_survey_clicked), false);
+        survey_tree->signal_key_press_event().connect(
+            sigc::mem_fun(*this, &StartPanel::on_survey_kb_event), false);
+        survey_tree->signal_popup_menu().connect(
+            sigc::mem_fun(*this, &StartPanel::on_survey_kb_activated));
+        survey_selection = survey_tree->get_selection();
+    }
+    build_survey_model();
     deselect_survey();
 }
 
-std::string StartPanel::lookup_selected_survey() {
-    // The list of saved surveys comes with the survey store.
-    return std::string();
+void StartPanel::build_survey_model() {
+    survey_store->clear();
+    const std::pair<MyApp::WhichDir, const char*> folders[] = {
+        {MyApp::IN_PROGRESS, "In Progress"},
+        {MyApp::READY_TO_UPLOAD, "Ready To Upload"},
+        {MyApp::UPLOADED, "Uploaded"},
+    };
+    for (const auto& [which, name] : folders) {
+        // Surveys by member number; a file that names none, or can't be read,
+        // goes with member 0.
+        std::map<int, std::vector<std::pair<std::string, Glib::ustring>>> by_member;
+        const std::vector<std::string> paths = survey_files_in(app->get_survey_dir(which));
+        for (const std::string& path : paths) {
+            if (debug_level > 0) printf("child filename = %s\n", path.c_str());
+            int member = 0;
+            std::string description = app->get_survey_description(path, &member);
+            if (description.empty()) description = "(corrupted survey file)";
+            by_member[member].emplace_back(path, description);
+        }
+        Gtk::TreeRow folder = *survey_store->append();
+        survey_columns.set(folder, "", MyApp::NOT_A_SURVEY,
+                           paths.empty() ? Glib::ustring(name) + " (none)" : name);
+        for (const auto& [member, surveys] : by_member) {
+            Gtk::TreeRow parent = folder;
+            if (by_member.size() > 1) {
+                parent = *survey_store->append(folder.children());
+                survey_columns.set(parent, "", MyApp::NOT_A_SURVEY,
+                                   "Member ID " + std::to_string(member));
+            }
+            for (const auto& [path, label] : surveys)
+                survey_columns.set(*survey_store->append(parent.children()), path, which, label);
+        }
+    }
+    if (survey_tree) {
+        survey_tree->expand_row(Gtk::TreePath("0"), false);
+        survey_tree->expand_row(Gtk::TreePath("1"), false);
+    }
+}
+
+Gtk::TreePath StartPanel::cursor_path() {
+    Gtk::TreePath path;
+    Gtk::TreeViewColumn* column = nullptr;
+    if (survey_tree) survey_tree->get_cursor(path, column);
+    return path;
+}
+
+std::string StartPanel::lookup_selected_survey(MyApp::WhichDir* which) {
+    const Gtk::TreePath path = cursor_path();
+    Gtk::TreeIter row = path.empty() ? Gtk::TreeIter() : survey_store->get_iter(path);
+    if (!row) return std::string();
+    if (which) *which = (*row)[survey_columns.which];
+    return (*row)[survey_columns.path];
+}
+
+bool StartPanel::do_survey_line_trigger(const Gtk::TreePath& path, int button) {
+    Gtk::TreeIter row = path.empty() ? Gtk::TreeIter() : survey_store->get_iter(path);
+    if (!row) return false;
+    const std::string file = (*row)[survey_columns.path];
+    const MyApp::WhichDir which = (*row)[survey_columns.which];
+    if (debug_level >= 30) printf("survey selected: %s\n", file.c_str());
+    if (which == MyApp::NOT_A_SURVEY) {
+        deselect_survey();
+        if (button == 1) {
+            if (survey_tree->row_expanded(path))
+                survey_tree->collapse_row(path);
+            else
+                survey_tree->expand_row(path, false);
+        }
+        return true;
+    }
+    // A survey of Uploaded can only be looked at; one of Ready To Upload can
+    // go back to In Progress or be sent.
+    const bool uploaded = which == MyApp::UPLOADED, ready = which == MyApp::READY_TO_UPLOAD;
+    edit_view_button->set_label(uploaded ? "View" : "Edit");
+    edit_view_button->set_sensitive(true);
+    mark_button->set_label(ready ? "Un-Mark For Upload" : "Mark For Upload");
+    mark_button->set_sensitive(!uploaded);
+    mark_button->set_visible(ready);
+    upload_button->set_sensitive(ready);
+    delete_button->set_sensitive(true);
+    return true;
+}
+
+bool StartPanel::on_survey_clicked(GdkEventButton* event) {
+    if (event->type != GDK_BUTTON_PRESS || (event->button != 1 && event->button != 3)) return false;
+    GdkWindow* bin = survey_tree->get_bin_window()->gobj();
+    if (event->window != bin) {
+        printf("hmm, survey click in some other window? %p vs. %p\n",
+               static_cast<void*>(event->window), static_cast<void*>(bin));
+        return false;
+    }
+    survey_tree->grab_focus();
+    Gtk::TreePath path;
+    Gtk::TreeViewColumn* column = nullptr;
+    int cell_x = 0, cell_y = 0;
+    if (!survey_tree->get_path_at_pos(static_cast<int>(event->x), static_cast<int>(event->y), path,
+                                      column, cell_x, cell_y))
+        return false;
+    survey_tree->set_cursor(path, *survey_tree->get_column(0), false);
+    if (debug_level >= 10) printf("got path: %s\n", path.to_string().c_str());
+    return do_survey_line_trigger(path, static_cast<int>(event->button));
+}
+
+bool StartPanel::on_survey_kb_event(GdkEventKey* event) {
+    if (event->type == GDK_KEY_PRESS &&
+        (event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_Right))
+        return do_survey_line_trigger(cursor_path(), 0);
+    if (debug_level >= 40) printf("ignoring key %d\n", static_cast<int>(event->keyval));
+    return false;
+}
+
+bool StartPanel::on_survey_kb_activated() {
+    return do_survey_line_trigger(cursor_path(), 0);
 }
 
 void StartPanel::on_edit_view_button() {
-    std::string path = lookup_selected_survey();
+    const std::string path = lookup_selected_survey(nullptr);
     if (path.empty()) return;
-    printf("open %s: not yet available\n", path.c_str());
+    if (!window->check_file_save_okay("closing it to open the selected survey")) return;
+    SurveyWindow* opened = SurveyWindow::create(*app);
+    app->app->add_window(*opened);
+    if (opened->do_open(path) == RC_OK) {
+        opened->show();
+        window->close_for_good();
+    } else {
+        // The reader has said why; this window goes on as it was.
+        app->app->remove_window(*opened);
+        delete opened;
+    }
+}
+
+void StartPanel::on_mark_button() {
+    MyApp::WhichDir which = MyApp::NOT_A_SURVEY;
+    const std::string path = lookup_selected_survey(&which);
+    if (path.empty()) return;
+    if (which == MyApp::READY_TO_UPLOAD) {
+        std::string moved = path;
+        if (app->move_survey_to(MyApp::IN_PROGRESS, moved) == RC_OK &&
+            window->survey_data.filename == path)
+            window->survey_data.filename = moved;
+    }
+    build_survey_model();
+    deselect_survey();
+}
+
+void StartPanel::on_upload_button() {
+    const std::string path = lookup_selected_survey(nullptr);
+    if (path.empty()) return;
+    // The open survey is saved first by the window's own upload.
+    if (path == window->survey_data.filename)
+        window->on_action_FileUploadThis("");
+    else
+        window->do_upload_single(path);
+    build_survey_model();
+    deselect_survey();
+}
+
+void StartPanel::on_delete_button() {
+    const std::string path = lookup_selected_survey(nullptr);
+    if (path.empty() || !window->maybe_delete_survey(path)) return;
+    if (path == window->survey_data.filename) {
+        // The survey being edited is gone: go on with a fresh one.
+        window->on_action_FileNew("");
+        return;
+    }
+    deselect_survey();
+    survey_tree->expand_row(Gtk::TreePath("2"), false);
 }
 
 void StartPanel::deselect_survey() {

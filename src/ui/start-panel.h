@@ -1,14 +1,33 @@
 // The "Start/Open Survey" page: the saved surveys and what can be done with them.
 #pragma once
 
+#include "ui/my-app.h"
+
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
 #include <gtkmm/grid.h>
+#include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 #include <string>
 
-class MyApp;
 class SurveyWindow;
+
+// One row of the survey list: a survey file, or a folder or member group
+// (empty path, NOT_A_SURVEY).
+class SurveyTreeColumns : public Gtk::TreeModelColumnRecord {
+public:
+    Gtk::TreeModelColumn<std::string> path;
+    Gtk::TreeModelColumn<MyApp::WhichDir> which;
+    Gtk::TreeModelColumn<Glib::ustring> label;
+
+    SurveyTreeColumns() {
+        add(path);
+        add(which);
+        add(label);
+    }
+    void set(const Gtk::TreeRow& row, const std::string& path, MyApp::WhichDir which,
+             const Glib::ustring& label) const;
+};
 
 class StartPanel : public Gtk::Grid {
 public:
@@ -16,6 +35,9 @@ public:
     SurveyWindow* window = nullptr;
     int page_number = -1;
     Gtk::TreeView* survey_tree = nullptr;
+    SurveyTreeColumns survey_columns;
+    Glib::RefPtr<Gtk::TreeStore> survey_store;
+    Glib::RefPtr<Gtk::TreeSelection> survey_selection;
     Gtk::Button* updates_button = nullptr;
     Gtk::Button* new_survey_button = nullptr;
     Gtk::Button* upload_all_button = nullptr;
@@ -27,10 +49,15 @@ public:
     StartPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
 
-    // Path of the survey under the list's cursor; empty when none is chosen.
-    std::string lookup_selected_survey();
+    // Reads the store again into the list.
+    void build_survey_model();
+    // Path of the survey under the list's cursor, its folder through which;
+    // empty when no survey is chosen.
+    std::string lookup_selected_survey(MyApp::WhichDir* which);
     // Opens the chosen survey in a new window.
     void on_edit_view_button();
+    // Sets the buttons for the row at path; false when there is no such row.
+    bool do_survey_line_trigger(const Gtk::TreePath& path, int button);
     // The buttons as they are while no survey is chosen.
     void deselect_survey();
 
@@ -38,4 +65,11 @@ private:
     void on_updates_button();
     void on_new_survey_button();
     void on_upload_all_button();
+    void on_mark_button();
+    void on_upload_button();
+    void on_delete_button();
+    bool on_survey_clicked(GdkEventButton* event);
+    bool on_survey_kb_event(GdkEventKey* event);
+    bool on_survey_kb_activated();
+    Gtk::TreePath cursor_path();
 };

@@ -7,6 +7,7 @@
 #include "ui/listed-panel.h"
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
+#include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-window.h"
 
@@ -97,6 +98,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
             replace_file_contents(chosen, survey_data.generated_xml.raw(), survey_data.file_etag);
         survey_data.saved_xml = survey_data.generated_xml;
         if (!remove_after.empty()) unlink(remove_after.c_str());
+        start_panel->build_survey_model();
     } catch (...) {
         const Glib::ustring reason = reason_of(std::current_exception());
         return titled_error(title, "FAILED to save survey to %s!\n%s",
@@ -282,6 +284,7 @@ bool SurveyWindow::maybe_delete_survey(const std::string& path) {
                            escape_markup(path).c_str());
         return false;
     }
+    start_panel->build_survey_model();
     return true;
 }
 

@@ -215,7 +215,7 @@ void SurveyWindow::on_back_button() {
 
 void SurveyWindow::on_next_button() {
     if (notebook->get_current_page() == start_panel->page_number) {
-        if (!start_panel->lookup_selected_survey().empty()) {
+        if (!start_panel->lookup_selected_survey(nullptr).empty()) {
             start_panel->on_edit_view_button();
             return;
         }
@@ -252,6 +252,11 @@ void SurveyWindow::set_title_string() {
 
 void SurveyWindow::check_for_updates(const std::string&, int) {
     printf("check_for_updates: not yet available\n");
+}
+
+RetCode SurveyWindow::do_upload_single(const std::string& path) {
+    printf("do_upload_single %s: not yet available\n", path.c_str());
+    return RC_ERROR;
 }
 
 void SurveyWindow::close_for_good() {

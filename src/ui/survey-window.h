@@ -160,6 +160,8 @@ public:
     // Locks the window of an uploaded survey: it can be read, not changed.
     void set_survey_is_uploaded();
     void check_for_updates(const std::string& url_override, int follow_up);
+    // Uploads one saved survey that is not the open one.
+    RetCode do_upload_single(const std::string& path);
 
     // Abundance pop-up menus (listed and unlisted species pages).
     void on_abundance_menu_item(int abun);
