@@ -37,7 +37,8 @@ std::vector<std::string> MyAppCore::get_ready_survey_list() {
     std::vector<std::string> paths;
     try {
         for (const std::string& name : Glib::Dir(dir))
-            paths.push_back(dir + "/" + name);
+            // A hidden file is a save still being written, or one cut short.
+            if (name[0] != '.') paths.push_back(dir + "/" + name);
     } catch (const Glib::FileError&) {
         // A folder that can't be listed holds nothing to upload.
     }
