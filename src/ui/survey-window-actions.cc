@@ -60,9 +60,6 @@ const char* const MENU_LAYOUT = R"(<ui>
   </toolbar>
 </ui>)";
 
-void not_yet_available(const std::string& name) {
-    printf("%s: not yet available\n", name.c_str());
-}
 } // namespace
 
 void SurveyWindow::create_menu_action(const std::string& name, const std::string& label) {
@@ -180,12 +177,6 @@ void SurveyWindow::on_action_FileSaveForLater(const std::string&) {
 }
 void SurveyWindow::on_action_FileSaveForUpload(const std::string&) {
     do_save(MyApp::READY_TO_UPLOAD, SAVE_OFFER_NEXT);
-}
-void SurveyWindow::on_action_FileUploadThis(const std::string& name) {
-    not_yet_available(name);
-}
-void SurveyWindow::on_action_FileUploadAll(const std::string& name) {
-    not_yet_available(name);
 }
 
 void SurveyWindow::on_action_FileClose(const std::string&) {

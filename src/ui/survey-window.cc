@@ -205,10 +205,6 @@ void SurveyWindow::on_ready_button() {
     on_action_FileSaveForUpload("FileSaveForUpload");
 }
 
-void SurveyWindow::on_upload_button() {
-    on_action_FileUploadThis("FileUploadThis");
-}
-
 void SurveyWindow::on_back_button() {
     notebook->prev_page();
 }
@@ -250,13 +246,9 @@ void SurveyWindow::set_title_string() {
     set_title(title + base_title);
 }
 
-void SurveyWindow::check_for_updates(const std::string&, int) {
+RetCode SurveyWindow::check_for_updates(const std::string&, int) {
     printf("check_for_updates: not yet available\n");
-}
-
-RetCode SurveyWindow::do_upload_single(const std::string& path) {
-    printf("do_upload_single %s: not yet available\n", path.c_str());
-    return RC_ERROR;
+    return RC_OK;
 }
 
 void SurveyWindow::close_for_good() {

@@ -159,9 +159,13 @@ public:
     std::string survey_file_name() const;
     // Locks the window of an uploaded survey: it can be read, not changed.
     void set_survey_is_uploaded();
-    void check_for_updates(const std::string& url_override, int follow_up);
+    RetCode check_for_updates(const std::string& url_override, int follow_up);
     // Uploads one saved survey that is not the open one.
+    // Uploads one file, then shows the summary and checks for updates.
     RetCode do_upload_single(const std::string& path);
+    // One HTTP exchange: the file posted, and moved into Uploaded when taken.
+    RetCode do_upload_file(const std::string& path);
+    void do_upload_all_ready(const std::vector<std::string>& paths);
 
     // Abundance pop-up menus (listed and unlisted species pages).
     void on_abundance_menu_item(int abun);
@@ -196,6 +200,11 @@ private:
 
     std::string choose_survey_file(const char* title, const char* accept, MyAppCore::WhichDir start,
                                    bool both_extensions, const char* trace);
+    // The open survey checked before an upload; shows what is missing.
+    bool ready_to_upload();
+    bool upload_question(const Glib::ustring& text, bool with_no, int& response);
+    // The summary after uploads with its follow-up choices; the choice.
+    int upload_summary(const Glib::ustring& title, const Glib::ustring& text);
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
     void load_species(const xmlpp::Node& ids);
