@@ -246,11 +246,6 @@ void SurveyWindow::set_title_string() {
     set_title(title + base_title);
 }
 
-RetCode SurveyWindow::check_for_updates(const std::string&, int) {
-    printf("check_for_updates: not yet available\n");
-    return RC_OK;
-}
-
 void SurveyWindow::close_for_good() {
     if (closing) return;
     closing = true;

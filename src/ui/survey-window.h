@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+typedef struct _SoupSession SoupSession;
+
 namespace xmlpp {
 class Element;
 class Node;
@@ -159,7 +161,20 @@ public:
     std::string survey_file_name() const;
     // Locks the window of an uploaded survey: it can be read, not changed.
     void set_survey_is_uploaded();
+    // What follows an update check: the responses of the summaries' buttons.
+    enum ResponseCode {
+        START_NEW_SURVEY = 1,
+        QUIT_PROGRAM = 2,
+        OPEN_SAVED_SURVEY = 3,
+        NOTHING_FURTHER = 4,
+    };
+    // Asks the server for newer program and data versions, offers them, then
+    // carries out the follow-up.
     RetCode check_for_updates(const std::string& url_override, int follow_up);
+    // The save question, then the check.
+    void manual_check_for_updates();
+    // Downloads, unpacks and loads a newer data set.
+    RetCode download_data_files(SoupSession* session, const char* url);
     // Uploads one saved survey that is not the open one.
     // Uploads one file, then shows the summary and checks for updates.
     RetCode do_upload_single(const std::string& path);
@@ -205,6 +220,7 @@ private:
     bool upload_question(const Glib::ustring& text, bool with_no, int& response);
     // The summary after uploads with its follow-up choices; the choice.
     int upload_summary(const Glib::ustring& title, const Glib::ustring& text);
+    RetCode follow_up_after_check(int follow_up, RetCode rc);
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
     void load_species(const xmlpp::Node& ids);

@@ -1,0 +1,205 @@
+// Asking the TAVRO server for newer program and data versions, and installing
+// a newer data set without restarting.
+#include "core/build-settings.h"
+#include "core/errors.h"
+#include "core/misc.h"
+#include "core/version.h"
+#include "refdata/data-file-info.h"
+#include "ui/dialogs.h"
+#include "ui/my-app.h"
+#include "ui/survey-window.h"
+
+#include <cstdio>
+#include <glibmm/shell.h>
+#include <gtkmm/messagedialog.h>
+#include <libsoup/soup.h>
+
+namespace {
+
+// No request may hold the window for ever: a server that takes the
+// connection and never answers fails like a lost connection after these.
+const guint QUERY_TIMEOUT_SECONDS = 30;
+const guint ARCHIVE_TIMEOUT_SECONDS = 300;
+
+const char* header(SoupMessage* message, const char* name) {
+    return soup_message_headers_get_one(message->response_headers, name);
+}
+
+const char* or_none(const char* text, const char* none = "(none)") {
+    return text ? text : none;
+}
+
+// A message dialog of the update check; its response.
+int tell(Gtk::Window& parent, const Glib::ustring& title, const Glib::ustring& markup,
+         std::initializer_list<std::pair<const char*, int>> buttons) {
+    Gtk::MessageDialog dialog(parent, markup, true, Gtk::MESSAGE_INFO,
+                              buttons.size() ? Gtk::BUTTONS_NONE : Gtk::BUTTONS_OK, true);
+    for (const auto& [label, response] : buttons)
+        dialog.add_button(label, response);
+    dialog.set_title(title);
+    dialog.set_icon_list(MyApp::icon_list);
+    const int response = run_dialog(dialog);
+    dialog.hide();
+    return response;
+}
+
+} // namespace
+
+void SurveyWindow::manual_check_for_updates() {
+    if (check_file_save_okay("checking for updates")) check_for_updates("", NOTHING_FURTHER);
+}
+
+RetCode SurveyWindow::check_for_updates(const std::string&, int follow_up) {
+    SoupSession* session =
+        soup_session_new_with_options(SOUP_SESSION_TIMEOUT, QUERY_TIMEOUT_SECONDS,
+                                      SOUP_SESSION_IDLE_TIMEOUT, QUERY_TIMEOUT_SECONDS, nullptr);
+    if (debug_level >= 2) {
+        SoupLogger* logger = soup_logger_new(SOUP_LOGGER_LOG_BODY, -1);
+        soup_session_add_feature(session, SOUP_SESSION_FEATURE(logger));
+        g_object_unref(logger);
+    }
+    RetCode rc = RC_OK;
+    bool told = false;
+    const std::string program_query = app->version_query_url + "mac";
+    SoupMessage* query = soup_message_new("GET", program_query.c_str());
+    const guint status = query ? soup_session_send_message(session, query) : 0;
+    const char* version = query ? header(query, "X-Current-App-Version-Is") : nullptr;
+    const char* download = query ? header(query, "X-Download-App-From") : nullptr;
+    if (debug_level > 0) {
+        printf("version query response code is %u\n", status);
+        printf("GET %s returned %u, version %s, url %s\n", program_query.c_str(), status,
+               or_none(version), or_none(download));
+    }
+    if (status != 200 || !version || !download) {
+        rc = titled_error("Can't reach TAVRO server", "Failed to contact TAVRO server");
+    } else {
+        if (std::string(version) != BuildInfo::version_str) {
+            const Glib::ustring link = escape_markup(download);
+            rc = tell(*this, "New program version is available",
+                      "You are running version " + escape_markup(BuildInfo::version_str) +
+                          " of this program, but version " + escape_markup(version) +
+                          "\nis now available at <a href=\"" + link + "\">" + link + "</a>",
+                      {{"gtk-ok", Gtk::RESPONSE_ACCEPT}}) == Gtk::RESPONSE_ACCEPT
+                     ? RC_OK
+                     : RC_CANCELLED;
+            told = true;
+        }
+        const std::string data_query = app->version_query_url + "data-files";
+        SoupMessage* data = soup_message_new("GET", data_query.c_str());
+        const guint data_status = data ? soup_session_send_message(session, data) : 0;
+        const char* data_version = data ? header(data, "X-Current-Data-Version-Is") : nullptr;
+        const char* updated = data ? header(data, "X-Data-Last-Updated-Is") : nullptr;
+        const char* archive = data ? header(data, "X-Download-Data-Files-From") : nullptr;
+        if (debug_level > 0) {
+            printf("data version query response code is %u\n", data_status);
+            printf("GET %s returned %u, version %s, last updated %s, url %s\n", data_query.c_str(),
+                   data_status, or_none(data_version), or_none(updated, "(unknown)"),
+                   or_none(archive));
+        }
+        const DataFileInfo* local = app->data_file_info;
+        if (data_status != 200 || !data_version || !updated || !archive) {
+            rc = titled_error("Can't reach TAVRO server",
+                              "Failed to consistently contact TAVRO server");
+        } else if (!local || std::string(data_version) != local->timestamp) {
+            told = true;
+            const int answer = tell(
+                *this, "New data files are available",
+                "You are using data files from " + escape_markup(local ? local->updated : "") +
+                    ", but data files updated " + escape_markup(updated) +
+                    " are now available for download.\nDownload them now and restart the "
+                    "program?\nClick Yes to download the new data files,\nor click Cancel to do "
+                    "nothing at this time.",
+                {{"gtk-yes", Gtk::RESPONSE_ACCEPT}, {"gtk-cancel", Gtk::RESPONSE_CANCEL}});
+            rc = answer == Gtk::RESPONSE_ACCEPT ? download_data_files(session, archive)
+                                                : RC_CANCELLED;
+        }
+        if (data) g_object_unref(data);
+    }
+    if (!told && rc != RC_ERROR)
+        tell(*this, "Program and Data are Up To Date",
+             "You are running the best available version of the program,\nand your data files "
+             "are up to date.\nThanks for checking!",
+             {});
+    if (query) g_object_unref(query);
+    g_object_unref(session);
+    return follow_up_after_check(follow_up, rc);
+}
+
+RetCode SurveyWindow::follow_up_after_check(int follow_up, RetCode rc) {
+    if (follow_up == QUIT_PROGRAM) {
+        if (check_file_save_okay("exiting this program")) close_for_good();
+        return rc;
+    }
+    if (follow_up == START_NEW_SURVEY) {
+        on_action_FileNew("");
+        return rc;
+    }
+    bool rebuild = rc == RC_DATA_UPDATED;
+    if (follow_up == OPEN_SAVED_SURVEY) {
+        rc = select_and_open_saved_survey();
+        rebuild = rebuild && rc != RC_OK;
+    }
+    if (rebuild) {
+        // The pages were built from the old reference data.
+        SurveyWindow* rebuilt = SurveyWindow::create(*app);
+        app->app->add_window(*rebuilt);
+        if (!survey_data.filename.empty()) rebuilt->do_open(survey_data.filename);
+        rebuilt->show();
+        close_for_good();
+    }
+    return rc;
+}
+
+RetCode SurveyWindow::download_data_files(SoupSession* session, const char* url) {
+    const std::string folder = app->get_local_data_dir();
+    const std::string archive = folder + "/current-offline-data.tar.bz2";
+    g_object_set(session, SOUP_SESSION_TIMEOUT, ARCHIVE_TIMEOUT_SECONDS, nullptr);
+    SoupMessage* message = soup_message_new("GET", url);
+    const guint status = message ? soup_session_send_message(session, message) : 0;
+    const char* type = message ? header(message, "Content-Type") : nullptr;
+    if (debug_level > 0)
+        printf("data version query response code is %u, type %s\n", status, or_none(type));
+    if (status != 200 || !type || std::string(type) != "application/x-bzip2") {
+        if (message) g_object_unref(message);
+        return error("Failed to download data update! (%u)", status);
+    }
+    SoupBuffer* body = soup_message_body_flatten(message->response_body);
+    if (debug_level > 0)
+        printf("received body of %d bytes at %p\n", static_cast<int>(body->length),
+               static_cast<const void*>(body->data));
+    RetCode rc = write_file(archive, body->data, body->length);
+    soup_buffer_free(body);
+    g_object_unref(message);
+    if (rc != RC_OK) return rc;
+    // Quoted for the shell, so that a home folder with a blank or a quote works.
+    const std::string command = "bzip2 -dkc " + Glib::shell_quote(archive) + " | tar -C " +
+                                Glib::shell_quote(folder) + " -xvf - 2>&1";
+    if (debug_level > 0) printf("About to run: %s\n", command.c_str());
+    std::string output;
+    int exit_status = -77;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char block[1024];
+        for (size_t got; (got = fread(block, 1, sizeof block, pipe)) > 0;)
+            output.append(block, got);
+        exit_status = pclose(pipe);
+    }
+    if (exit_status != 0) {
+        const std::string report = "\n\nPlease include the following in an email to " +
+                                   std::string(TAVRO_SUPPORT_EMAIL) + ":\n\nCommand: " + command +
+                                   "\n\n" + output + "\nCommand returned " +
+                                   std::to_string(exit_status);
+        printf("output:\n%s\n", report.c_str());
+        const std::string mail = escape_markup(TAVRO_SUPPORT_EMAIL).raw();
+        const std::string shown =
+            "\n\nPlease include the following in an email to <a href=\"mailto:" + mail + "\">" +
+            mail + "</a>:\n\nCommand: " + escape_markup(command).raw() + "\n\n" +
+            escape_markup(output).raw() + "\nCommand returned " + std::to_string(exit_status);
+        error("Failed to install data update! (%d)%s", exit_status, shown.c_str());
+        return RC_ERROR;
+    }
+    if (app->read_data_files() != RC_OK)
+        fatal("Unable to read new data files; you may need to re-install the app.  Sorry!!  :-(");
+    tell(*this, "Data File Update Successful", "Data files successfully downloaded and installed.",
+         {});
+    return RC_DATA_UPDATED;
+}
