@@ -58,6 +58,7 @@ bool ReferenceServer::start(std::string& error) {
         error = "cannot create the upload folder " + options.upload_dir;
         return false;
     }
+    if (!build_data_archive(options.data_dir, archive_bytes, error)) return false;
     gchar* info = nullptr;
     std::string info_path = options.data_dir + "/data-file-info.txt";
     if (g_file_get_contents(info_path.c_str(), &info, nullptr, nullptr)) {
@@ -69,7 +70,6 @@ bool ReferenceServer::start(std::string& error) {
         error = "no data version: " + info_path + " has no timestamp; give --data-version";
         return false;
     }
-    if (!build_data_archive(options.data_dir, archive_bytes, error)) return false;
 
     server = soup_server_new(SOUP_SERVER_SERVER_HEADER, "tavro-reference-server ", nullptr);
     soup_server_add_handler(server, UPLOAD_PATH, on_upload, this, nullptr);
