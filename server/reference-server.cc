@@ -172,11 +172,18 @@ void ReferenceServer::upload(SoupMessage* msg) {
                             "Expected a multipart/form-data body with the file field survey-file");
     }
     g_hash_table_destroy(fields);
-    std::string error;
-    std::string path = store(file, file_name, error);
+    std::string error, path;
+    guint status = SOUP_STATUS_UNPROCESSABLE_ENTITY;
+    // The program refuses to open larger files, so they are no surveys.
+    if (file->length > MAX_SURVEY_FILE_BYTES) {
+        error = "The file is too large to be a survey";
+        status = SOUP_STATUS_REQUEST_ENTITY_TOO_LARGE;
+    } else {
+        path = store(file, file_name, error);
+    }
     soup_buffer_free(file);
     g_free(file_name);
-    if (path.empty()) return upload_error(msg, SOUP_STATUS_UNPROCESSABLE_ENTITY, error);
+    if (path.empty()) return upload_error(msg, status, error);
 
     soup_message_set_status(msg, options.answer_200 ? SOUP_STATUS_OK : SOUP_STATUS_CREATED);
     gchar* name = g_path_get_basename(path.c_str());
@@ -186,10 +193,6 @@ void ReferenceServer::upload(SoupMessage* msg) {
 }
 
 std::string ReferenceServer::store(SoupBuffer* file, const char* file_name, std::string& error) {
-    if (file->length > MAX_SURVEY_FILE_BYTES) {
-        error = "The file is too large to be a survey";
-        return "";
-    }
     std::string text(file->data, file->length);
     SurveyDocument doc;
     if (!doc.load_text(text)) {
