@@ -1,0 +1,22 @@
+// The reference TAVRO server. Prints "listening on ADDRESS:PORT" as its first
+// line, so that a test or a script can start it on port 0 and find it.
+#include "reference-server.h"
+
+#include <cstdio>
+#include <glib.h>
+
+int main(int argc, char** argv) {
+    ServerOptions options;
+    if (!options.parse(argc, argv)) return 2;
+    ReferenceServer server(options);
+    std::string error;
+    if (!server.start(error)) {
+        fprintf(stderr, "tavro-server: %s\n", error.c_str());
+        return 1;
+    }
+    printf("listening on %s\n", server.base_url().substr(7).c_str());
+    fflush(stdout);
+    GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+    g_main_loop_run(loop);
+    return 0;
+}

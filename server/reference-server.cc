@@ -1,0 +1,248 @@
+#include "reference-server.h"
+
+#include "data-archive.h"
+#include "survey/survey-file.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <glib/gstdio.h>
+#include <unistd.h>
+
+const char* const ReferenceServer::UPLOAD_PATH = "/dataentry/upload-survey.php";
+const char* const ReferenceServer::QUERY_PATH = "/offline-data-entry/";
+const char* const ReferenceServer::ARCHIVE_PATH =
+    "/offline-data-entry/current-offline-data.tar.bz2";
+const char* const ReferenceServer::DOWNLOAD_PAGE_PATH = "/offline-data-entry/download.html";
+
+namespace {
+// Header values must stay on one line: control characters become blanks.
+std::string one_line(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+// A stored name keeps the uploaded one for the reader, but only in safe
+// characters and never as a hidden file or a path.
+std::string safe_name(const char* name) {
+    std::string out;
+    for (const char* p = name ? name : ""; *p; ++p) {
+        char c = *p;
+        bool ok = g_ascii_isalnum(c) || c == '.' || c == '-' || c == '_';
+        out += ok ? c : '_';
+    }
+    while (!out.empty() && out[0] == '.')
+        out.erase(0, 1);
+    return out.empty() ? "survey" : out.substr(0, 100);
+}
+
+gboolean resume(gpointer data) {
+    auto* pair = static_cast<std::pair<SoupServer*, SoupMessage*>*>(data);
+    soup_server_unpause_message(pair->first, pair->second);
+    g_object_unref(pair->second);
+    delete pair;
+    return G_SOURCE_REMOVE;
+}
+} // namespace
+
+ReferenceServer::ReferenceServer(const ServerOptions& options) : options(options) {}
+
+ReferenceServer::~ReferenceServer() {
+    if (server) g_object_unref(server);
+}
+
+bool ReferenceServer::start(std::string& error) {
+    if (g_mkdir_with_parents(options.upload_dir.c_str(), 0755) != 0) {
+        error = "cannot create the upload folder " + options.upload_dir;
+        return false;
+    }
+    if (!build_data_archive(options.data_dir, archive_bytes, error)) return false;
+    gchar* info = nullptr;
+    std::string info_path = options.data_dir + "/data-file-info.txt";
+    if (g_file_get_contents(info_path.c_str(), &info, nullptr, nullptr)) {
+        if (options.data_version.empty()) options.data_version = info_value(info, "timestamp");
+        if (options.data_updated.empty()) options.data_updated = info_value(info, "updated");
+        g_free(info);
+    }
+    if (options.data_version.empty()) {
+        error = "no data version: " + info_path + " has no timestamp; give --data-version";
+        return false;
+    }
+
+    server = soup_server_new(SOUP_SERVER_SERVER_HEADER, "tavro-reference-server ", nullptr);
+    soup_server_add_handler(server, UPLOAD_PATH, on_upload, this, nullptr);
+    soup_server_add_handler(server, "/offline-data-entry", on_offline_data, this, nullptr);
+
+    GError* err = nullptr;
+    GSocketAddress* address =
+        g_inet_socket_address_new_from_string(options.address.c_str(), options.port);
+    if (!address) {
+        error = "not an IP address: " + options.address;
+        return false;
+    }
+    bool ok = soup_server_listen(server, address, SoupServerListenOptions(0), &err);
+    g_object_unref(address);
+    if (!ok) {
+        error = err->message;
+        g_error_free(err);
+        return false;
+    }
+    GSList* uris = soup_server_get_uris(server);
+    auto* uri = static_cast<SoupURI*>(uris->data);
+    base = "http://" + options.address + ":" + std::to_string(soup_uri_get_port(uri));
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(soup_uri_free));
+    if (options.app_download_url.empty()) options.app_download_url = base + DOWNLOAD_PAGE_PATH;
+    return true;
+}
+
+void ReferenceServer::set_header(SoupMessage* msg, const char* name, const std::string& value) {
+    gchar* lower = g_ascii_strdown(name, -1);
+    bool omit = options.omit_headers.count(lower) > 0;
+    g_free(lower);
+    if (!omit) soup_message_headers_replace(msg->response_headers, name, one_line(value).c_str());
+}
+
+void ReferenceServer::finish(SoupMessage* msg, const std::string& what) {
+    printf("%s %s -> %u\n", msg->method, soup_uri_get_path(soup_message_get_uri(msg)),
+           msg->status_code);
+    fflush(stdout);
+    if (!options.stalls(what)) return;
+    SoupServer* s = server;
+    if (options.no_answer) {
+        // The connection stays open and the answer never comes.
+        soup_server_pause_message(s, msg);
+    } else if (options.delay_ms > 0) {
+        soup_server_pause_message(s, msg);
+        g_timeout_add(options.delay_ms, resume,
+                      new std::pair<SoupServer*, SoupMessage*>(s, SOUP_MESSAGE(g_object_ref(msg))));
+    }
+}
+
+void ReferenceServer::on_upload(SoupServer*, SoupMessage* msg, const char*, GHashTable*,
+                                SoupClientContext*, gpointer self) {
+    static_cast<ReferenceServer*>(self)->upload(msg);
+}
+
+void ReferenceServer::on_offline_data(SoupServer*, SoupMessage* msg, const char* path,
+                                      GHashTable* query, SoupClientContext*, gpointer self) {
+    auto* me = static_cast<ReferenceServer*>(self);
+    std::string p = path;
+    const char* which =
+        query ? static_cast<const char*>(g_hash_table_lookup(query, "get-version")) : nullptr;
+    if (msg->method != SOUP_METHOD_GET && msg->method != SOUP_METHOD_HEAD) {
+        soup_message_set_status(msg, SOUP_STATUS_METHOD_NOT_ALLOWED);
+        me->finish(msg, "other");
+    } else if (p == QUERY_PATH && which) {
+        me->version_query(msg, which);
+    } else if (p == ARCHIVE_PATH) {
+        me->archive(msg);
+    } else if (p == DOWNLOAD_PAGE_PATH) {
+        static const char page[] = "<html><body><p>The reference server offers no program "
+                                   "downloads.</p></body></html>\n";
+        soup_message_set_response(msg, "text/html", SOUP_MEMORY_STATIC, page, sizeof page - 1);
+        soup_message_set_status(msg, SOUP_STATUS_OK);
+        me->finish(msg, "other");
+    } else {
+        soup_message_set_status(msg, SOUP_STATUS_NOT_FOUND);
+        me->finish(msg, "other");
+    }
+}
+
+void ReferenceServer::upload_error(SoupMessage* msg, guint status, const std::string& reason) {
+    soup_message_set_status(msg, status);
+    set_header(msg, "X-Survey-Upload-Error", reason);
+    finish(msg, "upload");
+}
+
+void ReferenceServer::upload(SoupMessage* msg) {
+    if (msg->method != SOUP_METHOD_POST)
+        return upload_error(msg, SOUP_STATUS_METHOD_NOT_ALLOWED, "Surveys are uploaded by POST");
+    if (options.refuse_uploads)
+        return upload_error(msg, SOUP_STATUS_SERVICE_UNAVAILABLE,
+                            "Uploads are closed for maintenance, please try again later");
+    char* file_name = nullptr;
+    SoupBuffer* file = nullptr;
+    GHashTable* fields = soup_form_decode_multipart(msg, "survey-file", &file_name, nullptr, &file);
+    if (!fields || !file) {
+        if (fields) g_hash_table_destroy(fields);
+        g_free(file_name);
+        return upload_error(msg, SOUP_STATUS_BAD_REQUEST,
+                            "Expected a multipart/form-data body with the file field survey-file");
+    }
+    g_hash_table_destroy(fields);
+    std::string error, path;
+    guint status = SOUP_STATUS_UNPROCESSABLE_ENTITY;
+    // The program refuses to open larger files, so they are no surveys.
+    if (file->length > MAX_SURVEY_FILE_BYTES) {
+        error = "The file is too large to be a survey";
+        status = SOUP_STATUS_REQUEST_ENTITY_TOO_LARGE;
+    } else {
+        path = store(file, file_name, error);
+    }
+    soup_buffer_free(file);
+    g_free(file_name);
+    if (path.empty()) return upload_error(msg, status, error);
+
+    soup_message_set_status(msg, options.answer_200 ? SOUP_STATUS_OK : SOUP_STATUS_CREATED);
+    gchar* name = g_path_get_basename(path.c_str());
+    set_header(msg, "X-Survey-Upload-Successful", std::string("stored as ") + name);
+    g_free(name);
+    finish(msg, "upload");
+}
+
+std::string ReferenceServer::store(SoupBuffer* file, const char* file_name, std::string& error) {
+    std::string text(file->data, file->length);
+    SurveyDocument doc;
+    if (!doc.load_text(text)) {
+        error = "Not a readable survey file: " + std::string(doc.error);
+        return "";
+    }
+    // A counter and mkstemp's letters make the name unique even across restarts.
+    std::string tmpl =
+        options.upload_dir + "/" + std::to_string(++stored) + "-XXXXXX-" + safe_name(file_name);
+    int fd = g_mkstemp_full(&tmpl[0], O_WRONLY, 0644);
+    bool ok = fd >= 0;
+    for (size_t done = 0; ok && done < text.size();) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        ok = n > 0;
+        if (ok) done += n;
+    }
+    if (fd >= 0 && close(fd) != 0) ok = false;
+    if (!ok) {
+        if (fd >= 0) g_unlink(tmpl.c_str());
+        error = "The server could not store the survey";
+        return "";
+    }
+    printf("stored %s\n", tmpl.c_str());
+    return tmpl;
+}
+
+void ReferenceServer::version_query(SoupMessage* msg, const std::string& which) {
+    if (which == "mac") {
+        set_header(msg, "X-Current-App-Version-Is", options.app_version);
+        set_header(msg, "X-Download-App-From", options.app_download_url);
+    } else if (which == "data-files") {
+        set_header(msg, "X-Current-Data-Version-Is", options.data_version);
+        set_header(msg, "X-Download-Data-Files-From", base + ARCHIVE_PATH);
+        set_header(msg, "X-Data-Last-Updated-Is", options.data_updated);
+    } else {
+        soup_message_set_status(msg, SOUP_STATUS_BAD_REQUEST);
+        return finish(msg, "other");
+    }
+    soup_message_set_status(msg, SOUP_STATUS_OK);
+    finish(msg, which);
+}
+
+void ReferenceServer::archive(SoupMessage* msg) {
+    size_t length = archive_bytes.size();
+    if (options.truncate_archive) length /= 2;
+    gchar* lower = g_ascii_strdown("Content-Type", -1);
+    bool omit_type = options.omit_headers.count(lower) > 0;
+    g_free(lower);
+    soup_message_set_response(msg, omit_type ? nullptr : options.archive_type.c_str(),
+                              SOUP_MEMORY_COPY, archive_bytes.data(), length);
+    soup_message_set_status(msg, SOUP_STATUS_OK);
+    finish(msg, "archive");
+}
