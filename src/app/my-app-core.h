@@ -35,6 +35,9 @@ public:
     AbundanceChoices* abundance_choices = nullptr;
     std::string upload_url;
     std::string version_query_url;
+    // No request to the server may hold the window longer than this; the data
+    // archive, far larger, gets ten times as long.
+    unsigned request_timeout_seconds = 30;
     std::string survey_dir;
     std::string local_data_dir;
 

@@ -16,11 +16,6 @@
 
 namespace {
 
-// No request may hold the window for ever: a server that takes the
-// connection and never answers fails like a lost connection after these.
-const guint QUERY_TIMEOUT_SECONDS = 30;
-const guint ARCHIVE_TIMEOUT_SECONDS = 300;
-
 const char* header(SoupMessage* message, const char* name) {
     return soup_message_headers_get_one(message->response_headers, name);
 }
@@ -50,9 +45,10 @@ void SurveyWindow::manual_check_for_updates() {
 }
 
 RetCode SurveyWindow::check_for_updates(const std::string&, int follow_up) {
-    SoupSession* session =
-        soup_session_new_with_options(SOUP_SESSION_TIMEOUT, QUERY_TIMEOUT_SECONDS,
-                                      SOUP_SESSION_IDLE_TIMEOUT, QUERY_TIMEOUT_SECONDS, nullptr);
+    // A server that takes the connection and never answers fails like a lost one.
+    const guint timeout = app->request_timeout_seconds;
+    SoupSession* session = soup_session_new_with_options(
+        SOUP_SESSION_TIMEOUT, timeout, SOUP_SESSION_IDLE_TIMEOUT, timeout, nullptr);
     if (debug_level >= 2) {
         SoupLogger* logger = soup_logger_new(SOUP_LOGGER_LOG_BODY, -1);
         soup_session_add_feature(session, SOUP_SESSION_FEATURE(logger));
@@ -153,7 +149,8 @@ RetCode SurveyWindow::follow_up_after_check(int follow_up, RetCode rc) {
 RetCode SurveyWindow::download_data_files(SoupSession* session, const char* url) {
     const std::string folder = app->get_local_data_dir();
     const std::string archive = folder + "/current-offline-data.tar.bz2";
-    g_object_set(session, SOUP_SESSION_TIMEOUT, ARCHIVE_TIMEOUT_SECONDS, nullptr);
+    // The archive is far larger than any answer: more time.
+    g_object_set(session, SOUP_SESSION_TIMEOUT, 10 * app->request_timeout_seconds, nullptr);
     SoupMessage* message = soup_message_new("GET", url);
     const guint status = message ? soup_session_send_message(session, message) : 0;
     const char* type = message ? header(message, "Content-Type") : nullptr;

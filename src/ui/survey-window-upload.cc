@@ -14,11 +14,6 @@
 
 namespace {
 
-// A server that takes the connection and never answers must not hold the
-// window for ever: past this many seconds the upload fails like a lost
-// connection.
-const guint UPLOAD_TIMEOUT_SECONDS = 30;
-
 // "Step 1 of 2 completed..." with a link to the online data entry page.
 Glib::ustring step_one_notice() {
     const std::string address = MyAppCore::web_entry_url();
@@ -113,9 +108,10 @@ RetCode SurveyWindow::do_upload_file(const std::string& path) {
     }
     SoupBuffer* buffer = soup_buffer_new(SOUP_MEMORY_COPY, contents, length);
     g_free(contents);
-    SoupSession* session =
-        soup_session_new_with_options(SOUP_SESSION_TIMEOUT, UPLOAD_TIMEOUT_SECONDS,
-                                      SOUP_SESSION_IDLE_TIMEOUT, UPLOAD_TIMEOUT_SECONDS, nullptr);
+    // A server that takes the connection and never answers fails like a lost one.
+    const guint timeout = app->request_timeout_seconds;
+    SoupSession* session = soup_session_new_with_options(
+        SOUP_SESSION_TIMEOUT, timeout, SOUP_SESSION_IDLE_TIMEOUT, timeout, nullptr);
     if (debug_level > 0) {
         SoupLogger* logger = soup_logger_new(SOUP_LOGGER_LOG_BODY, -1);
         soup_session_add_feature(session, SOUP_SESSION_FEATURE(logger));

@@ -1,5 +1,6 @@
 // The reference server as the program meets it: started on port 0 as a child
 // process, spoken to over 127.0.0.1 only.
+#include "reference-server.h"
 #include "temp-dir.h"
 
 #include <cstdio>
@@ -12,40 +13,6 @@
 
 namespace {
 const std::string SURVEY = std::string(TAVRO_FIXTURES) + "/surveys/legacy-0.2.TAVRO-Survey";
-
-struct Server {
-    TempDir dir;
-    std::string base, uploads = dir.path() + "/uploads";
-    GPid pid = 0;
-    FILE* out = nullptr; // kept open: the server logs every request to it
-
-    explicit Server(std::vector<std::string> args = {}) {
-        args.insert(args.begin(), {TAVRO_SERVER_BIN, "--upload-dir", uploads, "--data-dir",
-                                   std::string(TAVRO_SOURCE_DIR) + "/data-files"});
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        int fd = -1;
-        if (!g_spawn_async_with_pipes(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr,
-                                      nullptr, &pid, nullptr, &fd, nullptr, nullptr))
-            return;
-        out = fdopen(fd, "r");
-        char line[200] = "";
-        if (fgets(line, sizeof line, out) && g_str_has_prefix(line, "listening on 127.0.0.1:"))
-            base = "http://" + std::string(line + 13, strcspn(line + 13, "\n"));
-    }
-    ~Server() {
-        if (pid) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
-        if (out) fclose(out);
-    }
-    std::vector<std::string> stored() const {
-        std::vector<std::string> names;
-        for (const std::string& name : Glib::Dir(uploads))
-            names.push_back(uploads + "/" + name);
-        return names;
-    }
-};
 
 struct Reply {
     guint status = 0;
