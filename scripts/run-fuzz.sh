@@ -10,7 +10,7 @@ set -eu
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-targets=(fuzz-csv-split fuzz-readers)
+targets=(fuzz-csv-split fuzz-readers fuzz-survey-file)
 
 # clang and its fuzzer runtime come from Debian's packages.
 if ! command -v clang++ > /dev/null ||
