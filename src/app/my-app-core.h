@@ -4,6 +4,8 @@
 
 #include "core/errors.h"
 
+#include <glibmm/ustring.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -72,6 +74,21 @@ public:
     // there instead of into the text.
     std::string get_survey_description(const std::string& path, int* member_number);
 
+private:
+    // A file's description without the member part, and what it says of the member.
+    std::string describe_survey(const std::string& path, int* member_number, bool* has_member,
+                                Glib::ustring* member_text);
+    struct Described {
+        long long size, mtime_ns;
+        const RegionInfo* data;
+        std::string text;
+        int member;
+        bool has_member;
+        std::string member_text;
+    };
+    std::map<std::string, Described> descriptions;
+
+public:
     // Base address of the server: TAVRO_SERVER_URL from the environment, else
     // the address the program was built with; no trailing "/".
     static std::string server_base_url();

@@ -12,6 +12,7 @@
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
 #include <glibmm/stringutils.h>
+#include <sys/stat.h>
 
 RetCode MyAppCore::move_survey_to(WhichDir which, std::string& path) {
     // A survey of the same name in the target folder is never replaced: the
@@ -62,6 +63,36 @@ std::string MyAppCore::prettify_survey_list(const std::vector<std::string>& path
 }
 
 std::string MyAppCore::get_survey_description(const std::string& path, int* member_number) {
+    // The survey list describes every stored survey after each save: files
+    // unchanged since (same size and time, same data set) are not read again.
+    struct stat st;
+    const bool known = stat(path.c_str(), &st) == 0;
+    auto cached = descriptions.find(path);
+    if (known && cached != descriptions.end() && cached->second.size == st.st_size &&
+        cached->second.mtime_ns == st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec &&
+        cached->second.data == region_info) {
+        const Described& d = cached->second;
+        if (member_number && d.has_member) *member_number = d.member;
+        if (member_number || d.member_text.empty() || d.text.empty()) return d.text;
+        return "Member " + d.member_text + " - " + d.text;
+    }
+    int member = 0;
+    bool has_member = false;
+    Glib::ustring member_text;
+    std::string text = describe_survey(path, &member, &has_member, &member_text);
+    if (known)
+        descriptions[path] = {
+            st.st_size,       st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+            region_info,      text,
+            member,           has_member,
+            member_text.raw()};
+    if (member_number && has_member) *member_number = member;
+    if (member_number || member_text.empty() || text.empty()) return text;
+    return "Member " + member_text.raw() + " - " + text;
+}
+
+std::string MyAppCore::describe_survey(const std::string& path, int* member_number,
+                                       bool* has_member, Glib::ustring* member_text) {
     auto failed = [&](const Glib::ustring& why) {
         printf("File scan: %s: %s\n", path.c_str(), why.empty() ? "Unknown error" : why.c_str());
         return std::string();
@@ -74,7 +105,8 @@ std::string MyAppCore::get_survey_description(const std::string& path, int* memb
         const Glib::ustring name = node->get_name(), text = get_content(node);
         if (name == "member_id") {
             member = text;
-            if (member_number) *member_number = atoi(text.c_str());
+            *member_number = atoi(text.c_str());
+            *has_member = true;
         } else if (name == "subregion") {
             subregion = text;
         } else if (name == "survey_subtype") {
@@ -92,7 +124,7 @@ std::string MyAppCore::get_survey_description(const std::string& path, int* memb
         }
     }
     Glib::ustring description;
-    if (!member.empty() && !member_number) description = "Member " + member + " - ";
+    *member_text = member;
     if (!region_info) return failed("Bad subregion");
     auto region = region_info->region_code_by_subregion.find(subregion);
     auto catalogue = region == region_info->region_code_by_subregion.end()
