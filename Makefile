@@ -21,13 +21,13 @@ build: deps $(BUILD)/Makefile
 program: deps $(BUILD)/Makefile
 	cmake --build $(BUILD) -j $(JOBS) --target tavro-survey
 
-# An installation folder: the program beside resources/ and data-files/.
+# An installation under a prefix: bin/tavro-survey starts the program in its folder.
 stage: program
 	rm -rf $(STAGE)
 	cmake --install $(BUILD) --prefix $(STAGE) > /dev/null
 
 run: stage
-	cd $(STAGE) && ./tavro-survey $(ARGS)
+	$(STAGE)/bin/tavro-survey $(ARGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j 2

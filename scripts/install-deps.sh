@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth bzip2 tar libxml2-utils
   fonts-dejavu-core librsvg2-common
+  desktop-file-utils appstream x11-utils
 )
 
 missing=()

@@ -1,0 +1,53 @@
+#!/bin/sh
+# Installs the build into a temporary prefix (with a blank in its name) and checks
+# that desktops find launcher, menu entry, metainfo and icons, that these pass their
+# validators, and that the installed launcher, started from another folder, brings
+# up the survey window.  Usage: install-test.sh BUILD_DIR APPLICATION_ID INSTALL_DIR
+set -eu
+build=$1 id=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+prefix="$tmp/the prefix"
+launcher="$prefix/bin/tavro-survey" appdir="$prefix/$3" icons="$prefix/share/icons/hicolor"
+desktop="$prefix/share/applications/$id.desktop" metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" > "$tmp/install.log" || { cat "$tmp/install.log"; fail "cmake --install"; }
+[ -x "$launcher" ] && [ -x "$appdir/tavro-survey" ] || fail "launcher or program missing"
+for f in "$appdir/resources/survey-ui.glade" "$appdir/data-files/data-file-info.txt" \
+         "$desktop" "$metainfo" "$icons/scalable/apps/$id.svg"; do
+    [ -s "$f" ] || fail "missing or empty: $f"
+done
+# Each PNG must have the size of its folder (big-endian width and height at bytes 16 and 20).
+side() { od -An -tu1 -j"$2" -N4 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }'; }
+for size in 16 32 64 128 256; do
+    png="$icons/${size}x${size}/apps/$id.png"
+    [ -s "$png" ] && [ "$(side "$png" 16)x$(side "$png" 20)" = "${size}x${size}" ] || fail "bad icon $png"
+done
+
+desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
+appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate $metainfo"
+grep -qx "Exec=tavro-survey" "$desktop" && grep -qx "Icon=$id" "$desktop" || fail "Exec or Icon wrong"
+grep -q "<id>$id</id>" "$metainfo" && grep -q ">$id.desktop</launchable>" "$metainfo" || fail "metainfo id"
+
+# A private HOME and an unreachable server; the program must still be running two
+# seconds after its window is up, and print no failure.
+home="$tmp/home"
+mkdir -p "$home"
+cd "$tmp"
+status=0
+env HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" \
+    XDG_CACHE_HOME="$home/.cache" TAVRO_SERVER_URL=http://127.0.0.1:9 NO_AT_BRIDGE=1 \
+    timeout -k 5 60 xvfb-run -a sh -c '
+        "$1" & pid=$!
+        for i in $(seq 150); do
+            xwininfo -root -tree | grep -q "\"TAVRO Survey\"" && sleep 2 && break
+            sleep 0.2
+        done
+        kill -0 $pid 2>/dev/null || { wait $pid; echo "launcher exited with $?"; exit 1; }
+        kill $pid
+        [ $i -lt 150 ] || { echo "no survey window after 30 seconds"; exit 1; }' sh "$launcher" \
+    > "$tmp/run.log" 2>&1 || status=$?
+cat "$tmp/run.log"
+[ $status -eq 0 ] || fail "installed program did not come up (status $status)"
+! grep -q "Failed to" "$tmp/run.log" || fail "installed program reported a failure"
