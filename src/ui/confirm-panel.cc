@@ -415,35 +415,15 @@ void ConfirmPanel::update_columns() {
     survey.show_scientific_names = scientific;
     survey.show_spanish_names = spanish;
     const SpeciesTreeColumns& c = window->species_columns;
-    struct Tree {
-        Gtk::TreeView* view;
-        Gtk::TreeViewColumn& id_column;
-        Gtk::TreeViewColumn& name_column;
-        Gtk::CellRendererText& name_renderer;
-    };
-    const Tree trees[] = {
-        {conf_listed_tree, listed_id_column, listed_name_column, listed_name_renderer},
-        {conf_unlisted_tree, unlisted_id_column, unlisted_name_column, unlisted_name_renderer}};
-    for (const Tree& tree : trees) {
-        if (!tree.view) continue;
-        tree.view->remove_all_columns();
-        tree.view->append_column(tree.id_column);
-        tree.name_column.clear_attributes(tree.name_renderer);
-        const Gtk::TreeModelColumn<Glib::ustring>* names = &c.scientific_name;
-        tree.name_column.set_title("Scientific Name");
-        if (common && scientific) {
-            tree.name_column.set_title("Common + Scientific Names");
-            names = &c.both_names;
-        } else if (common) {
-            tree.name_column.set_title("Common Name");
-            names = &c.common_name;
-        }
-        tree.name_column.add_attribute(tree.name_renderer.property_markup(), *names);
-        tree.view->append_column(tree.name_column);
-        if (spanish)
-            tree.view->append_column(*new_text_column("Spanish Name", c.spanish_name, true, 160));
-        tree.view->append_column(*new_text_column("Number seen", c.abundance_label, false, 160));
-        tree.view->expand_all();
+    for (auto [view, id_column, name_column, name_renderer] :
+         {std::make_tuple(conf_listed_tree, &listed_id_column, &listed_name_column,
+                          &listed_name_renderer),
+          std::make_tuple(conf_unlisted_tree, &unlisted_id_column, &unlisted_name_column,
+                          &unlisted_name_renderer)}) {
+        if (!view) continue;
+        c.fill_tree_columns(*view, *id_column, *name_column, *name_renderer, survey, "Number seen",
+                            160);
+        view->expand_all();
     }
 }
 

@@ -128,3 +128,27 @@ Gtk::TreeViewColumn* new_text_column(const Glib::ustring& title,
     make_fixed(*column, width);
     return column;
 }
+
+void SpeciesTreeColumns::fill_tree_columns(Gtk::TreeView& view, Gtk::TreeViewColumn& id_column,
+                                           Gtk::TreeViewColumn& name_column,
+                                           Gtk::CellRendererText& name_renderer,
+                                           const SurveyData& survey, const char* seen_title,
+                                           int seen_width) const {
+    view.remove_all_columns();
+    view.append_column(id_column);
+    name_column.clear_attributes(name_renderer);
+    const Gtk::TreeModelColumn<Glib::ustring>* names = &scientific_name;
+    name_column.set_title("Scientific Name");
+    if (survey.show_common_names && survey.show_scientific_names) {
+        name_column.set_title("Common + Scientific Names");
+        names = &both_names;
+    } else if (survey.show_common_names) {
+        name_column.set_title("Common Name");
+        names = &common_name;
+    }
+    name_column.add_attribute(name_renderer.property_markup(), *names);
+    view.append_column(name_column);
+    if (survey.show_spanish_names)
+        view.append_column(*new_text_column("Spanish Name", spanish_name, true, 160));
+    view.append_column(*new_text_column(seen_title, abundance_label, false, seen_width));
+}

@@ -3,10 +3,13 @@
 
 #include "refdata/abundance-choices.h"
 
+#include <gtkmm/cellrenderertext.h>
 #include <gtkmm/treemodel.h>
 #include <gtkmm/treemodelcolumn.h>
+#include <gtkmm/treeview.h>
 #include <gtkmm/treeviewcolumn.h>
 
+class SurveyData;
 class SurveyWindow;
 
 class SpeciesTreeColumns : public Gtk::TreeModelColumnRecord {
@@ -38,6 +41,12 @@ public:
              bool in_view, int rarity);
     // Limits a code beyond the species' list to its highest category.
     void set_abundance(const Gtk::TreeRow& row, int abundance);
+    // Rebuilds a species tree's columns by the survey's name options: the ID
+    // column, the names (common, scientific or both), the Spanish names when
+    // shown, and the abundance labels under seen_title.
+    void fill_tree_columns(Gtk::TreeView& view, Gtk::TreeViewColumn& id_column,
+                           Gtk::TreeViewColumn& name_column, Gtk::CellRendererText& name_renderer,
+                           const SurveyData& survey, const char* seen_title, int seen_width) const;
 
     // Invertebrates of type 2 are recorded on the invertebrate list (99),
     // whatever the survey type; the page shows what the survey file will say.

@@ -6,8 +6,8 @@
 #include "ui/survey-window.h"
 
 #include <cstdio>
-#include <glibmm/main.h>
 #include <gdk/gdkkeysyms.h>
+#include <glibmm/main.h>
 #include <gtkmm/menu.h>
 
 namespace {
@@ -375,38 +375,18 @@ bool UnlistedPanel::check_visible_selected(const Gtk::TreeIter& iter) {
 }
 
 void UnlistedPanel::update_columns() {
-    const SurveyData& survey = window->survey_data;
     const SpeciesTreeColumns& c = window->species_columns;
-    struct Tree {
-        Gtk::TreeView* view;
-        Gtk::TreeViewColumn& id_column;
-        Gtk::TreeViewColumn& name_column;
-        Gtk::CellRendererText& name_renderer;
-    };
-    for (Tree tree :
-         {Tree{selected_species_tree, selected_id_column, selected_name_column,
-               selected_name_renderer},
-          Tree{found_species_tree, found_id_column, found_name_column, found_name_renderer}}) {
-        if (!tree.view) continue;
-        tree.view->remove_all_columns();
-        tree.view->append_column(tree.id_column);
-        tree.name_column.clear_attributes(tree.name_renderer);
-        if (survey.show_common_names && survey.show_scientific_names) {
-            tree.name_column.set_title("Common + Scientific Names");
-            tree.name_column.add_attribute(tree.name_renderer.property_markup(), c.both_names);
-        } else if (survey.show_common_names) {
-            tree.name_column.set_title("Common Name");
-            tree.name_column.add_attribute(tree.name_renderer.property_markup(), c.common_name);
-        } else {
-            tree.name_column.set_title("Scientific Name");
-            tree.name_column.add_attribute(tree.name_renderer.property_markup(), c.scientific_name);
-        }
-        tree.view->append_column(tree.name_column);
-        if (survey.show_spanish_names)
-            tree.view->append_column(*new_text_column("Spanish Name", c.spanish_name, true, 160));
-        tree.view->append_column(
-            *new_text_column("Number seen (click to change)", c.abundance_label, false, 220));
-        tree.view->expand_all();
+    if (selected_species_tree) {
+        c.fill_tree_columns(*selected_species_tree, selected_id_column, selected_name_column,
+                            selected_name_renderer, window->survey_data,
+                            "Number seen (click to change)", 220);
+        selected_species_tree->expand_all();
+    }
+    if (found_species_tree) {
+        c.fill_tree_columns(*found_species_tree, found_id_column, found_name_column,
+                            found_name_renderer, window->survey_data,
+                            "Number seen (click to change)", 220);
+        found_species_tree->expand_all();
     }
 }
 
