@@ -3,7 +3,7 @@ BUILD ?= build
 STAGE := $(BUILD)/stage
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build program run test stage bench fuzz screenshots clean
+.PHONY: all deps build program run test stage package bench fuzz screenshots clean
 
 all: build
 
@@ -25,6 +25,10 @@ program: deps $(BUILD)/Makefile
 stage: program
 	rm -rf $(STAGE)
 	cmake --install $(BUILD) --prefix $(STAGE) > /dev/null
+
+# The Debian package, build/tavro-survey_VERSION_ARCH.deb.
+package: program
+	cd $(BUILD) && cpack -G DEB
 
 run: stage
 	$(STAGE)/bin/tavro-survey $(ARGS)

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth bzip2 tar libxml2-utils
   fonts-dejavu-core librsvg2-common
   desktop-file-utils appstream x11-utils
+  dpkg-dev file
 )
 
 missing=()

@@ -1,18 +1,40 @@
 #!/bin/sh
-# Installs the build into a temporary prefix (with a blank in its name) and checks
-# that desktops find launcher, menu entry, metainfo and icons, that these pass their
-# validators, and that the installed launcher, started from another folder, brings
-# up the survey window.  Usage: install-test.sh BUILD_DIR APPLICATION_ID INSTALL_DIR
+# Installs the build and checks that desktops find launcher, menu entry, metainfo
+# and icons, that these pass their validators, and that the installed launcher,
+# started from another folder, brings up the survey window.
+# Usage: install-test.sh BUILD_DIR APPLICATION_ID INSTALL_DIR [deb]
+# Without "deb" it installs into a temporary prefix with a blank in its name; with
+# "deb" it builds the Debian package, checks its dependencies, that apt would
+# install it here, and checks the unpacked package the same way.
 set -eu
 build=$1 id=$2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-prefix="$tmp/the prefix"
-launcher="$prefix/bin/tavro-survey" appdir="$prefix/$3" icons="$prefix/share/icons/hicolor"
-desktop="$prefix/share/applications/$id.desktop" metainfo="$prefix/share/metainfo/$id.metainfo.xml"
 fail() { echo "FAIL: $*" >&2; exit 1; }
+locate() {
+    prefix=$1
+    launcher="$prefix/bin/tavro-survey" appdir="$prefix/$2" icons="$prefix/share/icons/hicolor"
+    desktop="$prefix/share/applications/$id.desktop" metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+}
 
-cmake --install "$build" --prefix "$prefix" > "$tmp/install.log" || { cat "$tmp/install.log"; fail "cmake --install"; }
+if [ "${4:-}" = deb ]; then
+    (cd "$build" && cpack -G DEB -B "$tmp/deb") > "$tmp/cpack.log" 2>&1 || { cat "$tmp/cpack.log"; fail "cpack"; }
+    deb=$(ls "$tmp"/deb/tavro-survey_*.deb)
+    depends=$(dpkg-deb -f "$deb" Depends)
+    echo "Depends: $depends"
+    for need in bzip2 tar libgtkmm-3.0-1v5 libxml++2.6-2v5 libsoup2.4-1; do
+        case ", $depends," in *", $need ("* | *", $need,"*) ;; *) fail "no dependency on $need" ;; esac
+    done
+    [ "$(dpkg-deb -f "$deb" Package)" = tavro-survey ] || fail "package name"
+    # Everything the package holds lies under /usr, nothing under a build folder.
+    ! dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v -e '^\./$' -e '^\./usr/' | grep -q . || fail "files outside /usr"
+    apt-get install -s "$deb" > "$tmp/apt.log" 2>&1 || { cat "$tmp/apt.log"; fail "apt-get would not install $deb"; }
+    dpkg-deb -x "$deb" "$tmp/root"
+    locate "$tmp/root/usr" "$3"
+else
+    locate "$tmp/the prefix" "$3"
+    cmake --install "$build" --prefix "$prefix" > "$tmp/install.log" || { cat "$tmp/install.log"; fail "cmake --install"; }
+fi
 [ -x "$launcher" ] && [ -x "$appdir/tavro-survey" ] || fail "launcher or program missing"
 for f in "$appdir/resources/survey-ui.glade" "$appdir/data-files/data-file-info.txt" \
          "$desktop" "$metainfo" "$icons/scalable/apps/$id.svg"; do
