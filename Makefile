@@ -3,7 +3,7 @@ BUILD ?= build
 STAGE := $(BUILD)/stage
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build program run test stage package bench fuzz screenshots clean
+.PHONY: all deps build program run test stage package bench report fuzz screenshots clean
 
 all: build
 
@@ -38,6 +38,10 @@ test: build
 
 bench: build
 	./scripts/run-bench.sh $(BUILD)
+
+# All benchmarks, their figures written into README.md's performance report.
+report: build
+	./scripts/performance-report.sh $(BUILD)
 
 fuzz:
 	./scripts/run-fuzz.sh $(or $(SECONDS),60)

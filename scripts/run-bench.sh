@@ -22,7 +22,7 @@ case "$type" in
   *) echo "warning: $build is a '$type' build; figures will be pessimistic" >&2 ;;
 esac
 cmake -S "$root" -B "$build" -DTAVRO_BUILD_BENCH=ON > /dev/null
-cmake --build "$build" --target tavro-bench tavro-window-bench make-data-set -j "$(nproc)" > "$build/bench-build.log" 2>&1 ||
+cmake --build "$build" --target tavro-bench tavro-window-bench tavro-startup-bench make-data-set -j "$(nproc)" > "$build/bench-build.log" 2>&1 ||
   { tail -40 "$build/bench-build.log"; exit 1; }
 
 echo "Running benchmarks (about a minute)..."
@@ -30,3 +30,5 @@ echo "Running benchmarks (about a minute)..."
 echo "Timing the window on the large data set (under Xvfb)..."
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/tavro-window-bench"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/tavro-window-bench" --confirmation-first
+echo "Timing start-up (under Xvfb)..."
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/tavro-startup-bench"
