@@ -9,6 +9,10 @@
 
 #include <gtkmm/clipboard.h>
 #include <gtkmm/combobox.h>
+#include <gtkmm/radiobutton.h>
+#include <gtkmm/scrolledwindow.h>
+#include <gtkmm/viewport.h>
+#include <set>
 
 namespace {
 
@@ -38,6 +42,55 @@ TEST_F(SurveyWindowTest, ControlsCarryTheirIdsAndCaptions) {
     check_accessible(window, named, captioned);
     EXPECT_GT(named, 100);
     EXPECT_GT(captioned, 10);
+}
+
+// What a keyboard user works with: a drop-down counts as one control, though
+// its inner button takes the focus.
+Gtk::Widget* control_of(Gtk::Widget* w) {
+    for (Gtk::Widget* up = w; up; up = up->get_parent())
+        if (dynamic_cast<Gtk::ComboBox*>(up)) return up;
+    return w;
+}
+
+void collect_controls(Gtk::Widget* w, std::set<Gtk::Widget*>& controls) {
+    if (!w->get_mapped() || !w->is_sensitive()) return;
+    // A drop-down's button is inside it, not among its children; an empty
+    // one is locked, as its button is.
+    auto* drop_down = dynamic_cast<Gtk::ComboBox*>(w);
+    if (drop_down && (!drop_down->get_model() || drop_down->get_model()->children().empty()))
+        return;
+    if (drop_down ||
+        (w->get_can_focus() && !dynamic_cast<Gtk::ScrolledWindow*>(w) &&
+         !dynamic_cast<Gtk::Viewport*>(w) && !dynamic_cast<Gtk::Notebook*>(w)))
+        controls.insert(control_of(w));
+    if (auto* c = dynamic_cast<Gtk::Container*>(w))
+        for (auto* child : c->get_children())
+            collect_controls(child, controls);
+}
+
+// Tab alone reaches every control of every page, each with a name a screen
+// reader can speak; of a group of radio buttons, Tab visits the chosen one.
+TEST_F(SurveyWindowTest, TabReachesEveryControlOfEveryPageAndEachHasAName) {
+    for (int page = 0; page < window->notebook->get_n_pages(); ++page) {
+        show_page(page);
+        std::set<Gtk::Widget*> controls, reached;
+        collect_controls(window, controls);
+        ASSERT_FALSE(controls.empty()) << "page " << page;
+        for (int i = 0; i < 200; ++i) {
+            press_key(*window, GDK_KEY_Tab);
+            if (Gtk::Widget* focus = window->get_focus()) reached.insert(control_of(focus));
+        }
+        for (Gtk::Widget* control : controls) {
+            const char* id = gtk_buildable_get_name(GTK_BUILDABLE(control->gobj()));
+            std::string what = std::string(G_OBJECT_TYPE_NAME(control->gobj())) + " " +
+                               (id ? id : "") + " on page " + std::to_string(page);
+            const char* name = atk_object_get_name(gtk_widget_get_accessible(control->gobj()));
+            EXPECT_TRUE(name && *name) << what << " has no accessible name";
+            auto* radio = dynamic_cast<Gtk::RadioButton*>(control);
+            if (radio && !radio->get_active()) continue;
+            EXPECT_TRUE(reached.count(control)) << what << " is not reached by Tab";
+        }
+    }
 }
 
 // Pasting waits for the clipboard's answer from the X server.
