@@ -30,23 +30,7 @@ LoadedDataSet::LoadedDataSet() {
     complete = all_loaded(app);
 }
 
-// Cleared as well as freed, should MyAppCore ever free what it holds.
-LoadedDataSet::~LoadedDataSet() {
-    delete app.data_file_info;
-    delete app.data_defs;
-    delete app.data_params;
-    app.data_file_info = nullptr;
-    app.data_defs = nullptr;
-    app.data_params = nullptr;
-    delete app.region_info;
-    delete app.habitat_info;
-    delete app.abundance_choices;
-    delete app.species_views;
-    app.region_info = nullptr;
-    app.habitat_info = nullptr;
-    app.abundance_choices = nullptr;
-    app.species_views = nullptr;
-}
+LoadedDataSet::~LoadedDataSet() = default;
 
 int run_load_probe(const std::string& workdir) {
     if (chdir(workdir.c_str()) != 0) return 1;

@@ -8,8 +8,8 @@
 #include <string>
 
 // One load of "data-files/" in the working directory with
-// MyAppCore::read_data_files, as the program does at start-up. MyAppCore keeps
-// its readers for the life of the program; this frees them when it goes away.
+// MyAppCore::read_data_files, as the program does at start-up; the readers go
+// with it.
 class LoadedDataSet {
 public:
     LoadedDataSet();

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <glibmm/main.h>
 #include <iostream>
 
 int main(int argc, char** argv) {
@@ -20,7 +21,12 @@ int main(int argc, char** argv) {
     try {
         MyApp my_app(app);
         SurveyWindow* window = SurveyWindow::create(my_app);
-        return app->run(*window);
+        const int status = app->run(*window);
+        // Closed windows delete themselves when the loop is next idle: let
+        // them, while the data they refer to is still there.
+        while (Glib::MainContext::get_default()->iteration(false)) {
+        }
+        return status;
     } catch (const Glib::Exception& e) {
         std::cerr << "Glib::Exception = " << e.what() << std::endl;
     } catch (const std::exception& e) {

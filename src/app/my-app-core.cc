@@ -107,7 +107,36 @@ RetCode MyAppCore::read_data_files() {
     return load_data_set(dir);
 }
 
+struct MyAppCore::Readers {
+    std::unique_ptr<DataFileInfo> data_file_info;
+    std::unique_ptr<DataDefs> data_defs;
+    std::unique_ptr<DataParams> data_params;
+    std::unique_ptr<RegionInfo> region_info;
+    std::unique_ptr<HabitatInfo> habitat_info;
+    std::unique_ptr<SpeciesViews> species_views;
+    std::unique_ptr<AbundanceChoices> abundance_choices;
+};
+
+MyAppCore::~MyAppCore() {
+    discard_readers();
+}
+
 RetCode MyAppCore::load_data_set(const std::string& dir) {
+    if (data_file_info || region_info) {
+        retired_readers.push_back(std::unique_ptr<Readers>(new Readers{
+            std::unique_ptr<DataFileInfo>(data_file_info), std::unique_ptr<DataDefs>(data_defs),
+            std::unique_ptr<DataParams>(data_params), std::unique_ptr<RegionInfo>(region_info),
+            std::unique_ptr<HabitatInfo>(habitat_info),
+            std::unique_ptr<SpeciesViews>(species_views),
+            std::unique_ptr<AbundanceChoices>(abundance_choices)}));
+        data_file_info = nullptr;
+        data_defs = nullptr;
+        data_params = nullptr;
+        region_info = nullptr;
+        habitat_info = nullptr;
+        species_views = nullptr;
+        abundance_choices = nullptr;
+    }
     loaded_data_dir = dir;
     if (!(data_file_info = new DataFileInfo(dir))->valid) return RC_ERROR;
     if (!(data_defs = new DataDefs(dir))->is_valid()) return RC_ERROR;

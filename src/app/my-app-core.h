@@ -6,6 +6,7 @@
 
 #include <glibmm/ustring.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ public:
     std::string local_data_dir;
 
     MyAppCore();
-    virtual ~MyAppCore() = default;
+    virtual ~MyAppCore();
     MyAppCore(const MyAppCore&) = delete;
     MyAppCore& operator=(const MyAppCore&) = delete;
 
@@ -75,6 +76,10 @@ public:
     std::string get_survey_description(const std::string& path, int* member_number);
 
 private:
+    // Readers a data update replaced: windows made before the update may still
+    // refer to them, so they are kept, and freed when the program ends.
+    struct Readers;
+    std::vector<std::unique_ptr<Readers>> retired_readers;
     // A file's description without the member part, and what it says of the member.
     std::string describe_survey(const std::string& path, int* member_number, bool* has_member,
                                 Glib::ustring* member_text);
