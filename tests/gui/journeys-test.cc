@@ -353,6 +353,14 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
                       contact = "Failed to contact TAVRO server",
                       consistently = "Failed to consistently contact TAVRO server",
                       download = "Failed to download data update! (";
+    // A downloaded data set in use: a failed update leaves it as it is. And
+    // one that unpacks but does not load.
+    TempDir local;
+    const std::string damaged = local.path() + "/damaged";
+    ASSERT_EQ(system(("cp -r data-files '" + local.path() + "/' && cp -r data-files '" + damaged +
+                      "' && rm '" + damaged + "/habitat.csv'")
+                         .c_str()),
+              0);
     const struct {
         std::vector<std::string> args; // or "down", "garbage"
         std::string upload_error, update_error;
@@ -376,13 +384,11 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
          download + "200)"},
         {{"--data-version", NEW, "--omit-header", "Content-Type"}, "", download + "200)"},
         {{"--data-version", NEW, "--truncate-archive"}, "", "Failed to install data update! ("},
+        {{"--data-version", NEW, "--data-dir", damaged}, "", "Failed to install data update! The"},
     };
     app.request_timeout_seconds = 1;
-    // A downloaded data set in use: a failed update leaves it as it is.
-    TempDir local;
     const std::string saved_local = app.local_data_dir, info = "/data-files/data-file-info.txt";
     app.local_data_dir = local.path();
-    ASSERT_EQ(system(("cp -r data-files '" + local.path() + "/'").c_str()), 0);
     const std::string data_info = read_text_file(local.path() + info);
     const RegionInfo* data = app.region_info;
     fill_first_pages("10010004");
