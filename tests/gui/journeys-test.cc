@@ -1,7 +1,6 @@
 // Whole journeys through the real window, from the Start page to the server
 // (our reference server on 127.0.0.1), and what the user is told and finds on
 // disk when the server or the disk lets them down on the way.
-#include "refdata/data-file-info.h"
 #include "reference-server.h"
 #include "survey-window-fixture.h"
 #include "ui/confirm-panel.h"
@@ -69,6 +68,7 @@ protected:
         app.upload_url = saved_upload;
         app.version_query_url = saved_query;
         app.request_timeout_seconds = 30;
+        app.local_data_dir = saved_local;
         SurveyWindowTest::TearDown();
     }
     void use(const std::string& base) {
@@ -177,7 +177,8 @@ protected:
     }
 
     MyApp& app = test_app();
-    std::string saved_upload = app.upload_url, saved_query = app.version_query_url, reported;
+    std::string saved_upload = app.upload_url, saved_query = app.version_query_url;
+    std::string saved_local = app.local_data_dir, reported;
 };
 
 TEST_F(JourneyTest, NewSurveySavedReopenedCompletedAndUploaded) {
@@ -286,8 +287,8 @@ TEST_F(JourneyTest, NewerDataSetInstalledAndTheOpenSurveyReopened) {
     Server server({"--data-version", "2099-01-01 00:00:00"});
     use(server.base);
     // A folder name with a blank and a quote must not break the unpacking.
-    const std::string saved_local = app.local_data_dir;
     app.local_data_dir = server.dir.path() + "/Jo's data";
+    server.dir.write("Jo's data/data-files/stale.csv", "from the set before"); // replaced whole
     fill_first_pages("10010004");
     DialogScript script;
     script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
@@ -298,7 +299,7 @@ TEST_F(JourneyTest, NewerDataSetInstalledAndTheOpenSurveyReopened) {
     window->actions["HelpCheckForUpdates"]->activate();
     EXPECT_EQ(script.seen.back().title, "Data File Update Successful");
     const std::string installed = app.get_local_data_dir() + "/data-files/";
-    app.local_data_dir = saved_local;
+    EXPECT_FALSE(exists(installed + "stale.csv") || exists(app.local_data_dir + "/incoming"));
     EXPECT_EQ(app.loaded_data_dir, installed);
     EXPECT_NE(app.region_info, old_data);
     for (const char* file : {"data-file-info.txt", "PAC-species-info.csv", "species-views.csv"})
@@ -387,7 +388,7 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
         {{"--data-version", NEW, "--data-dir", damaged}, "", "Failed to install data update! The"},
     };
     app.request_timeout_seconds = 1;
-    const std::string saved_local = app.local_data_dir, info = "/data-files/data-file-info.txt";
+    const std::string info = "/data-files/data-file-info.txt";
     app.local_data_dir = local.path();
     const std::string data_info = read_text_file(local.path() + info);
     const RegionInfo* data = app.region_info;
@@ -397,7 +398,10 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
     const std::string ready = window->survey_data.filename, survey = read_text_file(ready);
     window->on_action_FileNew(""); // the ready survey is not the open one
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : ""));
+        std::string trace;
+        for (const std::string& arg : c.args)
+            trace += arg + " ";
+        SCOPED_TRACE(trace);
         std::unique_ptr<Server> server;
         std::unique_ptr<GarbageServer> garbage;
         if (c.args[0] == "garbage") {
@@ -432,7 +436,7 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
         EXPECT_EQ(app.region_info, data);
         EXPECT_EQ(read_text_file(local.path() + info), data_info);
     }
-    app.local_data_dir = saved_local;
+    shown();
 }
 
 // A survey folder that went away while the program runs: the save fails with
