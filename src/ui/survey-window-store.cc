@@ -73,6 +73,9 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
     if (survey_data.already_uploaded)
         return titled_error(title,
                             "This survey was already uploaded and cannot be changed offline.");
+    // A failed save leaves the survey with the file it had, so that the next
+    // save still moves that file instead of leaving a second copy behind.
+    const std::string had_file = survey_data.filename, had_etag = survey_data.file_etag;
     try {
         Glib::ustring problem;
         if (generate_xml_string(problem, false) != RC_OK) throw std::runtime_error(problem);
@@ -101,8 +104,10 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         start_panel->build_survey_model();
     } catch (...) {
         const Glib::ustring reason = reason_of(std::current_exception());
-        return titled_error(title, "FAILED to save survey to %s!\n%s",
-                            escape_markup(survey_data.filename).c_str(),
+        const std::string tried = survey_data.filename;
+        survey_data.filename = had_file;
+        survey_data.file_etag = had_etag;
+        return titled_error(title, "FAILED to save survey to %s!\n%s", escape_markup(tried).c_str(),
                             escape_markup(reason).c_str());
     }
     if (flags == SAVE_SILENT) return RC_OK;

@@ -9,7 +9,9 @@
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <glibmm/shell.h>
 #include <gtkmm/messagedialog.h>
 #include <libsoup/soup.h>
@@ -168,9 +170,17 @@ RetCode SurveyWindow::download_data_files(SoupSession* session, const char* url)
     soup_buffer_free(body);
     g_object_unref(message);
     if (rc != RC_OK) return rc;
+    // Unpacked beside the set in use, which stays until the new one has loaded:
+    // unpacked over it, a damaged or partial archive would leave a mix of both.
+    const std::string incoming = folder + "/incoming", current = folder + "/data-files";
+    const auto remove_folder = [](const std::string& path) {
+        return std::system(("rm -rf " + Glib::shell_quote(path)).c_str()) == 0;
+    };
+    remove_folder(incoming);
+    g_mkdir_with_parents(incoming.c_str(), 0755);
     // Quoted for the shell, so that a home folder with a blank or a quote works.
     const std::string command = "bzip2 -dkc " + Glib::shell_quote(archive) + " | tar -C " +
-                                Glib::shell_quote(folder) + " -xvf - 2>&1";
+                                Glib::shell_quote(incoming) + " -xvf - 2>&1";
     if (debug_level > 0) printf("About to run: %s\n", command.c_str());
     std::string output;
     int exit_status = -77;
@@ -192,8 +202,25 @@ RetCode SurveyWindow::download_data_files(SoupSession* session, const char* url)
             mail + "</a>:\n\nCommand: " + escape_markup(command).raw() + "\n\n" +
             escape_markup(output).raw() + "\nCommand returned " + std::to_string(exit_status);
         error("Failed to install data update! (%d)%s", exit_status, shown.c_str());
+        remove_folder(incoming);
         return RC_ERROR;
     }
+    MyAppCore check;
+    const bool loads = DataFileInfo(incoming + "/data-files/", false).valid &&
+                       check.load_data_set(incoming + "/data-files/") == RC_OK;
+    check.discard_readers();
+    const std::string previous = current + ".previous";
+    remove_folder(previous);
+    if (!loads || (rename(current.c_str(), previous.c_str()) != 0 && errno != ENOENT) ||
+        rename((incoming + "/data-files").c_str(), current.c_str()) != 0) {
+        rename(previous.c_str(), current.c_str());
+        remove_folder(incoming);
+        return error("Failed to install data update! The downloaded data files %s; the ones in "
+                     "use stay.",
+                     loads ? "could not be put in place" : "are damaged");
+    }
+    remove_folder(previous);
+    remove_folder(incoming);
     if (app->read_data_files() != RC_OK)
         fatal("Unable to read new data files; you may need to re-install the app.  Sorry!!  :-(");
     tell(*this, "Data File Update Successful", "Data files successfully downloaded and installed.",

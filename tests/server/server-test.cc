@@ -104,32 +104,3 @@ TEST(ReferenceServer, AnswersVersionQueriesAndServesTheDataArchive) {
     EXPECT_TRUE(tar_list(server.dir, archive.body, listing)) << listing;
     EXPECT_NE(std::string::npos, listing.find("data-files/data-file-info.txt\n")) << listing;
 }
-
-TEST(ReferenceServer, SwitchesMakeItMisbehave) {
-    std::string survey = read_text_file(SURVEY);
-    {
-        Server refusing({"--refuse-uploads"});
-        Reply r = upload(refusing, survey);
-        EXPECT_NE(201u, r.status);
-        EXPECT_NE("", r.headers["X-Survey-Upload-Error"]);
-        EXPECT_TRUE(refusing.stored().empty());
-    }
-    {
-        Server lax({"--answer-200", "--omit-header", "x-download-app-from"});
-        Reply r = upload(lax, survey);
-        EXPECT_EQ(200u, r.status);
-        EXPECT_TRUE(r.headers.count("X-Survey-Upload-Successful"));
-        Reply app = get(lax.base + "/offline-data-entry/?get-version=mac");
-        EXPECT_TRUE(app.headers.count("X-Current-App-Version-Is"));
-        EXPECT_FALSE(app.headers.count("X-Download-App-From"));
-    }
-    {
-        Server broken({"--archive-type", "application/x-bzip2; charset=binary",
-                       "--truncate-archive", "--no-answer", "--stall-on", "mac"});
-        Reply archive = get(broken.base + "/offline-data-entry/current-offline-data.tar.bz2");
-        EXPECT_EQ("application/x-bzip2; charset=binary", archive.headers["Content-Type"]);
-        std::string listing;
-        EXPECT_FALSE(tar_list(broken.dir, archive.body, listing)) << listing;
-        EXPECT_NE(200u, get(broken.base + "/offline-data-entry/?get-version=mac", 1).status);
-    }
-}

@@ -1,0 +1,471 @@
+// Whole journeys through the real window, from the Start page to the server
+// (our reference server on 127.0.0.1), and what the user is told and finds on
+// disk when the server or the disk lets them down on the way.
+#include "reference-server.h"
+#include "survey-window-fixture.h"
+#include "ui/confirm-panel.h"
+#include "ui/drop-down-box.h"
+#include "ui/listed-panel.h"
+#include "ui/member-panel.h"
+#include "ui/start-panel.h"
+#include "ui/survey-panel1.h"
+#include "ui/survey-panel2.h"
+#include "ui/unlisted-panel.h"
+
+#include <algorithm>
+#include <ctime>
+#include <gdk/gdkkeysyms.h>
+#include <glibmm/fileutils.h>
+#include <glibmm/miscutils.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+
+namespace {
+
+// Answers every request with bytes that are no HTTP, and hangs up.
+struct GarbageServer {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    std::string base;
+    std::thread thread;
+    GarbageServer() {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        auto* address = reinterpret_cast<sockaddr*>(&a);
+        if (bind(fd, address, size) || listen(fd, 8) || getsockname(fd, address, &size)) return;
+        base = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+        thread = std::thread([this] {
+            for (int c; (c = accept(fd, nullptr, nullptr)) >= 0; close(c)) {
+                char request[8192];
+                if (read(c, request, sizeof request) > 0)
+                    (void)!write(c, "\x89PNG\r\n\x1a\n\0\0\r\n\r\n", 14);
+            }
+        });
+    }
+    ~GarbageServer() {
+        shutdown(fd, SHUT_RDWR); // ends the accept
+        if (thread.joinable()) thread.join();
+        close(fd);
+    }
+};
+
+class JourneyTest : public SurveyWindowTest {
+protected:
+    void SetUp() override {
+        SurveyWindowTest::SetUp();
+        set_error_display_hook([this](const Glib::ustring& message, bool, const Glib::ustring&) {
+            reported += message + "\n";
+        });
+        system(("rm -rf '" + app.get_survey_dir(MyApp::SURVEY_ROOT) + "'").c_str());
+        app.app->add_window(*window);
+        window->start_panel->build_survey_model();
+        show_page(window->start_panel->page_number);
+    }
+    void TearDown() override {
+        set_error_display_hook(nullptr);
+        app.upload_url = saved_upload;
+        app.version_query_url = saved_query;
+        app.request_timeout_seconds = 30;
+        app.local_data_dir = saved_local;
+        SurveyWindowTest::TearDown();
+    }
+    void use(const std::string& base) {
+        app.upload_url = base + "/dataentry/upload-survey.php";
+        app.version_query_url = base + "/offline-data-entry/?get-version=";
+    }
+    // After a step that may have put another window in place of this one:
+    // the one the user now looks at.
+    SurveyWindow& shown() {
+        run_pending_events(); // windows closed for good are deleted here
+        std::vector<SurveyWindow*> visible;
+        for (Gtk::Window* w : app.app->get_windows())
+            if (w->get_visible()) visible.push_back(dynamic_cast<SurveyWindow*>(w));
+        EXPECT_EQ(visible.size(), 1u);
+        if (!visible.empty()) window = visible[0];
+        return *window;
+    }
+    // Return on a row of a species tree, then the nth category of its menu.
+    void record(Gtk::TreeView& tree, int page, const char* row, int category) {
+        window->notebook->set_current_page(page);
+        tree.expand_to_path(Gtk::TreePath(row));
+        tree.set_cursor(Gtk::TreePath(row));
+        tree.grab_focus();
+        run_pending_events();
+        press_key(*window, GDK_KEY_Return);
+        for (int i = 0; i < category; ++i)
+            press_key(*window, GDK_KEY_Down);
+        press_key(*window, GDK_KEY_Return);
+        run_pending_events();
+    }
+    // A complete Pacific Northwest survey of today on the first three pages.
+    void fill_first_pages(const char* zone) {
+        window->member_panel->member_id->set_text("4711");
+        window->member_panel->last_name->set_text("O'Brien & <Sons>");
+        SurveyPanel1& p1 = *window->survey_panel1;
+        SurveyPanel2& p2 = *window->survey_panel2;
+        p1.subregion->select_label("Pacific Northwest");
+        p1.survey_subtype->select_id(10);
+        today();
+        p1.dive_start->select_id(9);
+        p1.zonecode->set_text(zone);
+        p2.surface_temp->set_text("55");
+        p2.bottom_time->set_text("45");
+        p2.max_depth->select_id(5);
+        conditions();
+    }
+    void today() {
+        const time_t now = time(nullptr);
+        struct tm day;
+        localtime_r(&now, &day);
+        window->survey_panel1->year->select_id(day.tm_year + 1900);
+        window->survey_panel1->month->select_id(day.tm_mon + 1);
+        window->survey_panel1->mday->select_id(day.tm_mday);
+    }
+    void conditions() {
+        SurveyPanel2& p2 = *window->survey_panel2;
+        p2.visibility->select_id(3);
+        p2.avg_depth->select_id(3);
+        p2.current->select_id(2);
+        p2.habitat->select_label("Kelp forest");
+    }
+    // A species on each species page, and the bottom time confirmed.
+    void fill_species_and_confirm() {
+        record(*window->listed_panel->species_tree, window->listed_panel->page_number, "0:0", 1);
+        UnlistedPanel& unlisted = *window->unlisted_panel;
+        unlisted.species_search->set_text("horn shark");
+        record(*unlisted.found_species_tree, unlisted.page_number, "0:0", 2);
+        window->notebook->set_current_page(window->confirm_panel->page_number);
+        window->confirm_panel->confirm_bottom_time->set_active(true);
+    }
+    // Cursor and Return on the survey's row of the Start page, as a user chooses it.
+    void choose_on_start_page(const std::string& path) {
+        StartPanel& p = *window->start_panel;
+        window->notebook->set_current_page(p.page_number);
+        p.survey_tree->expand_all();
+        Gtk::TreePath row;
+        p.survey_store->foreach_iter([&](const Gtk::TreeIter& it) {
+            if (std::string((*it)[p.survey_columns.path]) == path)
+                row = p.survey_store->get_path(it);
+            return !row.empty();
+        });
+        ASSERT_FALSE(row.empty()) << path;
+        p.survey_tree->set_cursor(row);
+        p.survey_tree->grab_focus();
+        press_key(*window, GDK_KEY_Return);
+    }
+    std::string in(MyApp::WhichDir which, const std::string& path) {
+        return app.get_survey_dir(which) + "/" + Glib::path_get_basename(path);
+    }
+    static bool exists(const std::string& path) {
+        return Glib::file_test(path, Glib::FILE_TEST_EXISTS);
+    }
+    static std::vector<std::string> contents(std::vector<std::string> paths) {
+        for (std::string& path : paths)
+            path = read_text_file(path);
+        return paths;
+    }
+    // The bodies the server stored, in the order they came.
+    static std::vector<std::string> received(const Server& server) {
+        std::vector<std::string> paths = server.stored();
+        std::sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {
+            return atoi(Glib::path_get_basename(a).c_str()) <
+                   atoi(Glib::path_get_basename(b).c_str());
+        });
+        return contents(paths);
+    }
+
+    MyApp& app = test_app();
+    std::string saved_upload = app.upload_url, saved_query = app.version_query_url;
+    std::string saved_local = app.local_data_dir, reported;
+};
+
+TEST_F(JourneyTest, NewSurveySavedReopenedCompletedAndUploaded) {
+    Server server;
+    use(server.base);
+    window->start_panel->new_survey_button->clicked();
+    EXPECT_EQ(shown().notebook->get_current_page(), window->member_panel->page_number);
+    fill_first_pages("10010004");
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
+    window->save_button->clicked();
+    const std::string later = window->survey_data.filename;
+    EXPECT_EQ(later, in(MyApp::IN_PROGRESS, later));
+
+    choose_on_start_page(later);
+    window->start_panel->edit_view_button->clicked();
+    EXPECT_EQ(shown().survey_data.filename, later);
+    EXPECT_EQ(window->member_panel->last_name->get_text(), "O'Brien & <Sons>");
+    EXPECT_EQ(window->survey_panel2->habitat->get_selected_label(), "Kelp forest");
+    fill_species_and_confirm();
+    EXPECT_EQ(window->survey_data.abundances.size(), 2u);
+    ASSERT_TRUE(window->ready_button->get_sensitive());
+    script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
+    window->ready_button->clicked();
+    const std::string ready = in(MyApp::READY_TO_UPLOAD, later);
+    EXPECT_EQ(window->survey_data.filename, ready);
+    EXPECT_FALSE(exists(later));
+
+    script.answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK); // the summary, up to date
+    window->upload_button->clicked();
+    ASSERT_EQ(script.seen.size(), 4u);
+    EXPECT_EQ(script.seen[2].title, "Upload Successful");
+    EXPECT_EQ(script.seen[3].title, "Program and Data are Up To Date");
+    const std::string uploaded = in(MyApp::UPLOADED, later);
+    EXPECT_EQ(received(server), contents({uploaded}));
+    EXPECT_EQ(read_text_file(uploaded), window->survey_data.saved_xml);
+    EXPECT_FALSE(exists(ready));
+    // Locked, and listed under Uploaded.
+    EXPECT_EQ(window->survey_data.filename, uploaded);
+    EXPECT_TRUE(window->survey_data.already_uploaded);
+    for (Gtk::Widget* input : std::initializer_list<Gtk::Widget*>{
+             window->save_button, window->ready_button, window->upload_button,
+             window->member_panel->last_name, window->confirm_panel->confirm_bottom_time})
+        EXPECT_FALSE(input->get_sensitive());
+    choose_on_start_page(uploaded);
+    EXPECT_EQ(window->start_panel->survey_store->children()[2].children().size(), 1u);
+    EXPECT_EQ(window->start_panel->edit_view_button->get_label(), "View");
+    EXPECT_EQ(reported, "");
+}
+
+TEST_F(JourneyTest, ThreeReadySurveysTheSecondRefusedThenRetried) {
+    Server server;
+    use(server.base);
+    DialogScript script;
+    std::vector<std::string> ready;
+    window->start_panel->new_survey_button->clicked();
+    shown();
+    for (const char* zone : {"10010001", "10010002", "10010003"}) {
+        fill_first_pages(zone);
+        fill_species_and_confirm();
+        script.answer(ready.size() < 2 ? 1 : Gtk::RESPONSE_OK); // "Start New Survey" but last
+        window->ready_button->clicked();
+        ready.push_back(window->survey_data.filename);
+        shown();
+    }
+    ASSERT_EQ(app.get_ready_survey_list(), ready);
+    // Cut short behind the program's back: the server refuses it.
+    const std::string good = read_text_file(ready[1]);
+    Glib::file_set_contents(ready[1], good.substr(0, good.size() / 2));
+    script.answer(Gtk::RESPONSE_YES);                         // upload all of them
+    script.answer(Gtk::RESPONSE_YES);                         // go on after the failure
+    script.answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK); // the summary, up to date
+    window->start_panel->upload_all_button->clicked();
+    ASSERT_EQ(script.seen.size(), 7u);
+    EXPECT_EQ(script.seen[4].title, "Continue uploading surveys?");
+    EXPECT_EQ(script.seen[5].title, "Upload Partially Successful");
+    EXPECT_EQ(script.seen[5].text.rfind("Failed to upload one survey.\nSuccessfully uploaded 2 "
+                                        "surveys.\nStep 1 of 2 completed.",
+                                        0),
+              0u);
+    EXPECT_NE(reported.find("Failed to upload file: Not a readable survey file: "),
+              std::string::npos)
+        << reported;
+    EXPECT_EQ(received(server),
+              contents({in(MyApp::UPLOADED, ready[0]), in(MyApp::UPLOADED, ready[2])}));
+    EXPECT_TRUE(window->survey_data.already_uploaded); // the open one
+    // The refused one waits in progress; restored, it is opened, marked and sent.
+    const std::string refused = in(MyApp::IN_PROGRESS, ready[1]);
+    ASSERT_TRUE(exists(refused));
+    EXPECT_TRUE(app.get_ready_survey_list().empty());
+    Glib::file_set_contents(refused, good);
+    choose_on_start_page(refused);
+    window->start_panel->edit_view_button->clicked();
+    EXPECT_EQ(shown().survey_data.filename, refused);
+    script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
+    window->ready_button->clicked();
+    choose_on_start_page(ready[1]);
+    script.answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK); // the summary, up to date
+    window->start_panel->upload_button->clicked();
+    EXPECT_EQ(script.seen.end()[-2].title, "Upload Successful");
+    EXPECT_EQ(received(server).back(), read_text_file(in(MyApp::UPLOADED, ready[1])));
+    EXPECT_EQ(received(server).back(), good);
+}
+
+TEST_F(JourneyTest, NewerDataSetInstalledAndTheOpenSurveyReopened) {
+    Server server({"--data-version", "2099-01-01 00:00:00"});
+    use(server.base);
+    // A folder name with a blank and a quote must not break the unpacking.
+    app.local_data_dir = server.dir.path() + "/Jo's data";
+    server.dir.write("Jo's data/data-files/stale.csv", "from the set before"); // replaced whole
+    fill_first_pages("10010004");
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
+    window->save_button->clicked();
+    const std::string path = window->survey_data.filename;
+    const RegionInfo* old_data = app.region_info;
+    script.answer(Gtk::RESPONSE_ACCEPT).answer(Gtk::RESPONSE_OK); // download, then "installed"
+    window->actions["HelpCheckForUpdates"]->activate();
+    EXPECT_EQ(script.seen.back().title, "Data File Update Successful");
+    const std::string installed = app.get_local_data_dir() + "/data-files/";
+    EXPECT_FALSE(exists(installed + "stale.csv") || exists(app.local_data_dir + "/incoming"));
+    EXPECT_EQ(app.loaded_data_dir, installed);
+    EXPECT_NE(app.region_info, old_data);
+    for (const char* file : {"data-file-info.txt", "PAC-species-info.csv", "species-views.csv"})
+        EXPECT_EQ(read_text_file(installed + file),
+                  read_text_file(std::string(TAVRO_SOURCE_DIR) + "/data-files/" + file));
+    // A new window built from the new data shows the same survey, unchanged.
+    const std::string saved_xml = window->survey_data.saved_xml;
+    EXPECT_EQ(shown().survey_data.filename, path);
+    EXPECT_EQ(window->survey_data.saved_xml, saved_xml);
+    EXPECT_FALSE(window->file_needs_saving());
+    EXPECT_EQ(reported, "");
+}
+
+TEST_F(JourneyTest, SurveyOfAnOlderFileVersionCompletedAndUploaded) {
+    Server server;
+    use(server.base);
+    const std::string old = app.get_survey_dir(MyApp::IN_PROGRESS) + "/from-2009.TAVRO-Survey";
+    Glib::file_set_contents(
+        old, read_text_file(std::string(TAVRO_FIXTURES) + "/surveys/legacy-0.2.TAVRO-Survey"));
+    window->start_panel->build_survey_model();
+    choose_on_start_page(old);
+    window->start_panel->edit_view_button->clicked();
+    EXPECT_EQ(shown().survey_data.filename, old);
+    today();
+    conditions();
+    window->notebook->set_current_page(0);
+    window->notebook->set_current_page(window->confirm_panel->page_number);
+    window->confirm_panel->confirm_bottom_time->set_active(true);
+    ASSERT_TRUE(window->upload_button->get_sensitive());
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK); // the summary, up to date
+    window->upload_button->clicked();
+    ASSERT_EQ(script.seen.size(), 2u);
+    EXPECT_EQ(script.seen[0].title, "Upload Successful");
+    const std::vector<std::string> body = received(server);
+    ASSERT_EQ(body.size(), 1u);
+    EXPECT_EQ(body, contents({window->survey_data.filename}));
+    // Sent in today's form, with what the old file held.
+    EXPECT_EQ(body[0].find("<TAVRO_Fish_Survey"), std::string::npos);
+    for (const char* kept : {"<TAVRO-Survey version=\"", "<last_name>Ødegård</last_name>",
+                             "<species id=\"0012\" abun=\"2\"",
+                             "<avg_depth>3</avg_depth>\n    <max_depth>3</max_depth>"})
+        EXPECT_NE(body[0].find(kept), std::string::npos) << kept << "\n" << body[0];
+    EXPECT_TRUE(exists(old)); // under its own name: left as it was
+}
+
+// Whatever the server gets wrong at any point of an upload and of the update
+// check after it, the user is told, nothing hangs, the survey stays ready and
+// the data set in use stays.
+TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
+    const std::string NEW = "2099-01-01 00:00:00", missing = "Unknown (error header missing)",
+                      contact = "Failed to contact TAVRO server",
+                      consistently = "Failed to consistently contact TAVRO server",
+                      download = "Failed to download data update! (";
+    // A downloaded data set in use: a failed update leaves it as it is. And
+    // one that unpacks but does not load.
+    TempDir local;
+    const std::string damaged = local.path() + "/damaged";
+    ASSERT_EQ(system(("cp -r data-files '" + local.path() + "/' && cp -r data-files '" + damaged +
+                      "' && rm '" + damaged + "/habitat.csv'")
+                         .c_str()),
+              0);
+    const struct {
+        std::vector<std::string> args; // or "down", "garbage"
+        std::string upload_error, update_error;
+    } cases[] = {
+        {{"down"}, missing, contact},
+        {{"garbage"}, missing, contact},
+        {{"--no-answer", "--stall-on", "upload"}, missing, ""},
+        {{"--delay-ms", "1500", "--stall-on", "upload"}, missing, ""},
+        {{"--refuse-uploads"}, "Failed to upload file: Uploads are closed for maintenance", ""},
+        {{"--refuse-uploads", "--omit-header", "X-Survey-Upload-Error"}, missing, ""},
+        {{"--answer-200"}, missing, ""},
+        {{"--omit-header", "X-Survey-Upload-Successful"}, "Confusion: response is 201 but", ""},
+        {{"--delay-ms", "300"}, "", ""}, // slow, but in time
+        {{"--no-answer", "--stall-on", "mac"}, "", contact},
+        {{"--omit-header", "X-Current-App-Version-Is"}, "", contact},
+        {{"--delay-ms", "1500", "--stall-on", "data-files"}, "", consistently},
+        {{"--omit-header", "X-Download-Data-Files-From"}, "", consistently},
+        {{"--data-version", NEW, "--no-answer", "--stall-on", "archive"}, "", download},
+        {{"--data-version", NEW, "--archive-type", "application/x-bzip2; a=b"},
+         "",
+         download + "200)"},
+        {{"--data-version", NEW, "--omit-header", "Content-Type"}, "", download + "200)"},
+        {{"--data-version", NEW, "--truncate-archive"}, "", "Failed to install data update! ("},
+        {{"--data-version", NEW, "--data-dir", damaged}, "", "Failed to install data update! The"},
+    };
+    app.request_timeout_seconds = 1;
+    const std::string info = "/data-files/data-file-info.txt";
+    app.local_data_dir = local.path();
+    const std::string data_info = read_text_file(local.path() + info);
+    const RegionInfo* data = app.region_info;
+    fill_first_pages("10010004");
+    fill_species_and_confirm();
+    ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+    const std::string ready = window->survey_data.filename, survey = read_text_file(ready);
+    window->on_action_FileNew(""); // the ready survey is not the open one
+    for (const auto& c : cases) {
+        std::string trace;
+        for (const std::string& arg : c.args)
+            trace += arg + " ";
+        SCOPED_TRACE(trace);
+        std::unique_ptr<Server> server;
+        std::unique_ptr<GarbageServer> garbage;
+        if (c.args[0] == "garbage") {
+            garbage.reset(new GarbageServer);
+            use(garbage->base);
+        } else {
+            server.reset(new Server(c.args[0] == "down" ? std::vector<std::string>{} : c.args));
+            use(server->base);
+            if (c.args[0] == "down") server.reset();
+        }
+        Glib::file_set_contents(ready, survey);
+        reported.clear();
+        DialogScript script;
+        if (c.upload_error.empty()) script.answer(Gtk::RESPONSE_OK); // the summary
+        if (c.args.size() > 1 && c.args[1] == NEW) script.answer(Gtk::RESPONSE_ACCEPT);
+        if (c.update_error.empty()) script.answer(Gtk::RESPONSE_OK); // up to date
+        shown().notebook->set_current_page(window->start_panel->page_number);
+        window->start_panel->build_survey_model();
+        choose_on_start_page(ready);
+        const gint64 start = g_get_monotonic_time();
+        window->start_panel->upload_button->clicked();
+        EXPECT_LT(g_get_monotonic_time() - start, 15 * G_USEC_PER_SEC);
+        EXPECT_EQ(reported.empty(), c.upload_error.empty() && c.update_error.empty());
+        for (const std::string& expected : {c.upload_error, c.update_error})
+            EXPECT_NE(reported.find(expected), std::string::npos) << reported;
+        if (c.upload_error.empty()) {
+            EXPECT_EQ(received(*server), std::vector<std::string>{survey});
+            EXPECT_TRUE(exists(in(MyApp::UPLOADED, ready)));
+            EXPECT_EQ(unlink(in(MyApp::UPLOADED, ready).c_str()), 0);
+        }
+        EXPECT_EQ(exists(ready), !c.upload_error.empty());
+        EXPECT_EQ(app.region_info, data);
+        EXPECT_EQ(read_text_file(local.path() + info), data_info);
+    }
+    shown();
+}
+
+// A survey folder that went away while the program runs: the save fails with
+// the program's message, and nothing is lost or left twice.
+TEST_F(JourneyTest, SurveyFolderGoneWhileTheProgramRuns) {
+    fill_first_pages("10010004");
+    fill_species_and_confirm();
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
+    window->save_button->clicked();
+    const std::string path = window->survey_data.filename, saved = read_text_file(path);
+    const std::string folder = app.get_survey_dir(MyApp::READY_TO_UPLOAD);
+    ASSERT_EQ(rmdir(folder.c_str()), 0);
+    Glib::file_set_contents(folder, "");
+    window->ready_button->clicked();
+    EXPECT_EQ(reported.rfind("FAILED to save survey to " + in(MyApp::READY_TO_UPLOAD, path) +
+                                 "!\nCan&apos;t create a file in " + folder + ": Not a directory",
+                             0),
+              0u)
+        << reported;
+    EXPECT_EQ(read_text_file(path), saved);
+    EXPECT_EQ(window->survey_data.filename, path);
+    // Back again: the survey moves, no copy stays behind.
+    ASSERT_EQ(unlink(folder.c_str()), 0);
+    script.answer(Gtk::RESPONSE_OK);
+    window->ready_button->clicked();
+    EXPECT_EQ(app.get_ready_survey_list(),
+              std::vector<std::string>{in(MyApp::READY_TO_UPLOAD, path)});
+    EXPECT_FALSE(exists(path));
+}
+
+} // namespace
