@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <vector>
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -19,7 +20,9 @@ int main(int argc, char** argv) {
     }
     try {
         MyApp my_app(app);
-        SurveyWindow* window = SurveyWindow::create(my_app);
+        // Surveys of windows that did not close normally come back first.
+        const std::vector<SurveyWindow*> restored = SurveyWindow::restore_unsaved_surveys(my_app);
+        SurveyWindow* window = restored.empty() ? SurveyWindow::create(my_app) : restored.front();
         return app->run(*window);
     } catch (const Glib::Exception& e) {
         std::cerr << "Glib::Exception = " << e.what() << std::endl;
