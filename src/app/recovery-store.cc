@@ -25,9 +25,9 @@ const std::string HEADER = "TAVRO-Survey recovery 1\n";
 // included) can shift the fields that follow.
 std::string encode(const RecoveryStore::Origin& origin) {
     std::string text = HEADER;
-    for (auto [key, value] : {std::make_pair("path ", &origin.path),
-                              std::make_pair("state ", &origin.state_dir),
-                              std::make_pair("etag ", &origin.etag)})
+    for (auto [key, value] :
+         {std::make_pair("path ", &origin.path), std::make_pair("state ", &origin.state_dir),
+          std::make_pair("etag ", &origin.etag)})
         text += key + std::to_string(value->size()) + "\n" + *value + "\n";
     return text;
 }

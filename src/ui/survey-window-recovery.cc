@@ -55,12 +55,13 @@ bool SurveyWindow::update_recovery() {
     // A survey that can't be written has no copy to keep either.
     if (generate_xml_string(problem, false) != RC_OK) return false;
     if (survey_data.generated_xml == recovery_xml) return true;
-    if (!recovery) recovery = std::make_unique<RecoveryStore>(app->get_local_data_dir() + "/recovery");
+    if (!recovery)
+        recovery = std::make_unique<RecoveryStore>(app->get_local_data_dir() + "/recovery");
     const std::string& path = survey_data.filename;
     try {
-        recovery->write(survey_data.generated_xml.raw(),
-                        {path, path.empty() ? "" : Glib::path_get_dirname(path),
-                         survey_data.file_etag});
+        recovery->write(
+            survey_data.generated_xml.raw(),
+            {path, path.empty() ? "" : Glib::path_get_dirname(path), survey_data.file_etag});
     } catch (const std::exception& e) {
         // Only printed: a report every few seconds would keep the user from working.
         printf("Can't keep a recovery copy of the survey: %s\n", e.what());
@@ -111,6 +112,7 @@ std::vector<SurveyWindow*> SurveyWindow::restore_unsaved_surveys(MyApp& app) {
         question.set_secondary_text(description, false);
         question.set_title("Restore unsaved survey?");
         question.set_icon_list(MyApp::icon_list);
+        if (debug_level > 0) printf("offering to restore %s\n", orphan.survey_path.c_str());
         const int response = run_dialog(question);
         question.hide();
         if (response == Gtk::RESPONSE_NO) orphan.discard();
