@@ -32,8 +32,14 @@ void SurveyWindow::watch_for_changes(Gtk::Widget& widget) {
 }
 
 void SurveyWindow::note_change() {
-    // Only a timer restart per keystroke: the copy is made once typing pauses.
+    // Only a timer restart per keystroke: the copy is made once typing
+    // pauses, but typing that goes on puts it off by two waits at most.
     if (closing || survey_data.already_uploaded) return;
+    const gint64 now = g_get_monotonic_time();
+    if (!recovery_timer.connected())
+        recovery_due_since = now;
+    else if (now - recovery_due_since > 2000 * gint64(recovery_delay_ms))
+        return;
     recovery_timer.disconnect();
     recovery_timer = Glib::signal_timeout().connect(
         [this] {

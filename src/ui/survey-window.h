@@ -250,6 +250,7 @@ private:
 
     bool closing = false; // close_for_good has run
     sigc::connection recovery_timer;
-    Glib::ustring recovery_xml; // what the copy holds, or was dropped with
+    gint64 recovery_due_since = 0; // first change the pending timer waits on
+    Glib::ustring recovery_xml;    // what the copy holds, or was dropped with
     FocusKeeper focus_keeper{*this};
 };
