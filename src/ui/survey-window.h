@@ -216,7 +216,7 @@ public:
     // once; the windows of those restored, shown.
     static std::vector<SurveyWindow*> restore_unsaved_surveys(MyApp& app);
     // Loads a copy into this fresh window as a changed survey that keeps its
-    // original file when that still lies in the store.
+    // original file when that lay in In Progress or Ready To Upload.
     RetCode restore(const RecoveryStore::Orphan& orphan);
 
 protected:
