@@ -7,6 +7,7 @@
 #include <exception>
 #include <glibmm/main.h>
 #include <iostream>
+#include <vector>
 
 int main(int argc, char** argv) {
     setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -20,7 +21,9 @@ int main(int argc, char** argv) {
     }
     try {
         MyApp my_app(app);
-        SurveyWindow* window = SurveyWindow::create(my_app);
+        // Surveys of windows that did not close normally come back first.
+        const std::vector<SurveyWindow*> restored = SurveyWindow::restore_unsaved_surveys(my_app);
+        SurveyWindow* window = restored.empty() ? SurveyWindow::create(my_app) : restored.front();
         const int status = app->run(*window);
         // Closed windows delete themselves when the loop is next idle: let
         // them, while the data they refer to is still there.

@@ -335,6 +335,7 @@ void SurveyWindow::on_abundance_menu_item(int abun) {
     listed_store->foreach_iter(visit);
     unlisted_store->foreach_iter(visit);
     if (unlisted_panel) unlisted_panel->refilter();
+    note_change();
     if (debug_level >= 2)
         printf("abun_menu: species id %d abundance = %d\n", abundance_target, abun);
 }

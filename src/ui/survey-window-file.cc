@@ -2,6 +2,7 @@
 // into them.
 #include "core/errors.h"
 #include "core/misc.h"
+#include "core/safe-write.h"
 #include "core/version.h"
 #include "refdata/abundance-choices.h"
 #include "refdata/region-info.h"
@@ -181,6 +182,8 @@ RetCode SurveyWindow::do_open(std::string path) {
     const std::string uploaded = app->get_survey_dir(MyApp::UPLOADED) + "/";
     if (path.compare(0, uploaded.size(), uploaded) == 0) set_survey_is_uploaded();
     survey_data.filename = path;
+    // A save checks that nobody changed the file since.
+    survey_data.file_etag = file_etag(path);
     return RC_OK;
 }
 

@@ -100,6 +100,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         survey_data.file_etag =
             replace_file_contents(chosen, survey_data.generated_xml.raw(), survey_data.file_etag);
         survey_data.saved_xml = survey_data.generated_xml;
+        drop_recovery();
         if (!remove_after.empty()) unlink(remove_after.c_str());
         start_panel->build_survey_model();
     } catch (...) {
@@ -151,7 +152,10 @@ bool SurveyWindow::check_file_save_okay(const Glib::ustring& action) {
     question.set_icon_list(MyApp::icon_list);
     const int response = run_dialog(question);
     question.hide();
-    if (response == Gtk::RESPONSE_NO) return true;
+    if (response == Gtk::RESPONSE_NO) {
+        drop_recovery();
+        return true;
+    }
     if (response == Gtk::RESPONSE_ACCEPT)
         return do_save(MyApp::IN_PROGRESS, SAVE_REPORT_ONLY) == RC_OK;
     return false;

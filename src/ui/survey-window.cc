@@ -71,6 +71,7 @@ SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Buil
 }
 
 SurveyWindow::~SurveyWindow() {
+    recovery_timer.disconnect();
     // The pop-up menus and the dialogs are top-level widgets of their own;
     // everything else goes with the window's widget tree.
     for (Gtk::Menu* menu : abundance_menus)
@@ -96,6 +97,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     build_abundance_menus();
     connect_buttons(builder);
     make_panels(builder);
+    watch_for_changes(*notebook);
 
     notebook->signal_switch_page().connect(sigc::mem_fun(*this, &SurveyWindow::on_switch_page));
     notebook->set_current_page(start_panel->page_number);
@@ -249,6 +251,9 @@ void SurveyWindow::set_title_string() {
 void SurveyWindow::close_for_good() {
     if (closing) return;
     closing = true;
+    // A normal close: the copy of any abandoned answers goes with the window.
+    recovery_timer.disconnect();
+    recovery.reset();
     hide();
     Glib::signal_idle().connect_once([this]() { delete this; });
 }

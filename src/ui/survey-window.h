@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/my-app-core.h"
+#include "app/recovery-store.h"
 #include "survey/survey-data.h"
 #include "ui/focus-keeper.h"
 #include "ui/species-tree-columns.h"
@@ -25,6 +26,7 @@
 #include <gtkmm/uimanager.h>
 #include <gtkmm/window.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -198,6 +200,25 @@ public:
     // main loop, never inside one of its own handlers.
     void close_for_good();
 
+    // Crash recovery: a moment after the last change, the survey's XML is
+    // copied into the per-user data folder while it holds anything unsaved.
+    // The wait, settable for tests.
+    static unsigned recovery_delay_ms;
+    std::unique_ptr<RecoveryStore> recovery; // made with the first copy
+    // Restarts the wait; called on every change of the survey.
+    void note_change();
+    // Writes the copy, or removes it when nothing is unsaved; false when the
+    // survey holds unsaved answers that are not on disk in a copy.
+    bool update_recovery();
+    // The survey's answers are dealt with (saved or abandoned): no copy.
+    void drop_recovery();
+    // Asks about each survey left by a window that did not close normally,
+    // once; the windows of those restored, shown.
+    static std::vector<SurveyWindow*> restore_unsaved_surveys(MyApp& app);
+    // Loads a copy into this fresh window as a changed survey that keeps its
+    // original file when that lay in In Progress or Ready To Upload.
+    RetCode restore(const RecoveryStore::Orphan& orphan);
+
 protected:
     bool on_delete_event(GdkEventAny* event) override;
 
@@ -225,6 +246,11 @@ private:
     void load_survey(const xmlpp::Element& survey);
     void load_species(const xmlpp::Node& ids);
 
+    void watch_for_changes(Gtk::Widget& widget);
+
     bool closing = false; // close_for_good has run
+    sigc::connection recovery_timer;
+    gint64 recovery_due_since = 0; // first change the pending timer waits on
+    Glib::ustring recovery_xml;    // what the copy holds, or was dropped with
     FocusKeeper focus_keeper{*this};
 };

@@ -1,5 +1,5 @@
 // The survey store: saving into its folders, the unsaved-changes question, a
-// new survey, descriptions, deleting.
+// new survey, descriptions, deleting, copies of unsaved answers after a crash.
 #include "core/safe-write.h"
 #include "survey-window-fixture.h"
 #include "temp-dir.h"
@@ -7,8 +7,11 @@
 #include "ui/member-panel.h"
 #include "ui/survey-panel1.h"
 
+#include <csignal>
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
+#include <glibmm/spawn.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -19,9 +22,11 @@ protected:
         set_error_display_hook([this](const Glib::ustring& message, bool, const Glib::ustring&) {
             reported = message;
         });
-        system(("rm -rf '" + app.get_survey_dir(MyApp::SURVEY_ROOT) + "'").c_str());
+        system(
+            ("rm -rf '" + app.get_survey_dir(MyApp::SURVEY_ROOT) + "' '" + recovery + "'").c_str());
     }
     void TearDown() override {
+        SurveyWindow::recovery_delay_ms = delay;
         set_error_display_hook(nullptr);
         SurveyWindowTest::TearDown();
     }
@@ -38,8 +43,17 @@ protected:
     std::string in(MyApp::WhichDir which) {
         return app.get_survey_dir(which) + "/4711-PNW-20260704-0000-10010004.TAVRO-Survey";
     }
+    // The copy of unsaved answers, once the main loop has made it.
+    std::string wait_for_copy(SurveyWindow& w) {
+        auto copy = [&] { return w.recovery ? read_text_file(w.recovery->survey_path()) : ""; };
+        for (int i = 0; i < 400 && copy().empty(); ++i, g_usleep(5000))
+            run_pending_events();
+        return copy();
+    }
     MyApp& app = test_app();
     std::string reported;
+    const std::string recovery = app.get_local_data_dir() + "/recovery";
+    const unsigned delay = std::exchange(SurveyWindow::recovery_delay_ms, 5);
 };
 
 TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
@@ -84,8 +98,7 @@ TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
     EXPECT_EQ(read_text_file(in(MyApp::READY_TO_UPLOAD)), "someone else's");
     EXPECT_EQ(window->survey_data.saved_xml, saved);
     // No temporary file is left behind.
-    Glib::Dir ready(app.get_survey_dir(MyApp::READY_TO_UPLOAD));
-    EXPECT_EQ(std::distance(ready.begin(), ready.end()), 1);
+    EXPECT_EQ(files_in(app.get_survey_dir(MyApp::READY_TO_UPLOAD)), 1u);
 }
 
 TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
@@ -142,6 +155,75 @@ TEST_F(SurveyStoreTest, DeletingOnlySurveys) {
     script.answer(Gtk::RESPONSE_ACCEPT);
     EXPECT_TRUE(window->maybe_delete_survey(in(MyApp::IN_PROGRESS)));
     EXPECT_FALSE(Glib::file_test(in(MyApp::IN_PROGRESS), Glib::FILE_TEST_EXISTS));
+}
+
+TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {
+    fill(*window);
+    const std::string copy = wait_for_copy(*window), copy_path = window->recovery->survey_path();
+    ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK) << reported;
+    EXPECT_EQ(read_text_file(in(MyApp::IN_PROGRESS)), copy); // what Save writes
+    EXPECT_FALSE(Glib::file_test(copy_path, Glib::FILE_TEST_EXISTS));
+    // Abandoned answers and a normal close take their copy along.
+    window->member_panel->last_name->set_text("Abandoned");
+    ASSERT_FALSE(wait_for_copy(*window).empty());
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_NO);
+    EXPECT_TRUE(window->check_file_save_okay("closing it"));
+    EXPECT_FALSE(Glib::file_test(copy_path, Glib::FILE_TEST_EXISTS));
+    window->survey_panel1->month->select_id(8);
+    ASSERT_FALSE(wait_for_copy(*window).empty());
+    window->close_for_good();
+    window = nullptr;
+    run_pending_events();
+    EXPECT_EQ(files_in(recovery), 0u);
+
+    // Crashed with a changed opened survey: back as changed, Save replaces the original.
+    window = SurveyWindow::create(app);
+    ASSERT_EQ(window->do_open(in(MyApp::IN_PROGRESS)), RC_OK);
+    window->member_panel->last_name->set_text("Crashed");
+    const std::string crashed = wait_for_copy(*window);
+    window->recovery->abandon(); // the files stay, the lock goes
+    script.answer(Gtk::RESPONSE_YES);
+    std::vector<SurveyWindow*> restored = SurveyWindow::restore_unsaved_surveys(app);
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_NE(script.seen.back().text.find("Member 4711 - Fish & Invertebrate Survey - 2026-07-04"),
+              std::string::npos);
+    std::unique_ptr<SurveyWindow> back(restored[0]);
+    EXPECT_EQ(back->member_panel->last_name->get_text(), "Crashed");
+    EXPECT_EQ(back->survey_data.filename, in(MyApp::IN_PROGRESS));
+    EXPECT_TRUE(back->file_needs_saving());
+    ASSERT_EQ(back->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK) << reported;
+    EXPECT_EQ(read_text_file(in(MyApp::IN_PROGRESS)), crashed);
+    app.app->remove_window(*back);
+    back.reset();
+    EXPECT_EQ(files_in(recovery), 0u);
+}
+
+TEST_F(SurveyStoreTest, CopyHeldByAnotherRunningProgramIsNotOffered) {
+    fill(*window);
+    ASSERT_FALSE(wait_for_copy(*window).empty());
+    window->recovery->abandon(); // a crash
+    // The program started again finds the copy and holds it while it asks.
+    Glib::Pid pid;
+    int out = -1;
+    Glib::spawn_async_with_pipes(
+        TAVRO_SOURCE_DIR, std::vector<std::string>{TAVRO_PROGRAM_BIN, "-d1"},
+        Glib::SPAWN_DO_NOT_REAP_CHILD, Glib::SlotSpawnChildSetup(), &pid, nullptr, &out);
+    std::string said;
+    char buffer[4096];
+    for (ssize_t n; said.find("offering to restore") == std::string::npos &&
+                    (n = read(out, buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<size_t>(n));
+    EXPECT_NE(said.find("offering to restore"), std::string::npos) << said;
+    EXPECT_TRUE(SurveyWindow::restore_unsaved_surveys(app).empty()); // and no question
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    close(out);
+    // Killed while asking: the next start offers it; "No" deletes it.
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_NO);
+    EXPECT_TRUE(SurveyWindow::restore_unsaved_surveys(app).empty());
+    EXPECT_EQ(files_in(recovery), 0u);
 }
 
 } // namespace

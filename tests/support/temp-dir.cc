@@ -44,6 +44,14 @@ ScopedEnv::~ScopedEnv() {
         unsetenv(name.c_str());
 }
 
+size_t files_in(const std::string& folder) {
+    size_t count = 0;
+    if (Glib::file_test(folder, Glib::FILE_TEST_IS_DIR))
+        for (const std::string& name : Glib::Dir(folder))
+            count += !name.empty();
+    return count;
+}
+
 std::string read_text_file(const std::string& path) {
     try {
         return Glib::file_get_contents(path);

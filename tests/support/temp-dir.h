@@ -51,6 +51,8 @@ struct CaptureStdout {
 };
 
 std::string read_text_file(const std::string& path);
+// Entries of a folder; 0 for one that can't be listed.
+size_t files_in(const std::string& folder);
 
 // The small data set that every reader test shares: odd but loadable files.
 inline const std::string EDGE_DATA = std::string(TAVRO_FIXTURES) + "/edge/";

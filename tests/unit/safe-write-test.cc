@@ -9,13 +9,6 @@
 
 namespace {
 
-int files_in(const std::string& dir) {
-    int count = 0;
-    for (const std::string& name : Glib::Dir(dir))
-        count += static_cast<int>(!name.empty());
-    return count;
-}
-
 // A full disk at any step leaves the old file whole and nothing else behind.
 TEST(SafeWrite, FailureAtAnyStepKeepsTheOldFile) {
     TempDir d;
@@ -26,7 +19,7 @@ TEST(SafeWrite, FailureAtAnyStepKeepsTheOldFile) {
         set_write_fault([&](const char* step) { return std::string(step) == failing; });
         EXPECT_THROW(replace_file_contents(path, big, etag), std::runtime_error) << failing;
         EXPECT_EQ(read_text_file(path), "old survey") << failing;
-        EXPECT_EQ(files_in(d.path()), 1) << failing;
+        EXPECT_EQ(files_in(d.path()), 1u) << failing;
     }
     set_write_fault(nullptr);
     // Changed by someone else: refused.
@@ -35,7 +28,7 @@ TEST(SafeWrite, FailureAtAnyStepKeepsTheOldFile) {
     etag = replace_file_contents(path, big, etag);
     EXPECT_EQ(read_text_file(path), big);
     EXPECT_EQ(etag, file_etag(path));
-    EXPECT_EQ(files_in(d.path()), 1);
+    EXPECT_EQ(files_in(d.path()), 1u);
 }
 
 // Killed at any moment of a save, the program leaves the old file or the new
