@@ -121,22 +121,26 @@ MyAppCore::~MyAppCore() {
     discard_readers();
 }
 
+std::unique_ptr<MyAppCore::Readers> MyAppCore::take_readers() {
+    auto taken = std::unique_ptr<Readers>(new Readers{
+        std::unique_ptr<DataFileInfo>(data_file_info), std::unique_ptr<DataDefs>(data_defs),
+        std::unique_ptr<DataParams>(data_params), std::unique_ptr<RegionInfo>(region_info),
+        std::unique_ptr<HabitatInfo>(habitat_info), std::unique_ptr<SpeciesViews>(species_views),
+        std::unique_ptr<AbundanceChoices>(abundance_choices)});
+    data_file_info = nullptr;
+    data_defs = nullptr;
+    data_params = nullptr;
+    region_info = nullptr;
+    habitat_info = nullptr;
+    species_views = nullptr;
+    abundance_choices = nullptr;
+    return taken;
+}
+
 RetCode MyAppCore::load_data_set(const std::string& dir) {
-    if (data_file_info || region_info) {
-        retired_readers.push_back(std::unique_ptr<Readers>(new Readers{
-            std::unique_ptr<DataFileInfo>(data_file_info), std::unique_ptr<DataDefs>(data_defs),
-            std::unique_ptr<DataParams>(data_params), std::unique_ptr<RegionInfo>(region_info),
-            std::unique_ptr<HabitatInfo>(habitat_info),
-            std::unique_ptr<SpeciesViews>(species_views),
-            std::unique_ptr<AbundanceChoices>(abundance_choices)}));
-        data_file_info = nullptr;
-        data_defs = nullptr;
-        data_params = nullptr;
-        region_info = nullptr;
-        habitat_info = nullptr;
-        species_views = nullptr;
-        abundance_choices = nullptr;
-    }
+    if (data_file_info || data_defs || data_params || region_info || habitat_info ||
+        species_views || abundance_choices)
+        retired_readers.push_back(take_readers());
     loaded_data_dir = dir;
     if (!(data_file_info = new DataFileInfo(dir))->valid) return RC_ERROR;
     if (!(data_defs = new DataDefs(dir))->is_valid()) return RC_ERROR;
@@ -161,18 +165,5 @@ RetCode MyAppCore::load_reference_data() {
 }
 
 void MyAppCore::discard_readers() {
-    delete data_file_info;
-    delete data_defs;
-    delete data_params;
-    delete region_info;
-    delete habitat_info;
-    delete species_views;
-    delete abundance_choices;
-    data_file_info = nullptr;
-    data_defs = nullptr;
-    data_params = nullptr;
-    region_info = nullptr;
-    habitat_info = nullptr;
-    species_views = nullptr;
-    abundance_choices = nullptr;
+    take_readers();
 }

@@ -80,6 +80,8 @@ private:
     // refer to them, so they are kept, and freed when the program ends.
     struct Readers;
     std::vector<std::unique_ptr<Readers>> retired_readers;
+    // The readers in use, handed over; the pointers are left empty.
+    std::unique_ptr<Readers> take_readers();
     // A file's description without the member part, and what it says of the member.
     std::string describe_survey(const std::string& path, int* member_number, bool* has_member,
                                 Glib::ustring* member_text);
