@@ -188,6 +188,26 @@ int main(int argc, char** argv) {
     if (!app->register_application()) return 7;
     MyApp my_app(app);
     save_sample_surveys(my_app);
+    int failures = 0;
+    // The question at start-up after a window was lost with unsaved answers.
+    {
+        std::unique_ptr<SurveyWindow> lost(SurveyWindow::create(my_app));
+        lost->member_panel->member_id->set_text("4711");
+        if (const Region* subtype = first_subtype_of(my_app, "FLK"))
+            choose_survey_type(my_app, *lost, *subtype);
+        if (lost->update_recovery() && lost->recovery) lost->recovery->abandon();
+    }
+    set_dialog_responder([&](Gtk::Dialog& dialog) {
+        dialog.show();
+        settle();
+        const std::string path = out_dir + "/restore-question.png";
+        if (save_window(dialog, path))
+            printf("%s\n", path.c_str());
+        else
+            ++failures;
+        return static_cast<int>(Gtk::RESPONSE_NO);
+    });
+    SurveyWindow::restore_unsaved_surveys(my_app);
     SurveyWindow* window = SurveyWindow::create(my_app);
     app->add_window(*window);
     // Survey Info Part 1 and 2 are shown at their fullest: Tropical Western
@@ -204,7 +224,6 @@ int main(int argc, char** argv) {
     window->start_panel->survey_tree->set_cursor(Gtk::TreePath("1:0:0"));
     window->start_panel->do_survey_line_trigger(Gtk::TreePath("1:0:0"), 0);
     settle();
-    int failures = 0;
     for (int page = 0; page < window->notebook->get_n_pages(); ++page) {
         if (page == window->listed_panel->page_number)
             mark_central_american_species(my_app, *window);
