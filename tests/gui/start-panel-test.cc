@@ -1,18 +1,10 @@
 // The Start page: the store's surveys, the buttons by the chosen row, what they do.
 #include "survey-window-fixture.h"
-#include "ui/drop-down-box.h"
-#include "ui/member-panel.h"
 #include "ui/start-panel.h"
-#include "ui/survey-panel1.h"
 #include <gdk/gdkkeysyms.h>
-#include <glibmm/fileutils.h>
 
-class StartPanelTest : public SurveyWindowTest {
+class StartPanelTest : public StoreWindowTest {
 protected:
-    void SetUp() override {
-        system(("rm -rf '" + app.get_survey_dir(MyApp::SURVEY_ROOT) + "'").c_str());
-        SurveyWindowTest::SetUp();
-    }
     // Saves the window's survey as member's on 2026-07-<day> into which.
     std::string save(const char* member, int day, MyApp::WhichDir which) {
         SurveyPanel1& p1 = *window->survey_panel1;
@@ -46,7 +38,6 @@ protected:
                      (b->get_visible() ? "; " : " (hidden); ");
         return state;
     }
-    MyApp& app = test_app();
 };
 
 TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
@@ -101,7 +92,6 @@ TEST_F(StartPanelTest, EditOpensTheSurveyAndDeletingItStartsANewOne) {
     script.answer(Gtk::RESPONSE_ACCEPT);
     opened->start_panel->delete_button->clicked();
     std::unique_ptr<SurveyWindow> fresh(dynamic_cast<SurveyWindow*>(app.app->get_windows().at(0)));
-    EXPECT_TRUE(fresh.get() != opened && fresh->survey_data.filename.empty() &&
-                !Glib::file_test(path, Glib::FILE_TEST_EXISTS));
+    EXPECT_TRUE(fresh.get() != opened && fresh->survey_data.filename.empty() && !exists(path));
     app.app->remove_window(*fresh);
 }
