@@ -2,6 +2,7 @@
 // new survey, descriptions, deleting, copies of unsaved answers after a crash.
 #include "core/safe-write.h"
 #include "survey-window-fixture.h"
+#include "ui/start-panel.h"
 
 #include <csignal>
 #include <glibmm/spawn.h>
@@ -20,11 +21,7 @@ protected:
         StoreWindowTest::TearDown();
     }
     // Answers of 4 July 2026, saved as this name.
-    void fill() {
-        struct tm day = {};
-        day.tm_year = 126, day.tm_mon = 6, day.tm_mday = 4, day.tm_hour = 12;
-        fill_first_pages("10010004", mktime(&day));
-    }
+    void fill() { fill_first_pages("10010004", july_2026(4)); }
     std::string in(MyApp::WhichDir which) {
         return ::in(which, "4711-PNW-20260704-0900-10010004.TAVRO-Survey");
     }
@@ -117,6 +114,8 @@ TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
     window = nullptr; // closed for good by the new survey
 }
 
+// Only survey files are deleted; the open one, deleted from the Start page,
+// gives way to a fresh survey.
 TEST_F(SurveyStoreTest, DeletingOnlySurveys) {
     const std::string other = Glib::get_home_dir() + "/notes.TAVRO-Survey";
     Glib::file_set_contents(other, "<notes/>");
@@ -125,10 +124,19 @@ TEST_F(SurveyStoreTest, DeletingOnlySurveys) {
     EXPECT_TRUE(exists(other));
     fill();
     ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    show_page(window->start_panel->page_number);
+    window->start_panel->survey_tree->expand_all();
+    window->start_panel->survey_tree->set_cursor(Gtk::TreePath("0:0"));
     DialogScript script;
     script.answer(Gtk::RESPONSE_ACCEPT);
-    EXPECT_TRUE(window->maybe_delete_survey(in(MyApp::IN_PROGRESS)));
+    window->start_panel->delete_button->clicked();
     EXPECT_FALSE(exists(in(MyApp::IN_PROGRESS)));
+    auto* fresh = dynamic_cast<SurveyWindow*>(app.app->get_windows().back());
+    ASSERT_TRUE(fresh && fresh != window);
+    EXPECT_EQ(fresh->survey_data.filename, "");
+    app.app->remove_window(*fresh);
+    delete fresh;
+    window = nullptr; // closed for good by the new survey
 }
 
 TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {

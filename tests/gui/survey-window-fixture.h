@@ -105,6 +105,11 @@ protected:
         p2.max_depth->select_id(5);
         conditions();
     }
+    static time_t july_2026(int mday) {
+        struct tm day = {};
+        day.tm_year = 126, day.tm_mon = 6, day.tm_mday = mday, day.tm_hour = 12;
+        return mktime(&day);
+    }
     void set_date(time_t when) {
         struct tm day;
         localtime_r(&when, &day);

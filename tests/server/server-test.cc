@@ -11,7 +11,6 @@ const std::string SURVEY = std::string(TAVRO_FIXTURES) + "/surveys/legacy-0.2.TA
 
 struct Reply {
     guint status = 0;
-    std::string body;
     std::map<std::string, std::string> headers;
 };
 
@@ -19,7 +18,6 @@ Reply exchange(SoupMessage* msg) {
     SoupSession* session = soup_session_new_with_options(SOUP_SESSION_TIMEOUT, 20, nullptr);
     Reply r;
     r.status = soup_session_send_message(session, msg);
-    r.body.assign(msg->response_body->data, msg->response_body->length);
     soup_message_headers_foreach(
         msg->response_headers,
         [](const char* name, const char* value, gpointer data) {
