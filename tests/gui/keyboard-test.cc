@@ -1,11 +1,6 @@
 // The window's controls as assistive technology and the keyboard see them;
 // a control that locks itself must not take the focus with it.
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
-#include "ui/drop-down-box.h"
-#include "ui/member-panel.h"
-#include "ui/survey-panel1.h"
-#include "ui/survey-panel2.h"
 
 #include <gtkmm/clipboard.h>
 #include <gtkmm/combobox.h>

@@ -1,37 +1,14 @@
-#include "refdata/data-defs.h"
-#include "refdata/habitat-info.h"
+// Survey Info Part 2 on the code tables and habitats of the shared fixture set.
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
-#include "ui/drop-down-box.h"
-#include "ui/survey-panel2.h"
 
 namespace {
 
-// A real window whose page reads the code tables and habitats of the shared
-// fixture set; the application gets its own tables back afterwards.
-class SurveyPanel2Test : public ::testing::Test {
+class SurveyPanel2Test : public EdgeSetWindowTest {
 protected:
     void SetUp() override {
-        reader_warnings.text();
-        ASSERT_TRUE(defs.is_valid() && habitats.is_valid());
-        std::swap(app.data_defs, own_defs);
-        std::swap(app.habitat_info, own_habitats);
-        window.reset(SurveyWindow::create(app));
+        EdgeSetWindowTest::SetUp();
         page = window->survey_panel2;
     }
-    void TearDown() override {
-        window.reset();
-        run_pending_events();
-        std::swap(app.data_defs, own_defs);
-        std::swap(app.habitat_info, own_habitats);
-    }
-    MyApp& app = test_app();
-    CaptureStdout reader_warnings;
-    DataDefs defs{EDGE_DATA};
-    HabitatInfo habitats{EDGE_DATA};
-    DataDefs* own_defs = &defs;
-    HabitatInfo* own_habitats = &habitats;
-    std::unique_ptr<SurveyWindow> window;
     SurveyPanel2* page = nullptr;
 };
 

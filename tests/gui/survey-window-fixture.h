@@ -145,3 +145,33 @@ protected:
     MyApp& app = test_app();
     std::string reported;
 };
+
+// A window on the small shared data set (tests/fixtures/edge) instead of the
+// installed one; the application gets its own readers back afterwards.
+class EdgeSetWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        swap_readers();
+        window.reset(SurveyWindow::create(app));
+    }
+    void TearDown() override {
+        window.reset();
+        run_pending_events();
+        swap_readers();
+    }
+    void swap_readers() {
+        static MyAppCore* edge = [] {
+            CaptureStdout warnings;
+            auto* core = new MyAppCore();
+            EXPECT_EQ(core->load_data_set(EDGE_DATA), RC_OK);
+            return core;
+        }();
+        std::swap(app.region_info, edge->region_info);
+        std::swap(app.abundance_choices, edge->abundance_choices);
+        std::swap(app.species_views, edge->species_views);
+        std::swap(app.data_defs, edge->data_defs);
+        std::swap(app.habitat_info, edge->habitat_info);
+    }
+    MyApp& app = test_app();
+    std::unique_ptr<SurveyWindow> window;
+};
