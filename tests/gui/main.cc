@@ -1,5 +1,4 @@
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
 
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>

@@ -1,26 +1,14 @@
 // The Start page: the store's surveys, the buttons by the chosen row, what they do.
 #include "survey-window-fixture.h"
-#include "ui/drop-down-box.h"
-#include "ui/member-panel.h"
 #include "ui/start-panel.h"
-#include "ui/survey-panel1.h"
 #include <gdk/gdkkeysyms.h>
-#include <glibmm/fileutils.h>
 
-class StartPanelTest : public SurveyWindowTest {
+class StartPanelTest : public StoreWindowTest {
 protected:
-    void SetUp() override {
-        system(("rm -rf '" + app.get_survey_dir(MyApp::SURVEY_ROOT) + "'").c_str());
-        SurveyWindowTest::SetUp();
-    }
     // Saves the window's survey as member's on 2026-07-<day> into which.
     std::string save(const char* member, int day, MyApp::WhichDir which) {
-        SurveyPanel1& p1 = *window->survey_panel1;
+        fill_first_pages("10010004", july_2026(day));
         window->member_panel->member_id->set_text(member);
-        p1.setup_for_subregion("PNW");
-        for (auto [box, id] : {std::pair{p1.survey_subtype, 10}, {p1.year, 2026}, {p1.month, 7}})
-            box->select_id(id);
-        p1.mday->select_id(day);
         EXPECT_EQ(window->do_save(which, SurveyWindow::SAVE_SILENT), RC_OK);
         return window->survey_data.filename;
     }
@@ -46,7 +34,6 @@ protected:
                      (b->get_visible() ? "; " : " (hidden); ");
         return state;
     }
-    MyApp& app = test_app();
 };
 
 TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
@@ -63,15 +50,15 @@ TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
     Glib::file_set_contents(ready + "/.4711-PNW.TAVRO-Survey.aB3xYz", "");
     save("815", 5, MyApp::READY_TO_UPLOAD);
     StartPanel& p = *window->start_panel;
+    const std::string survey = "Fish & Invertebrate Survey - 2026-07-0",
+                      at = " at 9 AM - 10 AM - Mike's Beach\n";
     EXPECT_EQ(shown(p.survey_store->children()),
-              "+In Progress\n"
-              "  Fish & Invertebrate Survey - 2026-07-04\n"
-              "  Fish & Invertebrate Survey - 2026-07-14\n"
-              "+Ready To Upload\n"
-              "  Member ID 0\n    (corrupted survey file)\n"
-              "  Member ID 815\n    Fish & Invertebrate Survey - 2026-07-05\n"
-              "  Member ID 4711\n    Fish & Invertebrate Survey - 2026-07-04\n"
-              "Uploaded\n  Fish & Invertebrate Survey - 2026-07-05\n");
+              "+In Progress\n  " + survey + "4" + at + "  Fish & Invertebrate Survey - 2026-07-14" +
+                  at +
+                  "+Ready To Upload\n  Member ID 0\n    (corrupted survey file)\n"
+                  "  Member ID 815\n    " +
+                  survey + "5" + at + "  Member ID 4711\n    " + survey + "4" + at +
+                  "Uploaded\n  " + survey + "5" + at);
     show_page(p.page_number);
     p.survey_tree->expand_all();
     EXPECT_EQ(choose(p, "0:0"), "Edit; Mark For Upload (hidden); Upload (off); Delete; ");
@@ -80,28 +67,10 @@ TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
               "Edit (off); Mark For Upload (off) (hidden); Upload (off); Delete (off); ");
     EXPECT_EQ(choose(p, "1:1:0", GDK_KEY_Right), "Edit; Un-Mark For Upload; Upload; Delete; ");
     // Back beside a survey of the same name: the open survey follows its file, the other stays.
-    const std::string older = app.get_survey_dir(MyApp::IN_PROGRESS) + "/815-PNW-20260705-0000";
+    const std::string older = ::in(MyApp::IN_PROGRESS, "815-PNW-20260705-0900-10010004");
     Glib::file_set_contents(older + ".TAVRO-Survey", "older");
     p.mark_button->clicked();
     EXPECT_EQ(Glib::file_get_contents(older + ".TAVRO-Survey"), "older");
     EXPECT_EQ(window->survey_data.filename, older + "-1.TAVRO-Survey");
     EXPECT_EQ(p.survey_store->children()[0]->children().size(), 3u); // members 0, 815, 4711
-}
-
-TEST_F(StartPanelTest, EditOpensTheSurveyAndDeletingItStartsANewOne) {
-    const std::string path = save("815", 5, MyApp::IN_PROGRESS);
-    show_page(window->start_panel->page_number);
-    choose(*window->start_panel, "0:0");
-    window->start_panel->edit_view_button->clicked();
-    auto* opened = dynamic_cast<SurveyWindow*>(app.app->get_windows().at(0));
-    window = nullptr; // closed for good
-    EXPECT_EQ(opened->survey_data.filename, path);
-    choose(*opened->start_panel, "0:0");
-    DialogScript script;
-    script.answer(Gtk::RESPONSE_ACCEPT);
-    opened->start_panel->delete_button->clicked();
-    std::unique_ptr<SurveyWindow> fresh(dynamic_cast<SurveyWindow*>(app.app->get_windows().at(0)));
-    EXPECT_TRUE(fresh.get() != opened && fresh->survey_data.filename.empty() &&
-                !Glib::file_test(path, Glib::FILE_TEST_EXISTS));
-    app.app->remove_window(*fresh);
 }

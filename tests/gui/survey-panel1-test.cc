@@ -3,9 +3,6 @@
 #include "refdata/abundance-choices.h"
 #include "refdata/region-info.h"
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
-#include "ui/drop-down-box.h"
-#include "ui/survey-panel1.h"
 
 namespace {
 

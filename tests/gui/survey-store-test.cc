@@ -2,46 +2,28 @@
 // new survey, descriptions, deleting, copies of unsaved answers after a crash.
 #include "core/safe-write.h"
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
-#include "ui/drop-down-box.h"
-#include "ui/member-panel.h"
-#include "ui/survey-panel1.h"
+#include "ui/start-panel.h"
 
 #include <csignal>
-#include <glibmm/fileutils.h>
-#include <glibmm/miscutils.h>
 #include <glibmm/spawn.h>
 #include <sys/wait.h>
 
 namespace {
 
-class SurveyStoreTest : public SurveyWindowTest {
+class SurveyStoreTest : public StoreWindowTest {
 protected:
     void SetUp() override {
-        SurveyWindowTest::SetUp();
-        set_error_display_hook([this](const Glib::ustring& message, bool, const Glib::ustring&) {
-            reported = message;
-        });
-        system(
-            ("rm -rf '" + app.get_survey_dir(MyApp::SURVEY_ROOT) + "' '" + recovery + "'").c_str());
+        system(("rm -rf '" + recovery + "'").c_str());
+        StoreWindowTest::SetUp();
     }
     void TearDown() override {
         SurveyWindow::recovery_delay_ms = delay;
-        set_error_display_hook(nullptr);
-        SurveyWindowTest::TearDown();
+        StoreWindowTest::TearDown();
     }
-    void fill(SurveyWindow& w) {
-        w.member_panel->member_id->set_text("4711");
-        w.member_panel->last_name->set_text("Ødegård");
-        w.survey_panel1->setup_for_subregion("PNW");
-        w.survey_panel1->survey_subtype->select_id(10);
-        w.survey_panel1->year->select_id(2026);
-        w.survey_panel1->month->select_id(7);
-        w.survey_panel1->mday->select_id(4);
-        w.survey_panel1->zonecode->set_text("10010004");
-    }
+    // Answers of 4 July 2026, saved as this name.
+    void fill() { fill_first_pages("10010004", july_2026(4)); }
     std::string in(MyApp::WhichDir which) {
-        return app.get_survey_dir(which) + "/4711-PNW-20260704-0000-10010004.TAVRO-Survey";
+        return ::in(which, "4711-PNW-20260704-0900-10010004.TAVRO-Survey");
     }
     // The copy of unsaved answers, once the main loop has made it.
     std::string wait_for_copy(SurveyWindow& w) {
@@ -50,37 +32,26 @@ protected:
             run_pending_events();
         return copy();
     }
-    MyApp& app = test_app();
-    std::string reported;
     const std::string recovery = app.get_local_data_dir() + "/recovery";
     const unsigned delay = std::exchange(SurveyWindow::recovery_delay_ms, 5);
 };
 
 TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
     EXPECT_NE(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
-    EXPECT_EQ(reported, "Sorry, you must select a location before you can save a survey!");
-    fill(*window);
+    EXPECT_EQ(reported, "Sorry, you must select a location before you can save a survey!\n");
+    fill();
     ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK) << reported;
     ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
     EXPECT_EQ(read_text_file(in(MyApp::IN_PROGRESS)), window->survey_data.saved_xml);
     EXPECT_FALSE(window->file_needs_saving());
     // The same answers in another survey: the next free name.
-    std::unique_ptr<SurveyWindow> second(SurveyWindow::create(app));
-    fill(*second);
-    ASSERT_EQ(second->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
-    EXPECT_EQ(Glib::path_get_basename(second->survey_data.filename),
-              "4711-PNW-20260704-0000-10010004-1.TAVRO-Survey");
-    // Ready for upload: the survey moves, no copy stays behind.
+    SurveyWindow* first = std::exchange(window, SurveyWindow::create(app));
+    fill();
+    ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_EQ(window->survey_data.filename,
+              ::in(MyApp::IN_PROGRESS, "4711-PNW-20260704-0900-10010004-1.TAVRO-Survey"));
+    delete std::exchange(window, first);
     ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
-    EXPECT_FALSE(Glib::file_test(in(MyApp::IN_PROGRESS), Glib::FILE_TEST_EXISTS));
-    EXPECT_EQ(app.get_ready_survey_list(), std::vector<std::string>{in(MyApp::READY_TO_UPLOAD)});
-    int member = 0;
-    const std::string description = app.get_survey_description(in(MyApp::READY_TO_UPLOAD), &member);
-    EXPECT_EQ(member, 4711);
-    EXPECT_EQ(description.find("Fish & Invertebrate Survey - 2026-07-04"), 0u) << description;
-    EXPECT_NE(app.prettify_survey_list({in(MyApp::READY_TO_UPLOAD)}, in(MyApp::READY_TO_UPLOAD))
-                  .find("Member 4711 - "),
-              std::string::npos);
 
     // A full disk: reported, the saved file and the saved state as they were.
     const Glib::ustring saved = window->survey_data.saved_xml;
@@ -102,7 +73,7 @@ TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
 }
 
 TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
-    fill(*window);
+    fill();
     DialogScript script;
     script.answer(Gtk::RESPONSE_CANCEL).answer(Gtk::RESPONSE_NO);
     EXPECT_FALSE(window->check_file_save_okay("closing it"));
@@ -110,7 +81,7 @@ TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
     EXPECT_TRUE(window->check_file_save_okay("closing it"));
     script.answer(Gtk::RESPONSE_ACCEPT).answer(Gtk::RESPONSE_OK); // save, then the report
     EXPECT_TRUE(window->check_file_save_okay("closing it"));
-    EXPECT_TRUE(Glib::file_test(in(MyApp::IN_PROGRESS), Glib::FILE_TEST_EXISTS));
+    EXPECT_TRUE(exists(in(MyApp::IN_PROGRESS)));
 
     // Opened through the file chooser into a new window.
     std::unique_ptr<SurveyWindow> other(SurveyWindow::create(app));
@@ -133,7 +104,7 @@ TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
     window->on_action_FileNew("");
     SurveyWindow* fresh = dynamic_cast<SurveyWindow*>(app.app->get_windows().back());
     ASSERT_TRUE(fresh && fresh != window);
-    EXPECT_EQ(fresh->member_panel->last_name->get_text(), "Ødegård");
+    EXPECT_EQ(fresh->member_panel->last_name->get_text(), "O'Brien & <Sons>");
     EXPECT_EQ(fresh->survey_data.subregion, "PNW");
     EXPECT_EQ(fresh->survey_panel1->survey_subtype->get_selected_id(), 10);
     EXPECT_EQ(fresh->notebook->get_current_page(), fresh->survey_panel1->page_number);
@@ -143,33 +114,44 @@ TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
     window = nullptr; // closed for good by the new survey
 }
 
+// Only survey files are deleted; the open one, deleted from the Start page,
+// gives way to a fresh survey.
 TEST_F(SurveyStoreTest, DeletingOnlySurveys) {
     const std::string other = Glib::get_home_dir() + "/notes.TAVRO-Survey";
     Glib::file_set_contents(other, "<notes/>");
     EXPECT_FALSE(window->maybe_delete_survey(other));
     EXPECT_NE(reported.find("does not appear to be a saved survey file!"), std::string::npos);
-    EXPECT_TRUE(Glib::file_test(other, Glib::FILE_TEST_EXISTS));
-    fill(*window);
+    EXPECT_TRUE(exists(other));
+    fill();
     ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    show_page(window->start_panel->page_number);
+    window->start_panel->survey_tree->expand_all();
+    window->start_panel->survey_tree->set_cursor(Gtk::TreePath("0:0"));
     DialogScript script;
     script.answer(Gtk::RESPONSE_ACCEPT);
-    EXPECT_TRUE(window->maybe_delete_survey(in(MyApp::IN_PROGRESS)));
-    EXPECT_FALSE(Glib::file_test(in(MyApp::IN_PROGRESS), Glib::FILE_TEST_EXISTS));
+    window->start_panel->delete_button->clicked();
+    EXPECT_FALSE(exists(in(MyApp::IN_PROGRESS)));
+    auto* fresh = dynamic_cast<SurveyWindow*>(app.app->get_windows().back());
+    ASSERT_TRUE(fresh && fresh != window);
+    EXPECT_EQ(fresh->survey_data.filename, "");
+    app.app->remove_window(*fresh);
+    delete fresh;
+    window = nullptr; // closed for good by the new survey
 }
 
 TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {
-    fill(*window);
+    fill();
     const std::string copy = wait_for_copy(*window), copy_path = window->recovery->survey_path();
     ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK) << reported;
     EXPECT_EQ(read_text_file(in(MyApp::IN_PROGRESS)), copy); // what Save writes
-    EXPECT_FALSE(Glib::file_test(copy_path, Glib::FILE_TEST_EXISTS));
+    EXPECT_FALSE(exists(copy_path));
     // Abandoned answers and a normal close take their copy along.
     window->member_panel->last_name->set_text("Abandoned");
     ASSERT_FALSE(wait_for_copy(*window).empty());
     DialogScript script;
     script.answer(Gtk::RESPONSE_NO);
     EXPECT_TRUE(window->check_file_save_okay("closing it"));
-    EXPECT_FALSE(Glib::file_test(copy_path, Glib::FILE_TEST_EXISTS));
+    EXPECT_FALSE(exists(copy_path));
     window->survey_panel1->month->select_id(8);
     ASSERT_FALSE(wait_for_copy(*window).empty());
     window->close_for_good();
@@ -200,7 +182,7 @@ TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {
 }
 
 TEST_F(SurveyStoreTest, CopyHeldByAnotherRunningProgramIsNotOffered) {
-    fill(*window);
+    fill();
     ASSERT_FALSE(wait_for_copy(*window).empty());
     window->recovery->abandon(); // a crash
     // The program started again finds the copy and holds it while it asks.

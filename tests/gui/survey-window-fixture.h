@@ -2,11 +2,19 @@
 // and scripted answers to its dialogs.
 #pragma once
 
+#include "temp-dir.h"
 #include "ui/dialogs.h"
+#include "ui/drop-down-box.h"
+#include "ui/member-panel.h"
 #include "ui/my-app.h"
+#include "ui/survey-panel1.h"
+#include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
 
+#include <ctime>
 #include <deque>
+#include <glibmm/fileutils.h>
+#include <glibmm/miscutils.h>
 #include <gtest/gtest.h>
 
 // The one application object of the window tests, with the installed data set.
@@ -19,6 +27,13 @@ void press_key(Gtk::Window& window, guint keyval, GdkModifierType state = GdkMod
 int unexpected_dialog(Gtk::Dialog& dialog);
 inline void install_unexpected_dialog_guard() {
     set_dialog_responder(unexpected_dialog);
+}
+inline bool exists(const std::string& path) {
+    return Glib::file_test(path, Glib::FILE_TEST_EXISTS);
+}
+// Where a survey file of that name lies in a folder of the store.
+inline std::string in(MyApp::WhichDir which, const std::string& path) {
+    return test_app().get_survey_dir(which) + "/" + Glib::path_get_basename(path);
 }
 
 // Answers the program's dialogs in order and records their titles and texts;
@@ -73,6 +88,90 @@ protected:
         window->notebook->set_current_page(page);
         run_pending_events();
     }
+    // A complete Pacific Northwest survey on the first three pages, of today
+    // unless another day is given.
+    void fill_first_pages(const char* zone, time_t day = time(nullptr)) {
+        window->member_panel->member_id->set_text(" 4711 ");
+        window->member_panel->last_name->set_text("O'Brien & <Sons>");
+        SurveyPanel1& p1 = *window->survey_panel1;
+        SurveyPanel2& p2 = *window->survey_panel2;
+        p1.subregion->select_label("Pacific Northwest");
+        p1.survey_subtype->select_id(10);
+        set_date(day);
+        p1.dive_start->select_id(9);
+        p1.zonecode->set_text(zone);
+        p2.surface_temp->set_text("55");
+        p2.bottom_time->set_text("45");
+        p2.max_depth->select_id(5);
+        conditions();
+    }
+    static time_t july_2026(int mday) {
+        struct tm day = {};
+        day.tm_year = 126, day.tm_mon = 6, day.tm_mday = mday, day.tm_hour = 12;
+        return mktime(&day);
+    }
+    void set_date(time_t when) {
+        struct tm day;
+        localtime_r(&when, &day);
+        window->survey_panel1->year->select_id(day.tm_year + 1900);
+        window->survey_panel1->month->select_id(day.tm_mon + 1);
+        window->survey_panel1->mday->select_id(day.tm_mday);
+    }
+    void conditions() {
+        SurveyPanel2& p2 = *window->survey_panel2;
+        p2.visibility->select_id(3);
+        p2.avg_depth->select_id(3);
+        p2.current->select_id(2);
+        p2.habitat->select_label("Kelp forest");
+    }
 
     SurveyWindow* window = nullptr;
+};
+
+// A window over an empty survey store; error reports are collected, not shown.
+class StoreWindowTest : public SurveyWindowTest {
+protected:
+    void SetUp() override {
+        system(("rm -rf '" + app.get_survey_dir(MyApp::SURVEY_ROOT) + "'").c_str());
+        SurveyWindowTest::SetUp();
+        set_error_display_hook([this](const Glib::ustring& message, bool, const Glib::ustring&) {
+            reported += message + "\n";
+        });
+    }
+    void TearDown() override {
+        set_error_display_hook(nullptr);
+        SurveyWindowTest::TearDown();
+    }
+    MyApp& app = test_app();
+    std::string reported;
+};
+
+// A window on the small shared data set (tests/fixtures/edge) instead of the
+// installed one; the application gets its own readers back afterwards.
+class EdgeSetWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        swap_readers();
+        window.reset(SurveyWindow::create(app));
+    }
+    void TearDown() override {
+        window.reset();
+        run_pending_events();
+        swap_readers();
+    }
+    void swap_readers() {
+        static MyAppCore* edge = [] {
+            CaptureStdout warnings;
+            auto* core = new MyAppCore();
+            EXPECT_EQ(core->load_data_set(EDGE_DATA), RC_OK);
+            return core;
+        }();
+        std::swap(app.region_info, edge->region_info);
+        std::swap(app.abundance_choices, edge->abundance_choices);
+        std::swap(app.species_views, edge->species_views);
+        std::swap(app.data_defs, edge->data_defs);
+        std::swap(app.habitat_info, edge->habitat_info);
+    }
+    MyApp& app = test_app();
+    std::unique_ptr<SurveyWindow> window;
 };

@@ -1,5 +1,4 @@
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
 
 #include <gtkmm/label.h>
 #include <unistd.h>

@@ -3,8 +3,6 @@
 #include "refdata/abundance-choices.h"
 #include "refdata/region-info.h"
 #include "survey-window-fixture.h"
-#include "temp-dir.h"
-#include "ui/drop-down-box.h"
 #include "ui/listed-panel.h"
 
 namespace {
@@ -26,33 +24,13 @@ TEST_F(SurveyWindowTest, SpeciesNamesShowAsTheyAreWritten) {
     EXPECT_EQ(shown_text(row[c.both_names]), "Rock & <Reef> Goby (Gobius <sp.>)");
 }
 
-MyAppCore& edge_set() {
-    static MyAppCore* core = [] {
-        CaptureStdout warnings;
-        auto* c = new MyAppCore();
-        EXPECT_EQ(c->load_data_set(EDGE_DATA), RC_OK);
-        return c;
-    }();
-    return *core;
-}
-
 // A window on the fixture set's locations and lists, set up the way Survey
-// Info Part 1 does it; the application gets its own readers back afterwards.
-class ListedSpeciesTest : public ::testing::Test {
+// Info Part 1 does it.
+class ListedSpeciesTest : public EdgeSetWindowTest {
 protected:
     void SetUp() override {
-        swap_readers();
-        make_window();
-    }
-    void TearDown() override {
-        window.reset();
-        run_pending_events();
-        swap_readers();
-    }
-    void swap_readers() {
-        std::swap(app.region_info, edge_set().region_info);
-        std::swap(app.abundance_choices, edge_set().abundance_choices);
-        std::swap(app.species_views, edge_set().species_views);
+        EdgeSetWindowTest::SetUp();
+        page = window->listed_panel;
     }
     void make_window() {
         window.reset(SurveyWindow::create(app));
@@ -106,8 +84,6 @@ protected:
         return nullptr;
     }
 
-    MyApp& app = test_app();
-    std::unique_ptr<SurveyWindow> window;
     ListedPanel* page = nullptr;
     std::string printed;
 };

@@ -1,8 +1,6 @@
 // The Unlisted Species page: its search modes and the list of added species,
 // over a species store filled as the Listed Species page fills it.
 #include "survey-window-fixture.h"
-#include "ui/drop-down-box.h"
-#include "ui/survey-panel1.h"
 #include "ui/unlisted-panel.h"
 
 namespace {
