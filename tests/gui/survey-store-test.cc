@@ -50,6 +50,14 @@ TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
     ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
     EXPECT_EQ(window->survey_data.filename,
               ::in(MyApp::IN_PROGRESS, "4711-PNW-20260704-0900-10010004-1.TAVRO-Survey"));
+    // Opened in another window, then saved here: the other's save is refused.
+    std::unique_ptr<SurveyWindow> other(SurveyWindow::create(app));
+    ASSERT_EQ(other->do_open(window->survey_data.filename), RC_OK);
+    window->member_panel->last_name->set_text("First");
+    ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    other->member_panel->last_name->set_text("Second");
+    EXPECT_NE(other->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_NE(read_text_file(window->survey_data.filename).find(">First<"), std::string::npos);
     delete std::exchange(window, first);
     ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
 
