@@ -14,7 +14,7 @@ status=0
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT
 {
-    echo "Measured $(date -u '+%Y-%m-%d') on $(nproc) cores ($(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)), $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt") build, windows under Xvfb; $(grep -c ' OVER' "$log" || true) figures over their goal."
+    echo "Measured $(date -u '+%Y-%m-%d') on $(nproc) cores ($(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)), $(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt") build, windows under Xvfb. Figures over their goal: $(grep -c ' OVER' "$log" || true)."
     echo
     echo '```'
     # tavro-bench's summary, then the window and start-up sections.
