@@ -65,7 +65,7 @@ public:
     // Moves a survey file into another store folder under its name; path
     // becomes the new path. Reports a failure and returns its code.
     RetCode move_survey_to(WhichDir which, std::string& path);
-    // Every entry of the Ready To Upload folder, full paths in byte order.
+    // The surveys of the Ready To Upload folder, full paths in byte order.
     std::vector<std::string> get_ready_survey_list();
     // One line per survey: its description (or path), " (current survey)" for current.
     std::string prettify_survey_list(const std::vector<std::string>& paths,

@@ -1,5 +1,6 @@
 // The survey store's folders and the one-line descriptions of its files.
 #include "app/my-app-core.h"
+#include "app/store-files.h"
 #include "core/errors.h"
 #include "core/misc.h"
 #include "refdata/data-defs.h"
@@ -17,33 +18,18 @@
 RetCode MyAppCore::move_survey_to(WhichDir which, std::string& path) {
     // A survey of the same name in the target folder is never replaced: the
     // moved one takes the next free name, counted as a save counts.
-    const std::string name = Glib::path_get_basename(path), extension = ".TAVRO-Survey";
-    const bool survey = Glib::str_has_suffix(name, extension);
-    const std::string stem =
-        get_survey_dir(which) + "/" + name.substr(0, name.size() - (survey ? extension.size() : 0));
-    std::string moved = stem + (survey ? extension : "");
-    for (int counter = 1; Glib::file_test(moved, Glib::FILE_TEST_EXISTS) ||
-                          Glib::file_test(moved, Glib::FILE_TEST_IS_SYMLINK);
-         ++counter)
-        moved = stem + format("-%d", counter) + (survey ? extension : "");
-    if (rename(path.c_str(), moved.c_str()) != 0)
+    const std::string folder = get_survey_dir(which);
+    try {
+        path = move_survey_file(path, folder);
+        return RC_OK;
+    } catch (const std::exception&) {
         return error("Failed to move survey file from %s to %s\n", escape_markup(path).c_str(),
-                     escape_markup(moved).c_str());
-    path = moved;
-    return RC_OK;
+                     escape_markup(folder + "/" + Glib::path_get_basename(path)).c_str());
+    }
 }
 
 std::vector<std::string> MyAppCore::get_ready_survey_list() {
-    const std::string dir = get_survey_dir(READY_TO_UPLOAD);
-    std::vector<std::string> paths;
-    try {
-        for (const std::string& name : Glib::Dir(dir))
-            // A hidden file is a save still being written, or one cut short.
-            if (name[0] != '.') paths.push_back(dir + "/" + name);
-    } catch (const Glib::FileError&) {
-        // A folder that can't be listed holds nothing to upload.
-    }
-    std::sort(paths.begin(), paths.end());
+    std::vector<std::string> paths = list_survey_files(get_survey_dir(READY_TO_UPLOAD));
     if (debug_level > 0)
         for (const auto& path : paths)
             printf("child filename = %s\n", path.c_str());

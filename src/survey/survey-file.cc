@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <libxml++/exceptions/exception.h>
+#include <libxml++/nodes/cdatanode.h>
 #include <libxml++/nodes/textnode.h>
 #include <libxml/parser.h>
 #include <sys/stat.h>
@@ -126,11 +127,15 @@ bool SurveyDocument::load_text(const std::string& text) {
 }
 
 Glib::ustring get_content(const xmlpp::Node* node) {
-    if (!node) return "";
-    const auto children = node->get_children();
-    if (children.empty()) return "";
-    const auto* text = dynamic_cast<const xmlpp::TextNode*>(children.front());
-    return text ? text->get_content() : "";
+    // All of the element's own text: a CDATA section, or text a comment
+    // splits, is as much the value as plain text.
+    Glib::ustring content;
+    if (node)
+        for (const xmlpp::Node* child : node->get_children())
+            if (dynamic_cast<const xmlpp::TextNode*>(child) ||
+                dynamic_cast<const xmlpp::CdataNode*>(child))
+                content += static_cast<const xmlpp::ContentNode*>(child)->get_content();
+    return content;
 }
 
 Glib::ustring get_attr(const xmlpp::Node* node, const Glib::ustring& name) {

@@ -31,7 +31,7 @@ private:
     xmlpp::DomParser parser;
 };
 
-// Content of the node's first child when that is text; empty otherwise.
+// The text of the node's text and CDATA children, in order; empty for none.
 Glib::ustring get_content(const xmlpp::Node* node);
 // An element's attribute; empty when absent or for other nodes.
 Glib::ustring get_attr(const xmlpp::Node* node, const Glib::ustring& name);

@@ -1,41 +1,12 @@
 #include "ui/start-panel.h"
 
+#include "app/store-files.h"
 #include "core/errors.h"
 #include "ui/survey-window.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <glibmm/fileutils.h>
-#include <glibmm/miscutils.h>
-#include <glibmm/stringutils.h>
 #include <map>
 #include <vector>
-
-namespace {
-
-const char* const SURVEY_EXTENSION = ".TAVRO-Survey";
-
-// What a store folder holds for the program: regular files with the survey
-// extension. The save's hidden temporary files and anything a user put there
-// stay out of the list.
-std::vector<std::string> survey_files_in(const std::string& dir) {
-    std::vector<std::string> paths;
-    try {
-        for (const std::string& name : Glib::Dir(dir)) {
-            const std::string path = dir + "/" + name;
-            if (name[0] != '.' && Glib::str_has_suffix(name, SURVEY_EXTENSION) &&
-                Glib::file_test(path, Glib::FILE_TEST_IS_REGULAR) &&
-                !Glib::file_test(path, Glib::FILE_TEST_IS_SYMLINK))
-                paths.push_back(path);
-        }
-    } catch (const Glib::FileError&) {
-        // A folder that can't be read lists as empty.
-    }
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
-
-} // namespace
 
 void SurveyTreeColumns::set(const Gtk::TreeRow& row, const std::string& file,
                             MyApp::WhichDir folder, const Glib::ustring& text) const {
@@ -97,7 +68,7 @@ void StartPanel::build_survey_model() {
         // Surveys by member number; a file that names none, or can't be read,
         // goes with member 0.
         std::map<int, std::vector<std::pair<std::string, Glib::ustring>>> by_member;
-        const std::vector<std::string> paths = survey_files_in(app->get_survey_dir(which));
+        const std::vector<std::string> paths = list_survey_files(app->get_survey_dir(which));
         for (const std::string& path : paths) {
             if (debug_level > 0) printf("child filename = %s\n", path.c_str());
             int member = 0;

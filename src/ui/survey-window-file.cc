@@ -17,10 +17,14 @@
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <map>
 #include <glibmm/convert.h>
 #include <libxml++/document.h>
 #include <libxml++/exceptions/exception.h>
+#include <libxml++/nodes/commentnode.h>
 #include <stdexcept>
 
 namespace {
@@ -221,9 +225,29 @@ void SurveyWindow::load_survey(const xmlpp::Element& survey) {
     auto by_id = [](DropDownBox* box, const Glib::ustring& text) {
         if (box) box->select_id(atoi(text.c_str()));
     };
+    // Each element wherever it stands (a later one of a name wins); they are
+    // applied in the order the writer uses, since the location sets up what
+    // the survey type, the depth and the species are read against.
+    static const char* const order[] = {
+        "member_id",  "last_name",   "subregion",  "survey_subtype", "year",      "month",
+        "mday",       "dive_start",  "zonecode",   "surface_temp",   "bottom_temp", "temp_units",
+        "bottom_time", "depth",      "visibility", "avg_depth",      "max_depth", "current",
+        "habitat",    "species_view", "ids"};
+    std::map<Glib::ustring, const xmlpp::Node*> found;
     for (const xmlpp::Node* node : survey.get_children()) {
-        if (is_white_space(node)) continue;
+        if (is_white_space(node) || dynamic_cast<const xmlpp::CommentNode*>(node)) continue;
         const Glib::ustring name = node->get_name();
+        if (std::find_if(std::begin(order), std::end(order), [&](const char* known) {
+                return name == known;
+            }) == std::end(order))
+            throw NotLoaded{"TAVRO Survey has unknown tag '" + name + "'"};
+        found[name] = node;
+    }
+    for (const char* element : order) {
+        auto at = found.find(element);
+        if (at == found.end()) continue;
+        const xmlpp::Node* node = at->second;
+        const Glib::ustring name = element;
         const Glib::ustring text = get_content(node);
         if (name == "member_id") {
             member_panel->member_id->set_text(text);
@@ -299,15 +323,13 @@ void SurveyWindow::load_survey(const xmlpp::Element& survey) {
         } else if (name == "ids") {
             need_location();
             load_species(*node);
-        } else {
-            throw NotLoaded{"TAVRO Survey has unknown tag '" + name + "'"};
         }
     }
 }
 
 void SurveyWindow::load_species(const xmlpp::Node& ids) {
     for (const xmlpp::Node* node : ids.get_children()) {
-        if (is_white_space(node)) continue;
+        if (is_white_space(node) || dynamic_cast<const xmlpp::CommentNode*>(node)) continue;
         if (node->get_name() != "species")
             throw NotLoaded{"TAVRO Survey has a problem - unknown tag \"" + node->get_name() +
                             "\" in ids section"};

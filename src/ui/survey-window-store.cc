@@ -1,4 +1,5 @@
 // Saving, opening, starting and deleting surveys in the survey store.
+#include "app/store-files.h"
 #include "core/errors.h"
 #include "core/misc.h"
 #include "core/safe-write.h"
@@ -26,8 +27,6 @@
 
 namespace {
 
-const char* const SURVEY_EXTENSION = ".TAVRO-Survey";
-
 // The reason a failure carries, in the words the save reports use.
 Glib::ustring reason_of(std::exception_ptr failure) {
     Glib::ustring reason;
@@ -50,19 +49,34 @@ Glib::ustring reason_of(std::exception_ptr failure) {
 } // namespace
 
 std::string SurveyWindow::survey_file_name() const {
-    std::string name;
-    const Glib::ustring member = trim_ws(member_panel->member_id->get_text());
-    if (!member.empty()) name = member.raw() + "-";
     const SurveyPanel1& p1 = *survey_panel1;
-    name += survey_data.subregion.raw() + "-" +
-            format("%04d%02d%02d", p1.year->get_selected_id(), p1.month->get_selected_id(),
-                   p1.mday->get_selected_id()) +
-            "-" + p1.get_dive_start_string().raw();
-    const Glib::ustring zone = trim_ws(p1.zonecode->get_text());
-    if (!zone.empty()) name += "-" + zone.raw();
-    // A name is one file name: no folders from what the user typed.
-    std::replace(name.begin(), name.end(), '/', '_');
-    return name;
+    return survey_file_stem(trim_ws(member_panel->member_id->get_text()).raw(),
+                            survey_data.subregion.raw(), p1.year->get_selected_id(),
+                            p1.month->get_selected_id(), p1.mday->get_selected_id(),
+                            p1.get_dive_start_string().raw(),
+                            trim_ws(p1.zonecode->get_text()).raw());
+}
+
+bool SurveyWindow::ask_to_save_as_new(const std::string& folder) {
+    const std::string stem = survey_file_name();
+    std::string next = folder + "/" + stem + SURVEY_EXTENSION;
+    for (int counter = 1; Glib::file_test(next, Glib::FILE_TEST_EXISTS) ||
+                          Glib::file_test(next, Glib::FILE_TEST_IS_SYMLINK);
+         ++counter)
+        next = folder + "/" + stem + format("-%d", counter) + SURVEY_EXTENSION;
+    Gtk::MessageDialog question(*this, "The saved survey was changed after this copy was made.",
+                                false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
+    question.set_secondary_text("Saved survey: " + survey_data.filename +
+                                "\n\nThe restored answers can be saved as a new survey: " + next +
+                                "\n\nBoth are then kept.");
+    question.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
+    question.add_button("Save as a New Survey", Gtk::RESPONSE_ACCEPT);
+    question.set_default_response(Gtk::RESPONSE_CANCEL);
+    question.set_title("Survey Changed Meanwhile");
+    question.set_icon_list(MyApp::icon_list);
+    const int response = run_dialog(question);
+    question.hide();
+    return response == Gtk::RESPONSE_ACCEPT;
 }
 
 RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
@@ -73,41 +87,48 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
     if (survey_data.already_uploaded)
         return titled_error(title,
                             "This survey was already uploaded and cannot be changed offline.");
+    // Answers restored after a crash whose original changed (or went) since
+    // never replace it: they become a survey of their own, in In Progress,
+    // so that two versions of one dive are never both sent.
+    if (restored && !survey_data.filename.empty() &&
+        file_etag(survey_data.filename) != survey_data.file_etag) {
+        const std::string folder = app->get_survey_dir(MyApp::IN_PROGRESS);
+        if (!ask_to_save_as_new(folder)) return RC_CANCELLED;
+        survey_data.filename.clear();
+        survey_data.file_etag.clear();
+        which = MyApp::IN_PROGRESS;
+    }
     // A failed save leaves the survey with the file it had, so that the next
     // save still moves that file instead of leaving a second copy behind.
-    const std::string had_file = survey_data.filename, had_etag = survey_data.file_etag;
+    const std::string had_file = survey_data.filename;
+    const std::string folder = app->get_survey_dir(which);
+    const std::string tried = !had_file.empty() && Glib::path_get_dirname(had_file) == folder
+                                  ? had_file
+                                  : folder + "/" + survey_file_name() + SURVEY_EXTENSION;
     try {
         Glib::ustring problem;
         if (generate_xml_string(problem, false) != RC_OK) throw std::runtime_error(problem);
-        const std::string old_name =
-            survey_data.filename.empty() ? "" : Glib::path_get_basename(survey_data.filename);
-        const std::string base = app->get_survey_dir(which) + "/" + survey_file_name();
-        std::string chosen;
-        for (int counter = 0;; ++counter) {
-            chosen = base + (counter ? format("-%d", counter) : "") + SURVEY_EXTENSION;
-            if (chosen == survey_data.filename || !Glib::file_test(chosen, Glib::FILE_TEST_EXISTS))
-                break;
-            printf("Tried filename %s but it exists\n", chosen.c_str());
-        }
-        printf("Selected filename %s\n", chosen.c_str());
-        std::string remove_after;
-        if (chosen != survey_data.filename) {
-            // Another folder, same name: the survey moves, its old copy goes.
-            if (Glib::path_get_basename(chosen) == old_name) remove_after = survey_data.filename;
-            survey_data.filename = chosen;
-            survey_data.file_etag.clear();
-        }
-        survey_data.file_etag =
-            replace_file_contents(chosen, survey_data.generated_xml.raw(), survey_data.file_etag);
+        const SavedSurvey saved =
+            save_survey_file(folder, survey_file_name(), survey_data.generated_xml.raw(),
+                             survey_data.filename, survey_data.file_etag);
+        took_file(saved.path, saved.etag, had_file);
         survey_data.saved_xml = survey_data.generated_xml;
+        restored = false;
         drop_recovery();
-        if (!remove_after.empty()) unlink(remove_after.c_str());
+        if (!superseded_file.empty() && superseded_file != saved.path)
+            unlink(superseded_file.c_str());
+        superseded_file.clear();
         start_panel->build_survey_model();
+    } catch (const FolderNotSynced& unsure) {
+        // The file is in place but may not outlive a power cut: the survey
+        // counts as unsaved, and its copy of the answers stays.
+        took_file(unsure.path, unsure.etag, had_file);
+        start_panel->build_survey_model();
+        update_recovery();
+        return titled_error(title, "FAILED to save survey to %s!\n%s",
+                            escape_markup(unsure.path).c_str(), escape_markup(unsure.what()).c_str());
     } catch (...) {
         const Glib::ustring reason = reason_of(std::current_exception());
-        const std::string tried = survey_data.filename;
-        survey_data.filename = had_file;
-        survey_data.file_etag = had_etag;
         return titled_error(title, "FAILED to save survey to %s!\n%s", escape_markup(tried).c_str(),
                             escape_markup(reason).c_str());
     }
@@ -131,6 +152,21 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
     if (response == 1) on_action_FileNew("after survey save");
     if (response == 2 && check_file_save_okay("exiting this program")) close_for_good();
     return RC_OK;
+}
+
+void SurveyWindow::took_file(const std::string& path, const std::string& etag,
+                             const std::string& had_file) {
+    survey_data.filename = path;
+    survey_data.file_etag = etag;
+    if (had_file.empty() || had_file == path) return;
+    // The same survey in another store folder, or under its safe name: its
+    // old file goes once the new one is surely on the disk. A file outside
+    // the store, or one whose answers gave it another name, stays.
+    const std::string old_folder = Glib::path_get_dirname(had_file);
+    if ((old_folder == app->get_survey_dir(MyApp::IN_PROGRESS) ||
+         old_folder == app->get_survey_dir(MyApp::READY_TO_UPLOAD)) &&
+        same_survey_name(Glib::path_get_basename(had_file), survey_file_name()))
+        superseded_file = had_file;
 }
 
 bool SurveyWindow::check_file_save_okay(const Glib::ustring& action) {
@@ -174,18 +210,21 @@ void SurveyWindow::on_filedlg_update_preview(Gtk::FileChooserDialog* dialog, Gtk
 // A chooser of saved surveys with their descriptions as preview; the chosen
 // file, or empty when none was chosen.
 std::string SurveyWindow::choose_survey_file(const char* title, const char* accept,
-                                             MyApp::WhichDir start, bool both_extensions,
-                                             const char* trace) {
+                                             MyApp::WhichDir start, const char* trace) {
     Gtk::FileChooserDialog chooser(*this, title, Gtk::FILE_CHOOSER_ACTION_OPEN);
     chooser.set_icon_list(MyApp::icon_list);
     chooser.set_local_only(true);
     chooser.set_current_folder(app->get_survey_dir(start));
     chooser.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
     chooser.add_button(accept, Gtk::RESPONSE_ACCEPT);
+    // The files the Start page lists, a survey whose name begins with "."
+    // included; the filter keeps every other hidden file out.
+    chooser.set_show_hidden(true);
     auto filter = Gtk::FileFilter::create();
     filter->set_name("TAVRO survey files");
-    filter->add_pattern("*.TAVRO-Survey");
-    if (both_extensions) filter->add_pattern("*.TAVRO_survey");
+    filter->add_custom(Gtk::FILE_FILTER_FILENAME, [](const Gtk::FileFilter::Info& info) {
+        return is_listed_survey(info.filename);
+    });
     chooser.add_filter(filter);
     Gtk::Label preview;
     preview.set_line_wrap(true);
@@ -209,7 +248,7 @@ RetCode SurveyWindow::select_and_open_saved_survey() {
         printf("survey dir is %s\n", app->get_survey_dir(MyApp::IN_PROGRESS).c_str());
     if (!check_file_save_okay("closing it to open a different survey")) return RC_CANCELLED;
     const std::string file =
-        choose_survey_file("Open saved survey", "_Open", MyApp::IN_PROGRESS, true, "open");
+        choose_survey_file("Open saved survey", "_Open", MyApp::IN_PROGRESS, "open");
     if (file.empty()) return RC_CANCELLED;
     SurveyWindow* opened = SurveyWindow::create(*app);
     app->app->add_window(*opened);
@@ -267,7 +306,7 @@ void SurveyWindow::on_action_FileDelete(const std::string&) {
     if (debug_level >= 3)
         printf("survey dir is %s\n", app->get_survey_dir(MyApp::SURVEY_ROOT).c_str());
     const std::string file =
-        choose_survey_file("Delete saved survey", "_Delete", MyApp::SURVEY_ROOT, false, "delete");
+        choose_survey_file("Delete saved survey", "_Delete", MyApp::SURVEY_ROOT, "delete");
     if (!file.empty()) maybe_delete_survey(file);
 }
 

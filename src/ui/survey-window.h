@@ -161,6 +161,10 @@ public:
     RetCode write_file(const std::string& path, const char* data, unsigned long length);
     // The store's name for this survey, from its answers, without folder and extension.
     std::string survey_file_name() const;
+    // Answers restored after a crash, not saved since.
+    bool restored = false;
+    // The survey's old file, left until a save is surely on the disk.
+    std::string superseded_file;
     // Locks the window of an uploaded survey: it can be read, not changed.
     void set_survey_is_uploaded();
     // What follows an update check: the responses of the summaries' buttons.
@@ -235,7 +239,7 @@ private:
     bool clipboard_action(const std::string& name);
 
     std::string choose_survey_file(const char* title, const char* accept, MyAppCore::WhichDir start,
-                                   bool both_extensions, const char* trace);
+                                   const char* trace);
     // The open survey checked before an upload; shows what is missing.
     bool ready_to_upload();
     bool upload_question(const Glib::ustring& text, bool with_no, int& response);
@@ -247,6 +251,12 @@ private:
     void load_species(const xmlpp::Node& ids);
 
     void watch_for_changes(Gtk::Widget& widget);
+    // Restored answers whose original changed: whether to save them as a new
+    // survey of folder.
+    bool ask_to_save_as_new(const std::string& folder);
+    // The survey's file is now path; the old one, when it is the same survey
+    // of the store, is to go.
+    void took_file(const std::string& path, const std::string& etag, const std::string& had_file);
 
     bool closing = false; // close_for_good has run
     sigc::connection recovery_timer;

@@ -425,3 +425,60 @@ TEST_F(JourneyTest, SurveyFolderGoneWhileTheProgramRuns) {
 }
 
 } // namespace
+
+// Members whose number would make a hidden or nested name, a survey of the
+// older extension and one named with a leading "." by an older program, and
+// files a user left beside them: after a restart every survey is listed,
+// opens and is sent once; nothing else is touched.
+TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
+    Server server;
+    use(server.base);
+    std::string long_member;
+    for (int i = 0; i < 150; ++i)
+        long_member += "é"; // 300 bytes
+    const std::vector<std::string> members = {".5", "..", "../x", long_member};
+    DialogScript script;
+    for (const std::string& member : members) {
+        fill_first_pages("10010004");
+        window->member_panel->member_id->set_text(member);
+        fill_species_and_confirm();
+        script.answer(member == long_member ? Gtk::RESPONSE_OK : 1); // then "Start New Survey"
+        window->ready_button->clicked();
+        shown();
+    }
+    const std::string ready = app.get_survey_dir(MyApp::READY_TO_UPLOAD) + "/";
+    const std::string xml = read_text_file(window->survey_data.filename);
+    for (const char* name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey"})
+        Glib::file_set_contents(ready + name, xml);
+    const std::vector<std::string> left = {"old.TAVRO-Survey~", "notes.txt", ".tavro-save-Ab12Cd"};
+    for (const std::string& name : left)
+        Glib::file_set_contents(ready + name, xml);
+
+    std::unique_ptr<SurveyWindow> restarted(SurveyWindow::create(app));
+    std::vector<std::string> listed; // all of member 0: no member rows
+    for (const auto& row : restarted->start_panel->survey_store->children()[1].children()) {
+        listed.push_back(row[restarted->start_panel->survey_columns.path]);
+        EXPECT_NE(row[restarted->start_panel->survey_columns.label], "(corrupted survey file)");
+    }
+    ASSERT_EQ(listed, app.get_ready_survey_list());
+    ASSERT_EQ(listed.size(), 6u);
+    for (const std::string& path : listed) {
+        std::unique_ptr<SurveyWindow> opened(SurveyWindow::create(app));
+        EXPECT_EQ(opened->do_open(path), RC_OK) << path;
+    }
+    script.answer(Gtk::RESPONSE_YES).answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK);
+    window->start_panel->upload_all_button->clicked();
+    EXPECT_EQ(received(server).size(), 6u);
+    std::vector<std::string> uploaded;
+    for (const std::string& name : Glib::Dir(app.get_survey_dir(MyApp::UPLOADED)))
+        uploaded.push_back(name);
+    std::sort(uploaded.begin(), uploaded.end());
+    EXPECT_EQ(uploaded.size(), 6u);
+    EXPECT_EQ(uploaded[0].rfind("_.-PNW", 0), 0u);   // ".."
+    EXPECT_EQ(uploaded[1].rfind("_._x-PNW", 0), 0u); // "../x"
+    EXPECT_EQ(uploaded[3], "_7-PNW.TAVRO-Survey");
+    EXPECT_EQ(uploaded[5].size(), 238u + 13); // the long member, cut to fit
+    for (const std::string& name : left)
+        EXPECT_TRUE(exists(ready + name)) << name;
+    EXPECT_EQ(reported, "");
+}
