@@ -61,6 +61,21 @@ TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
     delete std::exchange(window, first);
     ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
 
+    // The folder not flushed after the rename: said, the file in place, and
+    // the answers unsaved with their copy kept until a save is sure.
+    window->member_panel->last_name->set_text("Unsure");
+    set_write_fault([n = 0](const char* step) mutable {
+        return std::string(step) == "syncdir" && n++ == 0; // the survey's folder only
+    });
+    EXPECT_NE(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+    set_write_fault(nullptr);
+    EXPECT_NE(reported.find("but the disk did not confirm it"), std::string::npos) << reported;
+    EXPECT_NE(read_text_file(in(MyApp::READY_TO_UPLOAD)).find(">Unsure<"), std::string::npos);
+    EXPECT_TRUE(window->file_needs_saving());
+    EXPECT_NE(read_text_file(window->recovery->survey_path()).find(">Unsure<"), std::string::npos);
+    ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_FALSE(exists(window->recovery->survey_path()));
+
     // A full disk: reported, the saved file and the saved state as they were.
     const Glib::ustring saved = window->survey_data.saved_xml;
     window->member_panel->last_name->set_text("Changed");
@@ -187,6 +202,42 @@ TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {
     app.app->remove_window(*back);
     back.reset();
     EXPECT_EQ(files_in(recovery), 0u);
+}
+
+// Restored answers whose original changed meanwhile never replace it, nor go
+// where they could be sent beside it: asked, and saved as a new survey in In
+// Progress; the copy stays until they are in a file.
+TEST_F(SurveyStoreTest, RestoredAnswersWhoseOriginalChangedBecomeANewSurvey) {
+    fill();
+    ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+    window->member_panel->last_name->set_text("Crashed");
+    ASSERT_FALSE(wait_for_copy(*window).empty());
+    window->recovery->abandon();
+    Glib::file_set_contents(in(MyApp::READY_TO_UPLOAD), "changed elsewhere");
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_YES).answer(Gtk::RESPONSE_CANCEL);
+    std::vector<SurveyWindow*> restored = SurveyWindow::restore_unsaved_surveys(app);
+    ASSERT_EQ(restored.size(), 1u);
+    std::unique_ptr<SurveyWindow> back(restored[0]);
+    EXPECT_EQ(back->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_CANCELLED);
+    EXPECT_EQ(script.seen.back().text.rfind("The saved survey was changed after this copy was made."
+                                            "\nSaved survey: " +
+                                                in(MyApp::READY_TO_UPLOAD) +
+                                                "\n\nThe restored answers can be saved as a new "
+                                                "survey: " +
+                                                in(MyApp::IN_PROGRESS),
+                                            0),
+              0u)
+        << script.seen.back().text;
+    const std::string copy = back->recovery->survey_path();
+    EXPECT_TRUE(exists(copy));
+    script.answer(Gtk::RESPONSE_ACCEPT);
+    ASSERT_EQ(back->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_EQ(back->survey_data.filename, in(MyApp::IN_PROGRESS));
+    EXPECT_NE(read_text_file(in(MyApp::IN_PROGRESS)).find(">Crashed<"), std::string::npos);
+    EXPECT_EQ(read_text_file(in(MyApp::READY_TO_UPLOAD)), "changed elsewhere");
+    EXPECT_FALSE(exists(copy));
+    app.app->remove_window(*back);
 }
 
 TEST_F(SurveyStoreTest, CopyHeldByAnotherRunningProgramIsNotOffered) {
