@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <vector>
 
 void SurveyTreeColumns::set(const Gtk::TreeRow& row, const std::string& file,
@@ -57,40 +58,107 @@ void StartPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     deselect_survey();
 }
 
+// What a row of the list should show; key tells the same row apart from
+// others across two readings of the store.
+struct ListRow {
+    std::string key, path;
+    MyApp::WhichDir which;
+    Glib::ustring label;
+    std::vector<ListRow> children;
+};
+
+namespace {
+
+std::string key_of(const std::string& path, const Glib::ustring& label) {
+    if (!path.empty()) return path;
+    const std::string text = label.raw(), none = " (none)";
+    const bool empty = text.size() > none.size() &&
+                       text.compare(text.size() - none.size(), none.size(), none) == 0;
+    return "#" + (empty ? text.substr(0, text.size() - none.size()) : text);
+}
+
+ListRow group_row(const Glib::ustring& label) {
+    return {key_of("", label), "", MyApp::NOT_A_SURVEY, label, {}};
+}
+
+} // namespace
+
+void StartPanel::sync_rows(const Gtk::TreeNodeChildren& rows, const std::vector<ListRow>& wanted) {
+    std::set<std::string> keys;
+    for (const ListRow& row : wanted)
+        keys.insert(row.key);
+    auto key = [this](const Gtk::TreeIter& at) {
+        return key_of((*at)[survey_columns.path], (*at)[survey_columns.label]);
+    };
+    Gtk::TreeIter at = rows.begin();
+    for (const ListRow& row : wanted) {
+        // Rows of surveys that went are dropped; both readings keep one order.
+        while (at && key(at) != row.key && !keys.count(key(at)))
+            at = survey_store->erase(at);
+        if (!at || key(at) != row.key) {
+            Gtk::TreeIter added = at ? survey_store->insert(at) : survey_store->append(rows);
+            survey_columns.set(*added, row.path, row.which, row.label);
+            sync_rows(added->children(), row.children);
+            continue;
+        }
+        const Gtk::TreeRow existing = *at;
+        if (existing[survey_columns.which] != row.which ||
+            existing[survey_columns.label] != row.label)
+            survey_columns.set(existing, row.path, row.which, row.label);
+        sync_rows(existing.children(), row.children);
+        ++at;
+    }
+    while (at)
+        at = survey_store->erase(at);
+}
+
 void StartPanel::build_survey_model() {
-    survey_store->clear();
     const std::pair<MyApp::WhichDir, const char*> folders[] = {
         {MyApp::IN_PROGRESS, "In Progress"},
         {MyApp::READY_TO_UPLOAD, "Ready To Upload"},
         {MyApp::UPLOADED, "Uploaded"},
     };
+    std::vector<ListRow> list;
     for (const auto& [which, name] : folders) {
         // Surveys by member number; a file that names none, or can't be read,
         // goes with member 0.
-        std::map<int, std::vector<std::pair<std::string, Glib::ustring>>> by_member;
+        std::map<int, std::vector<ListRow>> by_member;
         const std::vector<std::string> paths = list_survey_files(app->get_survey_dir(which));
         for (const std::string& path : paths) {
             if (debug_level > 0) printf("child filename = %s\n", path.c_str());
             int member = 0;
             std::string description = app->get_survey_description(path, &member);
             if (description.empty()) description = "(corrupted survey file)";
-            by_member[member].emplace_back(path, description);
+            by_member[member].push_back({path, path, which, description, {}});
         }
-        Gtk::TreeRow folder = *survey_store->append();
-        survey_columns.set(folder, "", MyApp::NOT_A_SURVEY,
-                           paths.empty() ? Glib::ustring(name) + " (none)" : name);
-        for (const auto& [member, surveys] : by_member) {
-            Gtk::TreeRow parent = folder;
-            if (by_member.size() > 1) {
-                parent = *survey_store->append(folder.children());
-                survey_columns.set(parent, "", MyApp::NOT_A_SURVEY,
-                                   "Member ID " + std::to_string(member));
+        list.push_back(group_row(paths.empty() ? Glib::ustring(name) + " (none)" : name));
+        for (auto& [member, surveys] : by_member) {
+            if (by_member.size() == 1) {
+                list.back().children = std::move(surveys);
+                break;
             }
-            for (const auto& [path, label] : surveys)
-                survey_columns.set(*survey_store->append(parent.children()), path, which, label);
+            list.back().children.push_back(group_row("Member ID " + std::to_string(member)));
+            list.back().children.back().children = std::move(surveys);
         }
     }
+    // A first reading fills the list while no view watches it (a view kept up
+    // to date row by row makes that several times slower); later ones change
+    // only the rows that differ, so that the view keeps what it measured.
+    const bool first = survey_store->children().empty();
+    if (first && survey_tree) survey_tree->unset_model();
+    Gtk::TreeIter chosen = cursor_row();
+    const std::string had = chosen ? key_of((*chosen)[survey_columns.path],
+                                            (*chosen)[survey_columns.label])
+                                   : "";
+    sync_rows(survey_store->children(), list);
+    // The chosen row went (moved, deleted): the toolkit puts the cursor on a
+    // neighbour, which is not the user's choice.
+    chosen = cursor_row();
+    if (chosen && key_of((*chosen)[survey_columns.path], (*chosen)[survey_columns.label]) != had &&
+        survey_selection)
+        survey_selection->unselect_all();
     if (survey_tree) {
+        if (first) survey_tree->set_model(survey_store);
         survey_tree->expand_row(Gtk::TreePath("0"), false);
         survey_tree->expand_row(Gtk::TreePath("1"), false);
     }
@@ -103,10 +171,15 @@ Gtk::TreePath StartPanel::cursor_path() {
     return path;
 }
 
-std::string StartPanel::lookup_selected_survey(MyApp::WhichDir* which) {
+Gtk::TreeIter StartPanel::cursor_row() {
     const Gtk::TreePath path = cursor_path();
-    Gtk::TreeIter row = path.empty() ? Gtk::TreeIter() : survey_store->get_iter(path);
-    if (!row) return std::string();
+    return path.empty() ? Gtk::TreeIter() : survey_store->get_iter(path);
+}
+
+std::string StartPanel::lookup_selected_survey(MyApp::WhichDir* which) {
+    // Only a row the user sees chosen counts.
+    Gtk::TreeIter row = cursor_row();
+    if (!row || (survey_selection && !survey_selection->is_selected(row))) return std::string();
     if (which) *which = (*row)[survey_columns.which];
     return (*row)[survey_columns.path];
 }

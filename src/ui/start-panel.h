@@ -9,8 +9,10 @@
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 #include <string>
+#include <vector>
 
 class SurveyWindow;
+struct ListRow;
 
 // One row of the survey list: a survey file, or a folder or member group
 // (empty path, NOT_A_SURVEY).
@@ -72,4 +74,7 @@ private:
     bool on_survey_kb_event(GdkEventKey* event);
     bool on_survey_kb_activated();
     Gtk::TreePath cursor_path();
+    Gtk::TreeIter cursor_row();
+    // Makes rows show wanted, changing only the rows that differ.
+    void sync_rows(const Gtk::TreeNodeChildren& rows, const std::vector<ListRow>& wanted);
 };

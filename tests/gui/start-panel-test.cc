@@ -1,6 +1,7 @@
 // The Start page: the store's surveys, the buttons by the chosen row, what they do.
 #include "survey-window-fixture.h"
 #include "ui/start-panel.h"
+#include <algorithm>
 #include <gdk/gdkkeysyms.h>
 
 class StartPanelTest : public StoreWindowTest {
@@ -73,4 +74,18 @@ TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
     EXPECT_EQ(Glib::file_get_contents(older + ".TAVRO-Survey"), "older");
     EXPECT_EQ(window->survey_data.filename, older + "-1.TAVRO-Survey");
     EXPECT_EQ(p.survey_store->children()[0]->children().size(), 3u); // members 0, 815, 4711
+    // The chosen survey went: no neighbour is taken for it.
+    p.survey_tree->expand_all();
+    choose(p, "0:2:0"); // member 4711's first of two
+    ASSERT_EQ(unlink(p.lookup_selected_survey(nullptr).c_str()), 0);
+    p.build_survey_model();
+    EXPECT_EQ(p.lookup_selected_survey(nullptr), "");
+    // Changed row by row, the list shows what a fresh reading of the store does.
+    std::unique_ptr<SurveyWindow> fresh(SurveyWindow::create(app));
+    auto unmarked = [](std::string text) {
+        text.erase(std::remove(text.begin(), text.end(), '+'), text.end());
+        return text;
+    };
+    EXPECT_EQ(unmarked(shown(p.survey_store->children())),
+              unmarked(shown(fresh->start_panel->survey_store->children())));
 }
