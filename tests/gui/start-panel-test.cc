@@ -47,8 +47,6 @@ TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
     save("4711", 4, MyApp::IN_PROGRESS);
     const std::string ready = app.get_survey_dir(MyApp::READY_TO_UPLOAD);
     Glib::file_set_contents(ready + "/broken.TAVRO-Survey", "<survey");
-    // A save's temporary file is no survey to list.
-    Glib::file_set_contents(ready + "/.4711-PNW.TAVRO-Survey.aB3xYz", "");
     save("815", 5, MyApp::READY_TO_UPLOAD);
     StartPanel& p = *window->start_panel;
     const std::string survey = "Fish & Invertebrate Survey - 2026-07-0",

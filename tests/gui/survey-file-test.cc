@@ -3,8 +3,7 @@
 #include "survey-window-fixture.h"
 #include "ui/confirm-panel.h"
 
-#include <numeric>
-#include <sstream>
+#include <regex>
 
 namespace {
 
@@ -92,26 +91,17 @@ TEST_F(SurveyFileTest, ElementsInAnyOrderAndTextInAnyShape) {
         [window->species_columns.id];
     window->survey_data.abundances = {{species, 2}};
     const std::string written = xml(*window);
-    std::vector<std::string> lines, children;
-    std::istringstream in(written);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    const auto first = std::find(lines.begin(), lines.end(), "  <survey>") + 1;
-    const auto last = std::find(lines.begin(), lines.end(), "  </survey>");
-    for (auto line = first; line != last; ++line) // an element a line, ids with its species
-        if (line->rfind("    <", 0) == 0 && line->rfind("    </", 0) != 0)
-            children.push_back(*line + "<!-- between -->");
-        else
-            children.back() += "<!-- inside -->" + *line;
-    std::string shuffled = std::accumulate(lines.begin(), first, std::string(),
-                                           [](std::string a, const std::string& b) {
-                                               return a + b + "\n";
-                                           });
-    shuffled = std::accumulate(children.rbegin(), children.rend(), shuffled) + "</survey>" +
-               "</TAVRO-Survey>";
-    for (auto [from, to] : {std::make_pair("O'Brien &amp; &lt;Sons&gt;",
-                                           "<![CDATA[O'Brien & <Sons>]]>"),
-                            std::make_pair(">10010004<", ">1001<!-- split -->0004<")})
+    const std::regex element(R"(<(\w+)[^>]*/>|<(\w+)[^>]*>[\s\S]*?</\2>)");
+    const size_t from = written.find("<member_id>"), to = written.find("</survey>");
+    std::string shuffled; // every element of the survey in reverse order
+    for (std::sregex_iterator e(written.begin() + from, written.begin() + to, element), end;
+         e != end; ++e)
+        shuffled = e->str() + "<!-- between -->" + shuffled;
+    shuffled = written.substr(0, from) + shuffled + written.substr(to);
+    for (auto [from, to] :
+         {std::make_pair("O'Brien &amp; &lt;Sons&gt;", "<![CDATA[O'Brien & <Sons>]]>"),
+          std::make_pair(">10010004<", ">1001<!-- split -->0004<"),
+          std::make_pair("<ids>", "<ids><!-- inside -->")})
         shuffled.replace(shuffled.find(from), strlen(from), to);
     ASSERT_EQ(open(dir.write("shuffled.TAVRO-Survey", shuffled)), "") << shuffled;
     EXPECT_EQ(xml(*opened), written);

@@ -220,15 +220,10 @@ TEST_F(SurveyStoreTest, RestoredAnswersWhoseOriginalChangedBecomeANewSurvey) {
     ASSERT_EQ(restored.size(), 1u);
     std::unique_ptr<SurveyWindow> back(restored[0]);
     EXPECT_EQ(back->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_CANCELLED);
-    EXPECT_EQ(script.seen.back().text.rfind("The saved survey was changed after this copy was made."
-                                            "\nSaved survey: " +
-                                                in(MyApp::READY_TO_UPLOAD) +
-                                                "\n\nThe restored answers can be saved as a new "
-                                                "survey: " +
-                                                in(MyApp::IN_PROGRESS),
-                                            0),
-              0u)
-        << script.seen.back().text;
+    const std::string asked = script.seen.back().text;
+    EXPECT_EQ(asked.rfind("The saved survey was changed after this copy was made.", 0), 0u);
+    for (const std::string& named : {in(MyApp::READY_TO_UPLOAD), in(MyApp::IN_PROGRESS)})
+        EXPECT_NE(asked.find(named), std::string::npos) << asked;
     const std::string copy = back->recovery->survey_path();
     EXPECT_TRUE(exists(copy));
     script.answer(Gtk::RESPONSE_ACCEPT);
