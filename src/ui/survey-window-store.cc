@@ -100,7 +100,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
     }
     // A failed save leaves the survey with the file it had, so that the next
     // save still moves that file instead of leaving a second copy behind.
-    const std::string had_file = survey_data.filename;
+    const std::string had_file = survey_data.filename, had_etag = survey_data.file_etag;
     const std::string folder = app->get_survey_dir(which);
     const std::string tried = !had_file.empty() && Glib::path_get_dirname(had_file) == folder
                                   ? had_file
@@ -111,18 +111,20 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         const SavedSurvey saved =
             save_survey_file(folder, survey_file_name(), survey_data.generated_xml.raw(),
                              survey_data.filename, survey_data.file_etag);
-        took_file(saved.path, saved.etag, had_file);
+        took_file(saved.path, saved.etag, had_file, had_etag);
         survey_data.saved_xml = survey_data.generated_xml;
         restored = false;
         drop_recovery();
-        if (!superseded_file.empty() && superseded_file != saved.path)
+        // Only as this survey left it: a file changed by someone else since stays.
+        if (!superseded_file.empty() && superseded_file != saved.path &&
+            file_etag(superseded_file) == superseded_etag)
             unlink(superseded_file.c_str());
         superseded_file.clear();
         start_panel->build_survey_model();
     } catch (const FolderNotSynced& unsure) {
         // The file is in place but may not outlive a power cut: the survey
         // counts as unsaved, and its copy of the answers stays.
-        took_file(unsure.path, unsure.etag, had_file);
+        took_file(unsure.path, unsure.etag, had_file, had_etag);
         start_panel->build_survey_model();
         update_recovery();
         return titled_error(title, "FAILED to save survey to %s!\n%s",
@@ -155,7 +157,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
 }
 
 void SurveyWindow::took_file(const std::string& path, const std::string& etag,
-                             const std::string& had_file) {
+                             const std::string& had_file, const std::string& had_etag) {
     survey_data.filename = path;
     survey_data.file_etag = etag;
     if (had_file.empty() || had_file == path) return;
@@ -166,7 +168,7 @@ void SurveyWindow::took_file(const std::string& path, const std::string& etag,
     if ((old_folder == app->get_survey_dir(MyApp::IN_PROGRESS) ||
          old_folder == app->get_survey_dir(MyApp::READY_TO_UPLOAD)) &&
         same_survey_name(Glib::path_get_basename(had_file), survey_file_name()))
-        superseded_file = had_file;
+        superseded_file = had_file, superseded_etag = had_etag;
 }
 
 bool SurveyWindow::check_file_save_okay(const Glib::ustring& action) {

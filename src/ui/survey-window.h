@@ -164,7 +164,7 @@ public:
     // Answers restored after a crash, not saved since.
     bool restored = false;
     // The survey's old file, left until a save is surely on the disk.
-    std::string superseded_file;
+    std::string superseded_file, superseded_etag;
     // Locks the window of an uploaded survey: it can be read, not changed.
     void set_survey_is_uploaded();
     // What follows an update check: the responses of the summaries' buttons.
@@ -256,7 +256,8 @@ private:
     bool ask_to_save_as_new(const std::string& folder);
     // The survey's file is now path; the old one, when it is the same survey
     // of the store, is to go.
-    void took_file(const std::string& path, const std::string& etag, const std::string& had_file);
+    void took_file(const std::string& path, const std::string& etag, const std::string& had_file,
+                   const std::string& had_etag);
 
     bool closing = false; // close_for_good has run
     sigc::connection recovery_timer;

@@ -434,7 +434,7 @@ TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
     use(server.base);
     const std::string long_member = Glib::ustring(150, gunichar(0xE9)).raw(); // 300 bytes
     DialogScript script;
-    for (const std::string& member : {".5", "..", "../x", long_member.c_str()}) {
+    for (const std::string member : {".5", "..", "../x", long_member.c_str()}) {
         fill_first_pages("10010004");
         window->member_panel->member_id->set_text(member);
         fill_species_and_confirm();
@@ -445,12 +445,12 @@ TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
     const std::string ready = app.get_survey_dir(MyApp::READY_TO_UPLOAD) + "/";
     const std::string xml = read_text_file(window->survey_data.filename);
     const std::vector<std::string> left = {"old.TAVRO-Survey~", "notes.txt", ".tavro-save-Ab12Cd"};
-    for (const std::string& name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey", "old.TAVRO-Survey~",
+    for (const std::string name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey", "old.TAVRO-Survey~",
                                     "notes.txt", ".tavro-save-Ab12Cd"})
         Glib::file_set_contents(ready + name, xml);
     // File > Open shows what the Start page lists.
     script.answer_with([&](Gtk::Dialog& chooser) {
-        for (const std::string& name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey", "x.txt"}) {
+        for (const std::string name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey", "x.txt"}) {
             const std::string path = ready + name;
             GtkFileFilterInfo file{GTK_FILE_FILTER_FILENAME, path.c_str(), nullptr, nullptr, nullptr};
             EXPECT_EQ(gtk_file_filter_filter(

@@ -93,6 +93,9 @@ TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
     EXPECT_EQ(window->survey_data.saved_xml, saved);
     // No temporary file is left behind.
     EXPECT_EQ(files_in(app.get_survey_dir(MyApp::READY_TO_UPLOAD)), 1u);
+    // Moved on from a file someone else changed: that file stays.
+    ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    EXPECT_EQ(read_text_file(in(MyApp::READY_TO_UPLOAD)), "someone else's");
 }
 
 TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
