@@ -45,8 +45,8 @@ bool exists(const std::string& path) {
 // that is refused too, a look at the name just before the rename.
 // keep_from: a link leaves from in place (the caller removes it).
 bool no_replace(const std::string& from, const std::string& to, bool keep_from) {
-    if (step("noreplace") && renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
-                                       RENAME_NOREPLACE) == 0)
+    if (step("noreplace") &&
+        renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno == EEXIST) return false;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
@@ -72,7 +72,8 @@ void set_write_fault(std::function<bool(const char* step)> fault) {
 
 bool is_save_temporary(const std::string& name) {
     const size_t prefix = sizeof TEMPORARY_PREFIX - 1;
-    return name.size() == prefix + TEMPORARY_RANDOM && name.compare(0, prefix, TEMPORARY_PREFIX) == 0;
+    return name.size() == prefix + TEMPORARY_RANDOM &&
+           name.compare(0, prefix, TEMPORARY_PREFIX) == 0;
 }
 
 std::string file_etag(const std::string& path) {

@@ -95,8 +95,8 @@ bool SurveyDocument::load_text(const std::string& text) {
     }
     const SurveyXMLinfo info;
     if (major < info.oldest_major || (major == info.oldest_major && minor < info.oldest_minor)) {
-        error = "Valid saved TAVRO Survey, but too old - contact " + std::string(TAVRO_SUPPORT_EMAIL) +
-                " for help";
+        error = "Valid saved TAVRO Survey, but too old - contact " +
+                std::string(TAVRO_SUPPORT_EMAIL) + " for help";
         return false;
     }
     if (major > info.current_major) {

@@ -147,9 +147,8 @@ void StartPanel::build_survey_model() {
     const bool first = survey_store->children().empty();
     if (first && survey_tree) survey_tree->unset_model();
     Gtk::TreeIter chosen = cursor_row();
-    const std::string had = chosen ? key_of((*chosen)[survey_columns.path],
-                                            (*chosen)[survey_columns.label])
-                                   : "";
+    const std::string had =
+        chosen ? key_of((*chosen)[survey_columns.path], (*chosen)[survey_columns.label]) : "";
     sync_rows(survey_store->children(), list);
     // The chosen row went (moved, deleted): the toolkit puts the cursor on a
     // neighbour, which is not the user's choice.

@@ -19,12 +19,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
-#include <map>
 #include <glibmm/convert.h>
+#include <iterator>
 #include <libxml++/document.h>
 #include <libxml++/exceptions/exception.h>
 #include <libxml++/nodes/commentnode.h>
+#include <map>
 #include <stdexcept>
 
 namespace {
@@ -229,17 +229,16 @@ void SurveyWindow::load_survey(const xmlpp::Element& survey) {
     // applied in the order the writer uses, since the location sets up what
     // the survey type, the depth and the species are read against.
     static const char* const order[] = {
-        "member_id",  "last_name",   "subregion",  "survey_subtype", "year",      "month",
-        "mday",       "dive_start",  "zonecode",   "surface_temp",   "bottom_temp", "temp_units",
-        "bottom_time", "depth",      "visibility", "avg_depth",      "max_depth", "current",
-        "habitat",    "species_view", "ids"};
+        "member_id",   "last_name",    "subregion",  "survey_subtype", "year",        "month",
+        "mday",        "dive_start",   "zonecode",   "surface_temp",   "bottom_temp", "temp_units",
+        "bottom_time", "depth",        "visibility", "avg_depth",      "max_depth",   "current",
+        "habitat",     "species_view", "ids"};
     std::map<Glib::ustring, const xmlpp::Node*> found;
     for (const xmlpp::Node* node : survey.get_children()) {
         if (is_white_space(node) || dynamic_cast<const xmlpp::CommentNode*>(node)) continue;
         const Glib::ustring name = node->get_name();
-        if (std::find_if(std::begin(order), std::end(order), [&](const char* known) {
-                return name == known;
-            }) == std::end(order))
+        if (std::find_if(std::begin(order), std::end(order),
+                         [&](const char* known) { return name == known; }) == std::end(order))
             throw NotLoaded{"TAVRO Survey has unknown tag '" + name + "'"};
         found[name] = node;
     }

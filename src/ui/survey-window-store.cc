@@ -50,11 +50,10 @@ Glib::ustring reason_of(std::exception_ptr failure) {
 
 std::string SurveyWindow::survey_file_name() const {
     const SurveyPanel1& p1 = *survey_panel1;
-    return survey_file_stem(trim_ws(member_panel->member_id->get_text()).raw(),
-                            survey_data.subregion.raw(), p1.year->get_selected_id(),
-                            p1.month->get_selected_id(), p1.mday->get_selected_id(),
-                            p1.get_dive_start_string().raw(),
-                            trim_ws(p1.zonecode->get_text()).raw());
+    return survey_file_stem(
+        trim_ws(member_panel->member_id->get_text()).raw(), survey_data.subregion.raw(),
+        p1.year->get_selected_id(), p1.month->get_selected_id(), p1.mday->get_selected_id(),
+        p1.get_dive_start_string().raw(), trim_ws(p1.zonecode->get_text()).raw());
 }
 
 bool SurveyWindow::ask_to_save_as_new(const std::string& folder) {
@@ -128,7 +127,8 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         start_panel->build_survey_model();
         update_recovery();
         return titled_error(title, "FAILED to save survey to %s!\n%s",
-                            escape_markup(unsure.path).c_str(), escape_markup(unsure.what()).c_str());
+                            escape_markup(unsure.path).c_str(),
+                            escape_markup(unsure.what()).c_str());
     } catch (...) {
         const Glib::ustring reason = reason_of(std::current_exception());
         return titled_error(title, "FAILED to save survey to %s!\n%s", escape_markup(tried).c_str(),

@@ -446,13 +446,14 @@ TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
     const std::string xml = read_text_file(window->survey_data.filename);
     const std::vector<std::string> left = {"old.TAVRO-Survey~", "notes.txt", ".tavro-save-Ab12Cd"};
     for (const std::string name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey", "old.TAVRO-Survey~",
-                                    "notes.txt", ".tavro-save-Ab12Cd"})
+                                   "notes.txt", ".tavro-save-Ab12Cd"})
         Glib::file_set_contents(ready + name, xml);
     // File > Open shows what the Start page lists.
     script.answer_with([&](Gtk::Dialog& chooser) {
         for (const std::string name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey", "x.txt"}) {
             const std::string path = ready + name;
-            GtkFileFilterInfo file{GTK_FILE_FILTER_FILENAME, path.c_str(), nullptr, nullptr, nullptr};
+            GtkFileFilterInfo file{GTK_FILE_FILTER_FILENAME, path.c_str(), nullptr, nullptr,
+                                   nullptr};
             EXPECT_EQ(gtk_file_filter_filter(
                           dynamic_cast<Gtk::FileChooser&>(chooser).get_filter()->gobj(), &file),
                       name != "x.txt");
@@ -478,7 +479,8 @@ TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
         const std::string name = Glib::path_get_basename(path);
         uploaded += name.substr(0, 6) + " " + std::to_string(name.size()) + " ";
     }
-    EXPECT_EQ(uploaded, "_.-PNW 42 _._x-P 44 _5-PNW 42 _7-PNW 19 old.TA 16 \xC3\xA9\xC3\xA9\xC3\xA9 251 ");
+    EXPECT_EQ(uploaded,
+              "_.-PNW 42 _._x-P 44 _5-PNW 42 _7-PNW 19 old.TA 16 \xC3\xA9\xC3\xA9\xC3\xA9 251 ");
     for (const std::string& name : left)
         EXPECT_TRUE(exists(ready + name)) << name;
     EXPECT_EQ(reported, "");

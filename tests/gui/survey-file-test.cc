@@ -87,8 +87,8 @@ TEST_F(SurveyFileTest, OlderFilesOpen) {
 // between and inside elements: read as the writer's own file, saved the same.
 TEST_F(SurveyFileTest, ElementsInAnyOrderAndTextInAnyShape) {
     fill_first_pages("10010004");
-    const int species = (*window->listed_store->children().begin()->children().begin())
-        [window->species_columns.id];
+    const int species =
+        (*window->listed_store->children().begin()->children().begin())[window->species_columns.id];
     window->survey_data.abundances = {{species, 2}};
     const std::string written = xml(*window);
     const std::regex element(R"(<(\w+)[^>]*/>|<(\w+)[^>]*>[\s\S]*?</\2>)");
