@@ -5,7 +5,7 @@ set -eu
 
 packages=(
   cmake make g++ pkg-config
-  libgtkmm-3.0-dev libxml++2.6-dev libsoup2.4-dev
+  libgtkmm-3.0-dev libxml++2.6-dev libsoup2.4-dev libarchive-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth bzip2 tar libxml2-utils
   fonts-dejavu-core librsvg2-common
