@@ -38,9 +38,6 @@ public:
     AbundanceChoices* abundance_choices = nullptr;
     std::string upload_url;
     std::string version_query_url;
-    // No request to the server may hold the window longer than this; the data
-    // archive, far larger, gets ten times as long.
-    unsigned request_timeout_seconds = 30;
     std::string survey_dir;
     std::string local_data_dir;
 
@@ -74,6 +71,18 @@ public:
     // survey of the loaded data. With member_number, the member number goes
     // there instead of into the text.
     std::string get_survey_description(const std::string& path, int* member_number);
+    // Who, where and when a survey file is of: member, location, date and
+    // dive start; empty when it is no readable survey.
+    std::string survey_identity(const std::string& path);
+    // Of the files about to be sent, those the server may hold already: the
+    // same bytes in the upload log or in Uploaded, or the same member,
+    // location, date and dive start in Uploaded.
+    struct SentBefore {
+        std::string path, when, name; // when and under which name it went
+    };
+    std::vector<SentBefore> sent_before(const std::vector<std::string>& paths);
+    // The log of surveys the server took or may have taken.
+    std::string upload_log_path();
 
 private:
     // Readers a data update replaced: windows made before the update may still
@@ -84,7 +93,7 @@ private:
     std::unique_ptr<Readers> take_readers();
     // A file's description without the member part, and what it says of the member.
     std::string describe_survey(const std::string& path, int* member_number, bool* has_member,
-                                Glib::ustring* member_text);
+                                Glib::ustring* member_text, std::string* identity);
     struct Described {
         long long size, mtime_ns;
         const RegionInfo* data;
@@ -92,6 +101,7 @@ private:
         int member;
         bool has_member;
         std::string member_text;
+        std::string identity;
     };
     std::map<std::string, Described> descriptions;
 

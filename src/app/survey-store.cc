@@ -3,6 +3,7 @@
 #include "app/store-files.h"
 #include "core/errors.h"
 #include "core/misc.h"
+#include "net/upload-log.h"
 #include "refdata/data-defs.h"
 #include "refdata/region-info.h"
 #include "survey/survey-file.h"
@@ -13,6 +14,7 @@
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
 #include <glibmm/stringutils.h>
+#include <map>
 #include <sys/stat.h>
 
 RetCode MyAppCore::move_survey_to(WhichDir which, std::string& path) {
@@ -65,20 +67,25 @@ std::string MyAppCore::get_survey_description(const std::string& path, int* memb
     int member = 0;
     bool has_member = false;
     Glib::ustring member_text;
-    std::string text = describe_survey(path, &member, &has_member, &member_text);
+    std::string identity;
+    std::string text = describe_survey(path, &member, &has_member, &member_text, &identity);
     if (known)
-        descriptions[path] = {
-            st.st_size,       st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
-            region_info,      text,
-            member,           has_member,
-            member_text.raw()};
+        descriptions[path] = {st.st_size,
+                              st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+                              region_info,
+                              text,
+                              member,
+                              has_member,
+                              member_text.raw(),
+                              identity};
     if (member_number && has_member) *member_number = member;
     if (member_number || member_text.empty() || text.empty()) return text;
     return "Member " + member_text.raw() + " - " + text;
 }
 
 std::string MyAppCore::describe_survey(const std::string& path, int* member_number,
-                                       bool* has_member, Glib::ustring* member_text) {
+                                       bool* has_member, Glib::ustring* member_text,
+                                       std::string* identity) {
     auto failed = [&](const Glib::ustring& why) {
         printf("File scan: %s: %s\n", path.c_str(), why.empty() ? "Unknown error" : why.c_str());
         return std::string();
@@ -111,6 +118,8 @@ std::string MyAppCore::describe_survey(const std::string& path, int* member_numb
     }
     Glib::ustring description;
     *member_text = member;
+    *identity = member.raw() + "|" + subregion.raw() + "|" + year.raw() +
+                format("-%02d-%02d|%d", month, mday, dive_start);
     if (!region_info) return failed("Bad subregion");
     auto region = region_info->region_code_by_subregion.find(subregion);
     auto catalogue = region == region_info->region_code_by_subregion.end()
@@ -144,4 +153,48 @@ std::string MyAppCore::describe_survey(const std::string& path, int* member_numb
     if (zone_name != catalogue->second.geogs.end() && !zone_name->second.empty())
         description += " - " + zone_name->second;
     return description.raw();
+}
+
+std::string MyAppCore::survey_identity(const std::string& path) {
+    if (get_survey_description(path, nullptr).empty()) return "";
+    auto cached = descriptions.find(path);
+    return cached == descriptions.end() ? "" : cached->second.identity;
+}
+
+std::string MyAppCore::upload_log_path() {
+    return get_local_data_dir() + "/upload-log.txt";
+}
+
+std::vector<MyAppCore::SentBefore> MyAppCore::sent_before(const std::vector<std::string>& paths) {
+    struct Known {
+        std::string when, name;
+    };
+    std::map<std::string, Known> by_bytes, by_survey;
+    for (const UploadLog::Entry& entry : UploadLog(upload_log_path()).entries())
+        by_bytes[entry.sha256] = {entry.time, entry.file_name};
+    auto bytes_of = [](const std::string& path) {
+        std::string text;
+        Glib::ustring why;
+        return read_survey_file(path, text, why) ? UploadLog::sha256(text) : std::string();
+    };
+    for (const std::string& sent : list_survey_files(get_survey_dir(UPLOADED))) {
+        struct stat st;
+        char when[32] = "";
+        if (stat(sent.c_str(), &st) == 0) {
+            struct tm local;
+            strftime(when, sizeof when, "%Y-%m-%d %H:%M", localtime_r(&st.st_mtime, &local));
+        }
+        const Known known{when, Glib::path_get_basename(sent)};
+        by_bytes.emplace(bytes_of(sent), known);
+        const std::string identity = survey_identity(sent);
+        if (!identity.empty()) by_survey.emplace(identity, known);
+    }
+    std::vector<SentBefore> found;
+    for (const std::string& path : paths) {
+        auto same = by_bytes.find(bytes_of(path));
+        if (same == by_bytes.end()) same = by_survey.find(survey_identity(path));
+        if (same != by_bytes.end() && same != by_survey.end())
+            found.push_back({path, same->second.when, same->second.name});
+    }
+    return found;
 }

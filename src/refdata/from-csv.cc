@@ -169,10 +169,12 @@ struct FileText {
 };
 
 bool load_whole_file(const std::string& path, FileText& text) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Regular files only, opened without blocking: a pipe or a device among
+    // the files of a downloaded data set must not hold the program.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st;
-    bool ok = fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode));
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     size_t capacity =
         S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 64 * 1024;
     if (ok) text.bytes.reset(new char[capacity]);

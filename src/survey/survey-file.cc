@@ -24,7 +24,7 @@ xmlParserInputPtr no_external_entities(const char*, const char*, xmlParserCtxtPt
 
 bool read_survey_file(const std::string& path, std::string& text, Glib::ustring& message) {
     // Non-blocking, so that a pipe given as a survey cannot hold the program.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) {
         message = Glib::ustring("Failed to open file: ") + strerror(errno);
         return false;

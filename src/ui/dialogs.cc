@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "ui/my-app.h"
 
+#include <cstring>
 #include <gtkmm/messagedialog.h>
 #include <pango/pango.h>
 
@@ -10,8 +11,41 @@ namespace {
 DialogResponder responder;
 } // namespace
 
+namespace {
+// Links are the labels' own markup, unknown to Pango's parser: checked as spans.
+std::string links_as_spans(const std::string& text) {
+    static const GRegex* open = g_regex_new("<a\\s+href=\"[^\"<>]*\"\\s*>", GRegexCompileFlags(0),
+                                            GRegexMatchFlags(0), nullptr);
+    gchar* spans =
+        g_regex_replace_literal(open, text.c_str(), -1, 0, "<span>", GRegexMatchFlags(0), nullptr);
+    std::string checked = spans ? spans : "";
+    g_free(spans);
+    for (size_t at; (at = checked.find("</a>")) != std::string::npos;)
+        checked.replace(at, 4, "</span>");
+    return checked;
+}
+} // namespace
+
 bool is_valid_markup(const Glib::ustring& text) {
-    return pango_parse_markup(text.c_str(), -1, 0, nullptr, nullptr, nullptr, nullptr);
+    return pango_parse_markup(links_as_spans(text).c_str(), -1, 0, nullptr, nullptr, nullptr,
+                              nullptr);
+}
+
+Glib::ustring markup_as_plain_text(const Glib::ustring& text) {
+    // Tags go, and what stands for a character becomes that character; what
+    // is left is what the volunteer was meant to read.
+    static const GRegex* tags =
+        g_regex_new("<[^<>]*>", GRegexCompileFlags(0), GRegexMatchFlags(0), nullptr);
+    gchar* stripped =
+        g_regex_replace_literal(tags, text.c_str(), -1, 0, "", GRegexMatchFlags(0), nullptr);
+    std::string plain = stripped ? stripped : text.raw();
+    g_free(stripped);
+    for (auto [entity, character] :
+         {std::make_pair("&lt;", "<"), std::make_pair("&gt;", ">"), std::make_pair("&quot;", "\""),
+          std::make_pair("&apos;", "'"), std::make_pair("&amp;", "&")})
+        for (size_t at = 0; (at = plain.find(entity, at)) != std::string::npos; ++at)
+            plain.replace(at, strlen(entity), character);
+    return plain;
 }
 
 int run_dialog(Gtk::Dialog& dialog) {
@@ -38,7 +72,7 @@ void install_error_dialogs() {
             // A message that is not valid markup would show as an empty dialog; show
             // it as plain text instead so that the user still learns what went wrong.
             bool markup = is_valid_markup(message);
-            Gtk::MessageDialog dialog(message, markup,
+            Gtk::MessageDialog dialog(markup ? message : markup_as_plain_text(message), markup,
                                       is_fatal ? Gtk::MESSAGE_ERROR : Gtk::MESSAGE_WARNING,
                                       is_fatal ? Gtk::BUTTONS_CLOSE : Gtk::BUTTONS_OK, true);
             if (!MyApp::icon_list.empty()) dialog.set_icon_list(MyApp::icon_list);

@@ -19,6 +19,8 @@ Glib::ustring dialog_message_text(Gtk::Dialog& dialog);
 
 // True when Pango accepts the text as markup.
 bool is_valid_markup(const Glib::ustring& text);
+// Markup that did not parse, as the text it was meant to show.
+Glib::ustring markup_as_plain_text(const Glib::ustring& text);
 
 // Shows the program's error reports in message dialogs from now on.
 void install_error_dialogs();

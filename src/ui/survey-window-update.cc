@@ -4,22 +4,59 @@
 #include "core/errors.h"
 #include "core/misc.h"
 #include "core/version.h"
+#include "net/archive-check.h"
+#include "net/command-runner.h"
 #include "refdata/data-file-info.h"
 #include "ui/dialogs.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <glibmm/shell.h>
 #include <gtkmm/messagedialog.h>
-#include <libsoup/soup.h>
+#include <thread>
 
 namespace {
 
-const char* header(SoupMessage* message, const char* name) {
-    return soup_message_headers_get_one(message->response_headers, name);
+// The second line of a report when the server did not answer at all.
+std::string no_answer(const NetAnswer& answer, const std::string& url) {
+    if (answer.answered) return "";
+    return "\n" + escape_markup("No answer from the TAVRO server at " + NetSession::server_of(url) +
+                                ": " + answer.failure)
+                      .raw();
+}
+
+// The archive check on a thread of its own, the main loop going on meanwhile.
+ArchiveCheck check_in_background(const std::string& archive, NetSession& session) {
+    std::atomic<bool> done{false}, stop{false};
+    ArchiveCheck result;
+    std::thread worker([&] {
+        result = check_archive(archive, data_set_policy(), [&](uint64_t) { return !stop; });
+        done = true;
+    });
+    struct Waiting {
+        GMainLoop* loop;
+        std::atomic<bool>*done, *stop;
+        NetSession* session;
+    } waiting{g_main_loop_new(nullptr, FALSE), &done, &stop, &session};
+    const guint tick = g_timeout_add(
+        20,
+        [](gpointer data) {
+            auto* w = static_cast<Waiting*>(data);
+            if (w->session->cancelled()) *w->stop = true;
+            if (*w->done) g_main_loop_quit(w->loop);
+            return gboolean(G_SOURCE_CONTINUE);
+        },
+        &waiting);
+    g_main_loop_run(waiting.loop);
+    worker.join();
+    g_source_remove(tick);
+    g_main_loop_unref(waiting.loop);
+    if (session.cancelled()) result.ok = false, result.error = "cancelled";
+    return result;
 }
 
 const char* or_none(const char* text, const char* none = "(none)") {
@@ -47,29 +84,28 @@ void SurveyWindow::manual_check_for_updates() {
 }
 
 RetCode SurveyWindow::check_for_updates(const std::string&, int follow_up) {
-    // A server that takes the connection and never answers fails like a lost one.
-    const guint timeout = app->request_timeout_seconds;
-    SoupSession* session = soup_session_new_with_options(
-        SOUP_SESSION_TIMEOUT, timeout, SOUP_SESSION_IDLE_TIMEOUT, timeout, nullptr);
-    if (debug_level >= 2) {
-        SoupLogger* logger = soup_logger_new(SOUP_LOGGER_LOG_BODY, -1);
-        soup_session_add_feature(session, SOUP_SESSION_FEATURE(logger));
-        g_object_unref(logger);
+    NetSession& session = network();
+    // A volunteer who cancelled an upload wants no more requests now.
+    if (session.cancelled()) {
+        end_network();
+        return follow_up_after_check(follow_up, RC_CANCELLED);
     }
+    progress->step("Checking for updates");
     RetCode rc = RC_OK;
     bool told = false;
     const std::string program_query = app->version_query_url + "mac";
-    SoupMessage* query = soup_message_new("GET", program_query.c_str());
-    const guint status = query ? soup_session_send_message(session, query) : 0;
-    const char* version = query ? header(query, "X-Current-App-Version-Is") : nullptr;
-    const char* download = query ? header(query, "X-Download-App-From") : nullptr;
+    const NetAnswer query = session.query(program_query);
+    const unsigned status = query.answered ? query.status : 0;
+    const char* version = query.header("X-Current-App-Version-Is");
+    const char* download = query.header("X-Download-App-From");
     if (debug_level > 0) {
         printf("version query response code is %u\n", status);
         printf("GET %s returned %u, version %s, url %s\n", program_query.c_str(), status,
                or_none(version), or_none(download));
     }
     if (status != 200 || !version || !download) {
-        rc = titled_error("Can't reach TAVRO server", "Failed to contact TAVRO server");
+        rc = titled_error("Can't reach TAVRO server", "Failed to contact TAVRO server%s",
+                          no_answer(query, program_query).c_str());
     } else {
         if (std::string(version) != BuildInfo::version_str) {
             const Glib::ustring link = escape_markup(download);
@@ -83,11 +119,11 @@ RetCode SurveyWindow::check_for_updates(const std::string&, int follow_up) {
             told = true;
         }
         const std::string data_query = app->version_query_url + "data-files";
-        SoupMessage* data = soup_message_new("GET", data_query.c_str());
-        const guint data_status = data ? soup_session_send_message(session, data) : 0;
-        const char* data_version = data ? header(data, "X-Current-Data-Version-Is") : nullptr;
-        const char* updated = data ? header(data, "X-Data-Last-Updated-Is") : nullptr;
-        const char* archive = data ? header(data, "X-Download-Data-Files-From") : nullptr;
+        const NetAnswer data = session.query(data_query);
+        const unsigned data_status = data.answered ? data.status : 0;
+        const char* data_version = data.header("X-Current-Data-Version-Is");
+        const char* updated = data.header("X-Data-Last-Updated-Is");
+        const char* archive = data.header("X-Download-Data-Files-From");
         if (debug_level > 0) {
             printf("data version query response code is %u\n", data_status);
             printf("GET %s returned %u, version %s, last updated %s, url %s\n", data_query.c_str(),
@@ -97,7 +133,8 @@ RetCode SurveyWindow::check_for_updates(const std::string&, int follow_up) {
         const DataFileInfo* local = app->data_file_info;
         if (data_status != 200 || !data_version || !updated || !archive) {
             rc = titled_error("Can't reach TAVRO server",
-                              "Failed to consistently contact TAVRO server");
+                              "Failed to consistently contact TAVRO server%s",
+                              no_answer(data, data_query).c_str());
         } else if (!local || std::string(data_version) != local->timestamp) {
             told = true;
             const int answer = tell(
@@ -108,18 +145,16 @@ RetCode SurveyWindow::check_for_updates(const std::string&, int follow_up) {
                     "program?\nClick Yes to download the new data files,\nor click Cancel to do "
                     "nothing at this time.",
                 {{"gtk-yes", Gtk::RESPONSE_ACCEPT}, {"gtk-cancel", Gtk::RESPONSE_CANCEL}});
-            rc = answer == Gtk::RESPONSE_ACCEPT ? download_data_files(session, archive)
+            rc = answer == Gtk::RESPONSE_ACCEPT ? download_data_files(&session, archive)
                                                 : RC_CANCELLED;
         }
-        if (data) g_object_unref(data);
     }
+    end_network();
     if (!told && rc != RC_ERROR)
         tell(*this, "Program and Data are Up To Date",
              "You are running the best available version of the program,\nand your data files "
              "are up to date.\nThanks for checking!",
              {});
-    if (query) g_object_unref(query);
-    g_object_unref(session);
     return follow_up_after_check(follow_up, rc);
 }
 
@@ -148,28 +183,31 @@ RetCode SurveyWindow::follow_up_after_check(int follow_up, RetCode rc) {
     return rc;
 }
 
-RetCode SurveyWindow::download_data_files(SoupSession* session, const char* url) {
+RetCode SurveyWindow::download_data_files(NetSession* session, const char* url) {
     const std::string folder = app->get_local_data_dir();
     const std::string archive = folder + "/current-offline-data.tar.bz2";
-    // The archive is far larger than any answer: more time.
-    g_object_set(session, SOUP_SESSION_TIMEOUT, 10 * app->request_timeout_seconds, nullptr);
-    SoupMessage* message = soup_message_new("GET", url);
-    const guint status = message ? soup_session_send_message(session, message) : 0;
-    const char* type = message ? header(message, "Content-Type") : nullptr;
+    if (progress) progress->step("Downloading data files");
+    const NetAnswer answer = session->download(url, archive);
+    const unsigned status = answer.answered ? answer.status : 0;
+    const char* type = answer.header("Content-Type");
     if (debug_level > 0)
         printf("data version query response code is %u, type %s\n", status, or_none(type));
-    if (status != 200 || !type || std::string(type) != "application/x-bzip2") {
-        if (message) g_object_unref(message);
-        return error("Failed to download data update! (%u)", status);
+    if (status != 200 || !type || std::string(type) != "application/x-bzip2")
+        return error("Failed to download data update! (%u)%s", status,
+                     no_answer(answer, url).c_str());
+    if (debug_level > 0) printf("received archive of %s\n", archive.c_str());
+    // Nothing the server sends is unpacked before each member is known to
+    // be a data file.
+    if (progress) progress->step("Checking data files");
+    const ArchiveCheck checked = check_in_background(archive, *session);
+    if (!checked.ok) {
+        std::string why = checked.error;
+        for (const std::string& refused : checked.refused)
+            why += (why.empty() ? "" : "\n") + refused;
+        return error("Failed to install data update! The downloaded archive is not a data set "
+                     "this program takes:\n%s\nThe data files in use stay.",
+                     escape_markup(why).c_str());
     }
-    SoupBuffer* body = soup_message_body_flatten(message->response_body);
-    if (debug_level > 0)
-        printf("received body of %d bytes at %p\n", static_cast<int>(body->length),
-               static_cast<const void*>(body->data));
-    RetCode rc = write_file(archive, body->data, body->length);
-    soup_buffer_free(body);
-    g_object_unref(message);
-    if (rc != RC_OK) return rc;
     // Unpacked beside the set in use, which stays until the new one has loaded:
     // unpacked over it, a damaged or partial archive would leave a mix of both.
     const std::string incoming = folder + "/incoming", current = folder + "/data-files";
@@ -180,15 +218,16 @@ RetCode SurveyWindow::download_data_files(SoupSession* session, const char* url)
     g_mkdir_with_parents(incoming.c_str(), 0755);
     // Quoted for the shell, so that a home folder with a blank or a quote works.
     const std::string command = "bzip2 -dkc " + Glib::shell_quote(archive) + " | tar -C " +
-                                Glib::shell_quote(incoming) + " -xvf - 2>&1";
+                                Glib::shell_quote(incoming) +
+                                " --no-same-owner --no-same-permissions -xvf - 2>&1";
     if (debug_level > 0) printf("About to run: %s\n", command.c_str());
-    std::string output;
-    int exit_status = -77;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char block[1024];
-        for (size_t got; (got = fread(block, 1, sizeof block, pipe)) > 0;)
-            output.append(block, got);
-        exit_status = pclose(pipe);
+    if (progress) progress->step("Unpacking data files");
+    const CommandResult unpacked = run_command(command, [session] { return session->cancelled(); });
+    const std::string& output = unpacked.output;
+    const int exit_status = unpacked.status;
+    if (unpacked.cancelled) {
+        remove_folder(incoming);
+        return error("Failed to install data update! Cancelled; the data files in use stay.");
     }
     if (exit_status != 0) {
         const std::string report = "\n\nPlease include the following in an email to " +
@@ -205,6 +244,7 @@ RetCode SurveyWindow::download_data_files(SoupSession* session, const char* url)
         remove_folder(incoming);
         return RC_ERROR;
     }
+    if (progress) progress->step("Checking data files");
     MyAppCore check;
     const bool loads = DataFileInfo(incoming + "/data-files/", false).valid &&
                        check.load_data_set(incoming + "/data-files/") == RC_OK;

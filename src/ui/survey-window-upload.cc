@@ -1,16 +1,21 @@
 // Uploading surveys to the TAVRO server, one file per request.
 #include "core/errors.h"
 #include "core/misc.h"
+#include "net/upload-log.h"
+#include "survey/survey-file.h"
 #include "ui/confirm-panel.h"
 #include "ui/dialogs.h"
 #include "ui/my-app.h"
+#include "ui/progress-window.h"
 #include "ui/start-panel.h"
 #include "ui/survey-window.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <giomm/file.h>
+#include <glibmm/miscutils.h>
 #include <gtkmm/messagedialog.h>
-#include <libsoup/soup.h>
 
 namespace {
 
@@ -98,54 +103,96 @@ void SurveyWindow::on_action_FileUploadAll(const std::string&) {
         do_upload_all_ready(ready);
 }
 
-RetCode SurveyWindow::do_upload_file(const std::string& path) {
-    char* contents = nullptr;
-    gsize length = 0;
+NetSession& SurveyWindow::network() {
+    if (!net) {
+        // One exchange at a time: the window waits for it, drawing, with
+        // a way to stop it, and takes no other command meanwhile.
+        net = NetSession::create();
+        progress = std::make_unique<ProgressWindow>(*this, *net);
+        net->progress = progress.get();
+        action_group->set_sensitive(false);
+    }
+    return *net;
+}
+
+void SurveyWindow::end_network() {
+    if (!net) return;
+    progress.reset();
+    net.reset();
+    action_group->set_sensitive(true);
+}
+
+void SurveyWindow::record_upload(const std::string& bytes, const std::string& name,
+                                 const char* verdict) {
     try {
-        Gio::File::create_for_path(path)->load_contents(contents, length);
-    } catch (const Glib::Error&) {
+        UploadLog(app->upload_log_path()).record(bytes, name, verdict);
+    } catch (const std::exception& e) {
+        printf("%s\n", e.what()); // the upload itself is done; the server has it
+    }
+}
+
+bool SurveyWindow::send_again(std::vector<std::string>& paths) {
+    const std::vector<MyApp::SentBefore> sent = app->sent_before(paths);
+    if (sent.empty()) return true;
+    Glib::ustring text;
+    for (const MyApp::SentBefore& before : sent)
+        text += "A survey with the same contents was sent to TAVRO on " + before.when + " (" +
+                before.name + ")." + (sent.size() > 1 ? "\n" : " ");
+    Gtk::MessageDialog question(*this,
+                                text + (sent.size() > 1 ? "Send them again?" : "Send it again?"),
+                                false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
+    question.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
+    question.add_button("Send Again", Gtk::RESPONSE_ACCEPT);
+    question.set_default_response(Gtk::RESPONSE_CANCEL);
+    question.set_title("Survey Sent Before");
+    question.set_icon_list(MyApp::icon_list);
+    const int response = run_dialog(question);
+    question.hide();
+    if (response == Gtk::RESPONSE_ACCEPT) return true;
+    for (const MyApp::SentBefore& before : sent)
+        paths.erase(std::remove(paths.begin(), paths.end(), before.path), paths.end());
+    return false;
+}
+
+RetCode SurveyWindow::do_upload_file(const std::string& path) {
+    // Only a survey is sent, read the one safe way; anything else in the
+    // folder stays where it is.
+    upload_failure = NOT_SENT;
+    std::string bytes;
+    Glib::ustring why;
+    SurveyDocument survey;
+    if (!read_survey_file(path, bytes, why) || !survey.load_text(bytes))
         return error("Failed to read survey file %s", escape_markup(path).c_str());
+    const std::string name = Glib::path_get_basename(path);
+    NetSession& session = network();
+    progress->step(upload_step.empty() ? "Uploading " + name : upload_step);
+    const NetAnswer answer = session.upload(app->upload_url, name, bytes);
+    if (debug_level > 0) printf("upload response code is %u\n", answer.status);
+    if (!answer.answered) {
+        // No answer is no refusal: the survey stays ready to be sent again.
+        upload_failure = NO_ANSWER;
+        if (answer.body_sent) record_upload(bytes, name, "maybe");
+        return titled_error(
+            "Upload Failed!", "Failed to upload file: Unknown (error header missing)\n%s",
+            escape_markup("No answer from the TAVRO server at " +
+                          NetSession::server_of(app->upload_url) + ": " + answer.failure)
+                .c_str());
     }
-    SoupBuffer* buffer = soup_buffer_new(SOUP_MEMORY_COPY, contents, length);
-    g_free(contents);
-    // A server that takes the connection and never answers fails like a lost one.
-    const guint timeout = app->request_timeout_seconds;
-    SoupSession* session = soup_session_new_with_options(
-        SOUP_SESSION_TIMEOUT, timeout, SOUP_SESSION_IDLE_TIMEOUT, timeout, nullptr);
-    if (debug_level > 0) {
-        SoupLogger* logger = soup_logger_new(SOUP_LOGGER_LOG_BODY, -1);
-        soup_session_add_feature(session, SOUP_SESSION_FEATURE(logger));
-        g_object_unref(logger);
-    }
-    SoupMultipart* multipart = soup_multipart_new(SOUP_FORM_MIME_TYPE_MULTIPART);
-    const std::string name = Gio::File::create_for_path(path)->get_basename();
-    soup_multipart_append_form_file(multipart, "survey-file", name.c_str(), "application/xml",
-                                    buffer);
-    SoupMessage* message = soup_form_request_new_from_multipart(app->upload_url.c_str(), multipart);
-    RetCode rc = RC_OK;
-    if (!message) {
-        rc = titled_error("Upload Failed!", "Failed to upload file: %s",
-                          escape_markup("bad server address " + app->upload_url).c_str());
-    } else {
-        const guint status = soup_session_send_message(session, message);
-        if (debug_level > 0) printf("upload response code is %u\n", status);
-        const char* failure =
-            soup_message_headers_get_one(message->response_headers, "X-Survey-Upload-Error");
-        const char* success =
-            soup_message_headers_get_one(message->response_headers, "X-Survey-Upload-Successful");
-        if (status != 201)
-            rc = titled_error("Upload Failed!", "Failed to upload file: %s",
-                              failure ? escape_markup(failure).c_str()
-                                      : "Unknown (error header missing)");
-        else if (!success)
-            rc = titled_error("Upload Failed!",
-                              "Confusion: response is %d but success header is missing!?", 201);
-        g_object_unref(message);
-    }
-    soup_multipart_free(multipart);
-    soup_buffer_free(buffer);
-    g_object_unref(session);
-    if (rc != RC_OK) return rc;
+    upload_failure = REFUSED;
+    const char* failure = answer.header("X-Survey-Upload-Error");
+    if (!answer.location.empty() && answer.status >= 300 && answer.status < 400)
+        return titled_error(
+            "Upload Failed!", "Failed to upload file: %s",
+            escape_markup("the server sent it on to " + answer.location + ", where it was not sent")
+                .c_str());
+    if (answer.status != 201)
+        return titled_error("Upload Failed!", "Failed to upload file: %s",
+                            failure ? escape_markup(failure).c_str()
+                                    : "Unknown (error header missing)");
+    if (!answer.header("X-Survey-Upload-Successful"))
+        return titled_error("Upload Failed!",
+                            "Confusion: response is %d but success header is missing!?", 201);
+    record_upload(bytes, name, "accepted");
     const bool open_survey = path == survey_data.filename;
     if (open_survey) set_survey_is_uploaded();
     std::string moved = path;
@@ -168,21 +215,33 @@ int SurveyWindow::upload_summary(const Glib::ustring& title, const Glib::ustring
 }
 
 RetCode SurveyWindow::do_upload_single(const std::string& path) {
-    if (do_upload_file(path) != RC_OK) return check_for_updates("", 4);
+    std::vector<std::string> one = {path};
+    if (!send_again(one)) return RC_CANCELLED;
+    upload_step.clear();
+    if (do_upload_file(path) != RC_OK) return check_for_updates("", NOTHING_FURTHER);
     return check_for_updates(
         "",
         upload_summary("Upload Successful", "Survey uploaded successfully.\n" + step_one_notice()));
 }
 
-void SurveyWindow::do_upload_all_ready(const std::vector<std::string>& paths) {
+void SurveyWindow::do_upload_all_ready(const std::vector<std::string>& all) {
+    std::vector<std::string> paths = all;
+    send_again(paths);
     int succeeded = 0, failed = 0;
-    for (const std::string& path : paths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string& path = paths[i];
+        upload_step =
+            format("Uploading %zu of %zu: ", i + 1, paths.size()) + Glib::path_get_basename(path);
         if (do_upload_file(path) == RC_OK) {
             ++succeeded;
             continue;
         }
         ++failed;
-        // Not offered again in this run.
+        // Without an answer nothing is wrong with the surveys: they all stay
+        // ready, and the rest is not tried.
+        if (upload_failure == NO_ANSWER) break;
+        if (upload_failure == NOT_SENT) continue;
+        // Refused: not offered again in this run.
         std::string moved = path;
         if (app->move_survey_to(MyApp::IN_PROGRESS, moved) == RC_OK && path == survey_data.filename)
             survey_data.filename = moved;
@@ -202,6 +261,7 @@ void SurveyWindow::do_upload_all_ready(const std::vector<std::string>& paths) {
         question.hide();
         if (response != Gtk::RESPONSE_YES) break;
     }
+    upload_step.clear();
     if (start_panel) start_panel->build_survey_model();
     Glib::ustring text;
     if (failed == 1) text = "Failed to upload one survey.\n";

@@ -3,8 +3,10 @@
 
 #include "app/my-app-core.h"
 #include "app/recovery-store.h"
+#include "net/net-session.h"
 #include "survey/survey-data.h"
 #include "ui/focus-keeper.h"
+#include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
 
 #include <gtkmm/aboutdialog.h>
@@ -30,7 +32,6 @@
 #include <string>
 #include <vector>
 
-typedef struct _SoupSession SoupSession;
 
 namespace xmlpp {
 class Element;
@@ -180,13 +181,22 @@ public:
     // The save question, then the check.
     void manual_check_for_updates();
     // Downloads, unpacks and loads a newer data set.
-    RetCode download_data_files(SoupSession* session, const char* url);
+    RetCode download_data_files(NetSession* session, const char* url);
     // Uploads one saved survey that is not the open one.
     // Uploads one file, then shows the summary and checks for updates.
     RetCode do_upload_single(const std::string& path);
     // One HTTP exchange: the file posted, and moved into Uploaded when taken.
     RetCode do_upload_file(const std::string& path);
     void do_upload_all_ready(const std::vector<std::string>& paths);
+    // The session of the exchange under way, made with its progress window
+    // (the commands wait meanwhile); end_network closes both.
+    NetSession& network();
+    void end_network();
+    std::unique_ptr<NetSession> net;
+    std::unique_ptr<ProgressWindow> progress;
+    // Why the last do_upload_file failed: the server refused the survey, no
+    // answer came, or the file was no survey to send.
+    enum UploadFailure { REFUSED, NO_ANSWER, NOT_SENT } upload_failure = NOT_SENT;
 
     // Abundance pop-up menus (listed and unlisted species pages).
     void on_abundance_menu_item(int abun);
@@ -251,6 +261,11 @@ private:
     void load_species(const xmlpp::Node& ids);
 
     void watch_for_changes(Gtk::Widget& widget);
+    // Asks once about those of paths the server may hold already; false, with
+    // them taken out of paths, when they are not to be sent again.
+    bool send_again(std::vector<std::string>& paths);
+    void record_upload(const std::string& bytes, const std::string& name, const char* verdict);
+    std::string upload_step; // what the progress window says while a file goes
     // Restored answers whose original changed: whether to save them as a new
     // survey of folder.
     bool ask_to_save_as_new(const std::string& folder);

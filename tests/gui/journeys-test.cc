@@ -55,7 +55,7 @@ protected:
     void TearDown() override {
         app.upload_url = saved_upload;
         app.version_query_url = saved_query;
-        app.request_timeout_seconds = 30;
+        net_limits() = NetLimits();
         app.local_data_dir = saved_local;
         StoreWindowTest::TearDown();
     }
@@ -183,7 +183,7 @@ TEST_F(JourneyTest, NewSurveySavedReopenedCompletedAndUploaded) {
     EXPECT_EQ(reported, "");
 }
 
-TEST_F(JourneyTest, ThreeReadySurveysTheSecondRefusedThenRetried) {
+TEST_F(JourneyTest, ThreeReadySurveysTheSecondDamagedThenRetried) {
     Server server;
     use(server.base);
     DialogScript script;
@@ -199,41 +199,36 @@ TEST_F(JourneyTest, ThreeReadySurveysTheSecondRefusedThenRetried) {
         shown();
     }
     ASSERT_EQ(app.get_ready_survey_list(), ready);
-    // Cut short behind the program's back: the server refuses it.
+    // Cut short behind the program's back: not sent, left where it is.
     const std::string good = read_text_file(ready[1]);
     Glib::file_set_contents(ready[1], good.substr(0, good.size() / 2));
     script.answer(Gtk::RESPONSE_YES);                         // upload all of them
-    script.answer(Gtk::RESPONSE_YES);                         // go on after the failure
     script.answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK); // the summary, up to date
     window->start_panel->upload_all_button->clicked();
-    ASSERT_EQ(script.seen.size(), 7u);
-    EXPECT_EQ(script.seen[4].title, "Continue uploading surveys?");
-    EXPECT_EQ(script.seen[5].title, "Upload Partially Successful");
-    EXPECT_EQ(script.seen[5].text.rfind("Failed to upload one survey.\nSuccessfully uploaded 2 "
+    ASSERT_EQ(script.seen.size(), 6u);
+    EXPECT_EQ(script.seen[4].title, "Upload Partially Successful");
+    EXPECT_EQ(script.seen[4].text.rfind("Failed to upload one survey.\nSuccessfully uploaded 2 "
                                         "surveys.\nStep 1 of 2 completed.",
                                         0),
               0u);
-    EXPECT_NE(reported.find("Failed to upload file: Not a readable survey file: "),
-              std::string::npos)
+    EXPECT_NE(reported.find("Failed to read survey file " + ready[1]), std::string::npos)
         << reported;
     EXPECT_EQ(received(server),
               contents({in(MyApp::UPLOADED, ready[0]), in(MyApp::UPLOADED, ready[2])}));
     EXPECT_TRUE(window->survey_data.already_uploaded); // the open one
-    // The refused one waits in progress; restored, it is opened, marked and sent.
-    const std::string refused = in(MyApp::IN_PROGRESS, ready[1]);
-    ASSERT_TRUE(exists(refused));
-    EXPECT_TRUE(app.get_ready_survey_list().empty());
-    Glib::file_set_contents(refused, good);
-    choose_on_start_page(refused);
-    window->start_panel->edit_view_button->clicked();
-    EXPECT_EQ(shown().survey_data.filename, refused);
-    script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
-    window->ready_button->clicked();
+    // Mended, it is sent from the Start page, once the volunteer has seen
+    // that a survey of the same dive went before.
+    EXPECT_EQ(app.get_ready_survey_list(), std::vector<std::string>{ready[1]});
+    Glib::file_set_contents(ready[1], good);
     choose_on_start_page(ready[1]);
-    script.answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK); // the summary, up to date
+    script.answer(Gtk::RESPONSE_ACCEPT).answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK);
     window->start_panel->upload_button->clicked();
+    EXPECT_EQ(script.seen.end()[-3].title, "Survey Sent Before");
+    EXPECT_EQ(script.seen.end()[-3].text.rfind("A survey with the same contents was sent to "
+                                               "TAVRO on ",
+                                               0),
+              0u);
     EXPECT_EQ(script.seen.end()[-2].title, "Upload Successful");
-    EXPECT_EQ(received(server).back(), read_text_file(in(MyApp::UPLOADED, ready[1])));
     EXPECT_EQ(received(server).back(), good);
 }
 
@@ -340,10 +335,11 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
          "",
          download + "200)"},
         {{"--data-version", NEW, "--omit-header", "Content-Type"}, "", download + "200)"},
-        {{"--data-version", NEW, "--truncate-archive"}, "", "Failed to install data update! ("},
+        {{"--data-version", NEW, "--truncate-archive"}, "", "not a data set this program takes"},
         {{"--data-version", NEW, "--data-dir", damaged}, "", "Failed to install data update! The"},
     };
-    app.request_timeout_seconds = 1;
+    net_limits().query_seconds = net_limits().upload_seconds = 1;
+    net_limits().archive_idle_seconds = 1;
     const std::string info = "/data-files/data-file-info.txt";
     app.local_data_dir = local.path();
     const std::string data_info = read_text_file(local.path() + info);
@@ -369,6 +365,7 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
             if (c.args[0] == "down") server.reset();
         }
         Glib::file_set_contents(ready, survey);
+        unlink(app.upload_log_path().c_str()); // the same survey, sent afresh each time
         reported.clear();
         DialogScript script;
         if (c.upload_error.empty()) script.answer(Gtk::RESPONSE_OK); // the summary
