@@ -122,13 +122,13 @@ struct NetSession::Exchange {
     static gboolean on_deadline(gpointer self) {
         auto* e = static_cast<Exchange*>(self);
         e->deadline = 0;
-        e->stop(format("no answer within %g s", e->seconds));
+        e->stop(format("no answer within %.0f s", e->seconds));
         return G_SOURCE_REMOVE;
     }
     static gboolean on_idle(gpointer self) {
         auto* e = static_cast<Exchange*>(self);
         e->idle = 0;
-        e->stop(format("nothing came for %g s", e->idle_seconds));
+        e->stop(format("nothing came for %.0f s", e->idle_seconds));
         return G_SOURCE_REMOVE;
     }
     static void on_sent(GObject* session, GAsyncResult* result, gpointer self) {

@@ -1,4 +1,5 @@
 #include "core/errors.h"
+#include "core/misc.h"
 #include "survey-window-fixture.h"
 
 #include <gtkmm/messagedialog.h>
@@ -20,7 +21,7 @@ TEST(ErrorDialog, WarningsShowMarkupOrPlainTextWithOkButton) {
     install_error_dialogs();
     DialogScript script;
     std::vector<std::string> shown;
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < 4; ++i)
         script.answer_with([&](Gtk::Dialog& d) {
             shown.push_back(describe(d));
             return static_cast<int>(Gtk::RESPONSE_OK);
@@ -28,9 +29,15 @@ TEST(ErrorDialog, WarningsShowMarkupOrPlainTextWithOkButton) {
     testing::internal::CaptureStderr();
     titled_error("ERROR: Survey NOT Saved!!!", "<b>bold</b> %s", std::string(3000, 'x').c_str());
     error("a < b & c"); // not markup: must not turn into an empty dialog
+    // A report with a link stays markup, so that the link works.
+    error("Write to <a href=\"mailto:help@tavro.org\">help@tavro.org</a>: %s",
+          escape_markup("tar: 'x' & <y>").c_str());
+    error("<b>never closed &amp; <i>x"); // shown without its tags
     testing::internal::GetCapturedStderr();
     set_error_display_hook(nullptr);
-    ASSERT_EQ(script.seen.size(), 2u);
+    ASSERT_EQ(script.seen.size(), 4u);
+    EXPECT_EQ(shown[2], std::to_string(Gtk::MESSAGE_WARNING) + " _OK markup icons");
+    EXPECT_EQ(script.seen[3].text, "never closed & x");
     EXPECT_EQ(script.seen[0].title, "ERROR: Survey NOT Saved!!!");
     EXPECT_EQ(script.seen[0].text, "<b>bold</b> " + std::string(3000, 'x'));
     EXPECT_EQ(shown[0], std::to_string(Gtk::MESSAGE_WARNING) + " _OK markup icons");

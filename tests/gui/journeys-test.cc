@@ -6,6 +6,7 @@
 #include "survey-window-fixture.h"
 #include "ui/confirm-panel.h"
 #include "ui/listed-panel.h"
+#include "ui/progress-window.h"
 #include "ui/start-panel.h"
 #include "ui/unlisted-panel.h"
 
@@ -481,6 +482,70 @@ TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
     for (const std::string& name : left)
         EXPECT_TRUE(exists(ready + name)) << name;
     EXPECT_EQ(reported, "");
+}
+
+} // namespace
+
+namespace {
+
+// No answer is no refusal: Upload All stops at the first survey the server
+// leaves unanswered, without asking to go on, and every survey stays ready.
+// Cancel in the progress window is such a failure, and skips the update check.
+TEST_F(JourneyTest, NoAnswerOrCancelKeepsEverySurveyReady) {
+    Server server({"--no-answer", "--stall-on", "upload"});
+    use(server.base);
+    for (const char* zone : {"10010001", "10010002"}) {
+        fill_first_pages(zone);
+        ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
+        window->survey_data.filename.clear(); // the next is another survey
+    }
+    const std::vector<std::string> ready = app.get_ready_survey_list();
+    g_timeout_add(
+        300,
+        [](gpointer w) {
+            ProgressWindow* shown = static_cast<SurveyWindow*>(w)->progress.get();
+            if (shown && shown->window.get_visible()) shown->cancel.clicked();
+            return gboolean(G_SOURCE_REMOVE);
+        },
+        window);
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_YES).answer(Gtk::RESPONSE_OK); // upload all; the summary
+    const gint64 start = g_get_monotonic_time();
+    window->start_panel->upload_all_button->clicked();
+    EXPECT_LT(g_get_monotonic_time() - start, 2 * G_USEC_PER_SEC);
+    ASSERT_EQ(script.seen.size(), 2u);
+    EXPECT_EQ(script.seen[1].title, "Upload Failed");
+    EXPECT_EQ(script.seen[1].text, "Failed to upload one survey.\n");
+    EXPECT_EQ(reported, "Failed to upload file: Unknown (error header missing)\nNo answer from "
+                        "the TAVRO server at " +
+                            server.base + ": cancelled\n");
+    EXPECT_EQ(app.get_ready_survey_list(), ready);
+
+    // A host that is never found, from a session that resolves nothing.
+    struct NoHost : NetSession {
+        NetAnswer query(const std::string&) override { return unanswered(); }
+        NetAnswer upload(const std::string&, const std::string&, const std::string&) override {
+            return unanswered();
+        }
+        static NetAnswer unanswered() {
+            NetAnswer answer;
+            answer.failure = "host not found";
+            return answer;
+        }
+    };
+    NetSession::set_factory([] { return std::make_unique<NoHost>(); });
+    reported.clear();
+    script.answer(Gtk::RESPONSE_ACCEPT); // cut off after it went whole: it may be there
+    window->do_upload_single(ready[0]);
+    NetSession::set_factory(nullptr);
+    EXPECT_EQ(script.seen.back().title, "Survey Sent Before");
+    EXPECT_NE(reported.find("at " + server.base +
+                            ": host not found\nFailed to contact TAVRO "
+                            "server\nNo answer from the TAVRO server at " +
+                            server.base + ": host not found"),
+              std::string::npos)
+        << reported;
+    EXPECT_EQ(app.get_ready_survey_list(), ready);
 }
 
 } // namespace

@@ -1,0 +1,80 @@
+// The exchanges with the server, against our reference server on 127.0.0.1:
+// each ends within its limit and says which, and Cancel ends it at once.
+#include "net/net-session.h"
+#include "reference-server.h"
+
+#include <glib.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string SURVEY = std::string(TAVRO_FIXTURES) + "/surveys/legacy-0.2.TAVRO-Survey";
+
+struct Limits : NetLimits {
+    Limits() { net_limits().query_seconds = net_limits().upload_seconds = 1; }
+    ~Limits() { net_limits() = NetLimits(); }
+};
+
+TEST(NetSession, EachExchangeEndsWithinItsLimitsSayingWhich) {
+    Limits limits;
+    TempDir d;
+    const std::string archive = d.path() + "/archive.tar.bz2";
+    const struct {
+        std::vector<std::string> args;
+        char call;           // q: query, u: upload, d: download
+        const char* failure; // empty: answered
+    } cases[] = {
+        {{}, 'u', ""},
+        {{}, 'q', ""},
+        {{"--no-answer", "--stall-on", "upload"}, 'u', "no answer within 1 s"},
+        {{"--delay-ms", "3000", "--stall-on", "mac"}, 'q', "no answer within 1 s"},
+        {{"down"}, 'q', "connection refused"},
+        {{"tiny"}, 'd', "the archive passed its limit of 1 KB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(1, c.call) + (c.args.empty() ? "" : " " + c.args[0]));
+        const bool special = !c.args.empty() && (c.args[0] == "down" || c.args[0] == "tiny");
+        std::unique_ptr<Server> server(new Server(special ? std::vector<std::string>{} : c.args));
+        const std::string base = server->base;
+        if (c.args == std::vector<std::string>{"down"}) server.reset();
+        net_limits().archive_bytes = c.args == std::vector<std::string>{"tiny"} ? 1024 : 100 << 20;
+        NetSession session;
+        const gint64 start = g_get_monotonic_time();
+        const NetAnswer answer =
+            c.call == 'u' ? session.upload(base + "/dataentry/upload-survey.php", "a.TAVRO-Survey",
+                                           read_text_file(SURVEY))
+            : c.call == 'q'
+                ? session.query(base + "/offline-data-entry/?get-version=mac")
+                : session.download(base + "/offline-data-entry/current-offline-data.tar.bz2",
+                                   archive);
+        EXPECT_LT(g_get_monotonic_time() - start, 2 * G_USEC_PER_SEC);
+        EXPECT_EQ(answer.failure, c.failure);
+        EXPECT_EQ(answer.answered, !*c.failure);
+        if (c.call == 'd') {
+            EXPECT_FALSE(g_file_test(archive.c_str(), G_FILE_TEST_EXISTS));
+        }
+    }
+}
+
+// Cancel from the main loop (a click) ends a request the server never answers
+// within a second, and every request after it at once.
+TEST(NetSession, CancelEndsTheExchangeAndTheOnesAfter) {
+    Server server({"--no-answer"});
+    NetSession session;
+    g_timeout_add(
+        200,
+        [](gpointer s) {
+            static_cast<NetSession*>(s)->cancel();
+            return gboolean(G_SOURCE_REMOVE);
+        },
+        &session);
+    const gint64 start = g_get_monotonic_time();
+    NetAnswer answer = session.query(server.base + "/offline-data-entry/?get-version=mac");
+    EXPECT_LT(g_get_monotonic_time() - start, G_USEC_PER_SEC);
+    EXPECT_TRUE(answer.cancelled);
+    EXPECT_EQ(answer.failure, "cancelled");
+    answer = session.query(server.base + "/offline-data-entry/?get-version=data-files");
+    EXPECT_EQ(answer.failure, "cancelled");
+}
+
+} // namespace
