@@ -1,5 +1,6 @@
 #include "core/build-settings.h"
 #include "core/command-line.h"
+#include "net/net-session.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
 
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
         return 7;
     }
     try {
+        NetSession::prepare();
         MyApp my_app(app);
         // Surveys of windows that did not close normally come back first.
         const std::vector<SurveyWindow*> restored = SurveyWindow::restore_unsaved_surveys(my_app);

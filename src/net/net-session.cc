@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <libsoup/soup.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -184,6 +185,14 @@ void NetSession::set_factory(Factory made) {
 
 std::unique_ptr<NetSession> NetSession::create() {
     return factory() ? factory()() : std::make_unique<NetSession>();
+}
+
+void NetSession::prepare() {
+    std::thread([] {
+        g_tls_backend_get_default();
+        g_proxy_resolver_get_default();
+        g_object_unref(g_resolver_get_default());
+    }).detach();
 }
 
 std::string NetSession::server_of(const std::string& url) {

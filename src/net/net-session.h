@@ -81,6 +81,10 @@ public:
     static void set_factory(Factory factory);
     static std::unique_ptr<NetSession> create();
 
+    // Loads what the first exchange needs (TLS, proxy and name resolution),
+    // on a thread of its own, so that it does not hold the main loop later.
+    static void prepare();
+
     // "scheme://host:port" of an address, for messages.
     static std::string server_of(const std::string& url);
 
