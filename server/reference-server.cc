@@ -58,7 +58,8 @@ bool ReferenceServer::start(std::string& error) {
         error = "cannot create the upload folder " + options.upload_dir;
         return false;
     }
-    if (!build_data_archive(options.data_dir, archive_bytes, error)) return false;
+    if (!build_data_archive(options.data_dir, options.archive_with, archive_bytes, error))
+        return false;
     gchar* info = nullptr;
     std::string info_path = options.data_dir + "/data-file-info.txt";
     if (g_file_get_contents(info_path.c_str(), &info, nullptr, nullptr)) {

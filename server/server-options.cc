@@ -16,6 +16,9 @@ void take(gchar* value, std::string& to) {
 }
 } // namespace
 
+const std::set<std::string> ARCHIVE_KINDS = {"fifo",        "symlink",      "hardlink",
+                                             "huge-member", "unknown-file", "outside-link-folder"};
+
 std::string info_value(const std::string& text, const std::string& key) {
     std::istringstream in(text);
     std::string line;
@@ -29,7 +32,7 @@ std::string info_value(const std::string& text, const std::string& key) {
 bool ServerOptions::parse(int argc, char** argv) {
     gchar *addr = string_option(address), *uploads = nullptr, *data = nullptr;
     gchar *appv = nullptr, *appurl = nullptr, *datav = nullptr, *dated = nullptr;
-    gchar *type = nullptr, *stall = nullptr;
+    gchar *type = nullptr, *stall = nullptr, *hostile = nullptr;
     gchar** omit = nullptr;
     gboolean refuse = FALSE, ok200 = FALSE, truncate = FALSE, never = FALSE;
     GOptionEntry entries[] = {
@@ -54,6 +57,10 @@ bool ServerOptions::parse(int argc, char** argv) {
         {"stall-on", 0, 0, G_OPTION_ARG_STRING, &stall,
          "Requests that --delay-ms and --no-answer affect: all, upload, mac, data-files, archive",
          "WHAT"},
+        {"archive-with", 0, 0, G_OPTION_ARG_STRING, &hostile,
+         "Add a hostile member to the archive: fifo, symlink, hardlink, huge-member, "
+         "unknown-file, outside-link-folder",
+         "KIND"},
         {}};
     GOptionContext* context = g_option_context_new("- reference TAVRO server");
     g_option_context_add_main_entries(context, entries, nullptr);
@@ -73,6 +80,7 @@ bool ServerOptions::parse(int argc, char** argv) {
     take(dated, data_updated);
     take(type, archive_type);
     take(stall, stall_on);
+    take(hostile, archive_with);
     for (gchar** h = omit; h && *h; ++h) {
         // Header names compare without case.
         gchar* name = g_ascii_strdown(*h, -1);
@@ -97,6 +105,10 @@ bool ServerOptions::parse(int argc, char** argv) {
     static const std::set<std::string> kinds = {"all", "upload", "mac", "data-files", "archive"};
     if (!kinds.count(stall_on)) {
         fprintf(stderr, "tavro-server: unknown --stall-on value %s\n", stall_on.c_str());
+        return false;
+    }
+    if (!archive_with.empty() && !ARCHIVE_KINDS.count(archive_with)) {
+        fprintf(stderr, "tavro-server: unknown --archive-with kind %s\n", archive_with.c_str());
         return false;
     }
     if (app_version.empty()) app_version = BuildInfo::version_str;

@@ -24,12 +24,16 @@ struct ServerOptions {
     int delay_ms = 0;              // before every answer of stall_on
     bool no_answer = false;        // requests of stall_on hang forever
     std::string stall_on = "all";  // all, upload, mac, data-files, archive
+    std::string archive_with;      // a hostile member in the archive (ARCHIVE_KINDS)
 
     // Parses argv; on a usage error prints it and returns false.
     bool parse(int argc, char** argv);
     // True when the delay and no-answer switches apply to this kind of request.
     bool stalls(const std::string& what) const { return stall_on == "all" || stall_on == what; }
 };
+
+// What --archive-with takes.
+extern const std::set<std::string> ARCHIVE_KINDS;
 
 // The value of "key=value" in a data-file-info.txt style text; empty when absent.
 std::string info_value(const std::string& text, const std::string& key);

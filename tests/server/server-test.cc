@@ -5,6 +5,7 @@
 
 #include <libsoup/soup.h>
 #include <map>
+#include <regex>
 
 namespace {
 const std::string SURVEY = std::string(TAVRO_FIXTURES) + "/surveys/legacy-0.2.TAVRO-Survey";
@@ -12,12 +13,14 @@ const std::string SURVEY = std::string(TAVRO_FIXTURES) + "/surveys/legacy-0.2.TA
 struct Reply {
     guint status = 0;
     std::map<std::string, std::string> headers;
+    std::string body;
 };
 
 Reply exchange(SoupMessage* msg) {
     SoupSession* session = soup_session_new_with_options(SOUP_SESSION_TIMEOUT, 20, nullptr);
     Reply r;
     r.status = soup_session_send_message(session, msg);
+    r.body.assign(msg->response_body->data, msg->response_body->length);
     soup_message_headers_foreach(
         msg->response_headers,
         [](const char* name, const char* value, gpointer data) {
@@ -32,6 +35,8 @@ Reply exchange(SoupMessage* msg) {
 Reply get(const std::string& url) {
     return exchange(soup_message_new("GET", url.c_str()));
 }
+
+const std::string ARCHIVE = "/offline-data-entry/current-offline-data.tar.bz2";
 
 Reply upload(const Server& server, const std::string& contents) {
     SoupMultipart* body = soup_multipart_new(SOUP_FORM_MIME_TYPE_MULTIPART);
@@ -76,4 +81,29 @@ TEST(ReferenceServer, AnnouncesTheProgramVersionItIsGiven) {
     Reply app = get(server.base + "/offline-data-entry/?get-version=mac");
     EXPECT_EQ("7.1.2", app.headers["X-Current-App-Version-Is"]);
     EXPECT_NE("", app.headers["X-Download-App-From"]);
+}
+
+// Each hostile archive is still one that tar lists, data set included.
+TEST(ReferenceServer, ServesArchivesWithAHostileMember) {
+    const std::pair<const char*, const char*> kinds[] = {
+        {"fifo", "\np[^\n]* data-files/pipe.csv\n"},
+        {"symlink", " data-files/habitat.csv -> /etc/passwd\n"},
+        {"hardlink", " data-files/linked.csv link to data-files/habitat.csv\n"},
+        {"huge-member", " 314572800 [^\n]* data-files/big.csv\n"},
+        {"unknown-file", " data-files/notes.exe\n"},
+        {"outside-link-folder", " data-files -> \\.\\.\n"}};
+    for (const auto& kind : kinds) {
+        Server server({"--archive-with", kind.first});
+        std::string file = server.dir.write("got.tar.bz2", get(server.base + ARCHIVE).body);
+        gchar* listing = nullptr;
+        gint status = -1;
+        const gchar* argv[] = {"tar", "-tvjf", file.c_str(), nullptr};
+        ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_SEARCH_PATH,
+                                 nullptr, nullptr, &listing, nullptr, &status, nullptr));
+        EXPECT_EQ(0, status) << kind.first;
+        std::string text = "\n" + std::string(listing);
+        g_free(listing);
+        EXPECT_TRUE(std::regex_search(text, std::regex(kind.second))) << kind.first << text;
+        EXPECT_NE(std::string::npos, text.find(" data-files/species-views.csv\n")) << kind.first;
+    }
 }
