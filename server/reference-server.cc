@@ -3,6 +3,7 @@
 #include "data-archive.h"
 #include "survey/survey-file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <glib/gstdio.h>
@@ -36,6 +37,73 @@ std::string safe_name(const char* name) {
     while (!out.empty() && out[0] == '.')
         out.erase(0, 1);
     return out.empty() ? "survey" : out.substr(0, 100);
+}
+
+// Made-up bodies repeat this text: 64-byte lines that say what they are.
+const gsize FILLER_BYTES = 64 * 1024;
+const char* filler() {
+    static const std::string text = [] {
+        std::string line = "Filler from the reference TAVRO server, not an answer. ";
+        line.resize(63, '.');
+        line += '\n';
+        std::string all;
+        while (all.size() < FILLER_BYTES)
+            all += line;
+        return all;
+    }();
+    return text.data();
+}
+// What a trickled answer without a body of its own sends.
+const guint64 SMALL_BODY = 64;
+const gsize PIECE = 64 * 1024;
+
+// A body on its way out: what is sent so far, and the timer of a trickled one.
+struct Stream {
+    SoupServer* server;
+    SoupMessage* msg;
+    const char* data; // null: filler
+    guint64 length;
+    bool trickle;
+    guint64 sent = 0;
+    bool completed = false;
+    guint timer = 0;
+
+    void append(guint64 most) {
+        const char* from = data ? data + sent : filler() + sent % FILLER_BYTES;
+        guint64 room = data ? PIECE : FILLER_BYTES - sent % FILLER_BYTES;
+        gsize n = std::min({most, room, length - sent});
+        soup_message_body_append(msg->response_body, SOUP_MEMORY_STATIC, from, n);
+        sent += n;
+    }
+};
+
+gboolean trickle_byte(gpointer data) {
+    auto* s = static_cast<Stream*>(data);
+    s->timer = 0;
+    s->append(1);
+    soup_server_unpause_message(s->server, s->msg);
+    return G_SOURCE_REMOVE;
+}
+
+// After the headers and after each piece: the next piece, at once or in a second.
+void next_piece(SoupMessage*, gpointer data) {
+    auto* s = static_cast<Stream*>(data);
+    if (s->sent == s->length) {
+        if (!s->completed) soup_message_body_complete(s->msg->response_body);
+        s->completed = true;
+    } else if (s->trickle) {
+        s->timer = g_timeout_add(1000, trickle_byte, s);
+    } else {
+        s->append(PIECE);
+    }
+}
+
+// Sent or broken off: no more pieces.
+void stream_done(SoupMessage* msg, gpointer data) {
+    auto* s = static_cast<Stream*>(data);
+    if (s->timer) g_source_remove(s->timer);
+    g_signal_handlers_disconnect_by_data(msg, s);
+    delete s;
 }
 
 gboolean resume(gpointer data) {
@@ -105,10 +173,17 @@ void ReferenceServer::set_header(SoupMessage* msg, const char* name, const std::
     if (!omit) soup_message_headers_replace(msg->response_headers, name, one_line(value).c_str());
 }
 
-void ReferenceServer::finish(SoupMessage* msg, const std::string& what) {
+void ReferenceServer::finish(SoupMessage* msg, const std::string& what, Body body) {
     printf("%s %s -> %u\n", msg->method, soup_uri_get_path(soup_message_get_uri(msg)),
            msg->status_code);
     fflush(stdout);
+    bool trickled = options.trickle && options.stalls(what);
+    bool own = what == "upload" || what == "mac" || what == "data-files";
+    if (own && options.huge_answer > 0 && !SOUP_STATUS_IS_REDIRECTION(msg->status_code))
+        body = {nullptr, guint64(options.huge_answer), true};
+    else if (trickled && !body.length && SOUP_STATUS_IS_SUCCESSFUL(msg->status_code))
+        body = {nullptr, SMALL_BODY, false};
+    if (body.length) stream(msg, body, trickled);
     if (!options.stalls(what)) return;
     SoupServer* s = server;
     if (options.no_answer) {
@@ -119,6 +194,20 @@ void ReferenceServer::finish(SoupMessage* msg, const std::string& what) {
         g_timeout_add(options.delay_ms, resume,
                       new std::pair<SoupServer*, SoupMessage*>(s, SOUP_MESSAGE(g_object_ref(msg))));
     }
+}
+
+void ReferenceServer::stream(SoupMessage* msg, const Body& body, bool trickled) {
+    if (body.chunked)
+        soup_message_headers_set_encoding(msg->response_headers, SOUP_ENCODING_CHUNKED);
+    else
+        soup_message_headers_set_content_length(msg->response_headers, body.length);
+    if (!body.data) set_header(msg, "Content-Type", "text/plain; charset=us-ascii");
+    // Pieces are dropped once written: a 2 GiB answer never sits in memory.
+    soup_message_body_set_accumulate(msg->response_body, FALSE);
+    auto* s = new Stream{server, msg, body.data, body.length, trickled};
+    g_signal_connect(msg, "wrote-headers", G_CALLBACK(next_piece), s);
+    g_signal_connect(msg, "wrote-chunk", G_CALLBACK(next_piece), s);
+    g_signal_connect(msg, "finished", G_CALLBACK(stream_done), s);
 }
 
 void ReferenceServer::on_upload(SoupServer*, SoupMessage* msg, const char*, GHashTable*,
@@ -239,11 +328,7 @@ void ReferenceServer::version_query(SoupMessage* msg, const std::string& which) 
 void ReferenceServer::archive(SoupMessage* msg) {
     size_t length = archive_bytes.size();
     if (options.truncate_archive) length /= 2;
-    gchar* lower = g_ascii_strdown("Content-Type", -1);
-    bool omit_type = options.omit_headers.count(lower) > 0;
-    g_free(lower);
-    soup_message_set_response(msg, omit_type ? nullptr : options.archive_type.c_str(),
-                              SOUP_MEMORY_COPY, archive_bytes.data(), length);
+    set_header(msg, "Content-Type", options.archive_type);
     soup_message_set_status(msg, SOUP_STATUS_OK);
-    finish(msg, "archive");
+    finish(msg, "archive", {archive_bytes.data(), length, false});
 }

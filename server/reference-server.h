@@ -7,6 +7,14 @@
 #include <libsoup/soup.h>
 #include <string>
 
+// The body of an answer: bytes that outlive it, or (data null) filler text
+// made up as it is sent.
+struct Body {
+    const char* data = nullptr;
+    guint64 length = 0;
+    bool chunked = false;
+};
+
 class ReferenceServer {
 public:
     explicit ReferenceServer(const ServerOptions& options);
@@ -39,8 +47,13 @@ private:
 
     void set_header(SoupMessage* msg, const char* name, const std::string& value);
     void upload_error(SoupMessage* msg, guint status, const std::string& reason);
-    // Holds the answer back when the stall switches ask for it.
-    void finish(SoupMessage* msg, const std::string& what);
+
+    // Holds the answer back when the stall switches ask for it, and sends its
+    // body, or the one --huge-answer or --trickle gives it.
+    void finish(SoupMessage* msg, const std::string& what, Body body = {});
+    // Sends the body piece by piece as the connection takes it, or a byte a
+    // second when trickled, so that a made-up body is never held whole.
+    void stream(SoupMessage* msg, const Body& body, bool trickled);
 
     ServerOptions options;
     SoupServer* server = nullptr;

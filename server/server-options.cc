@@ -34,7 +34,7 @@ bool ServerOptions::parse(int argc, char** argv) {
     gchar *appv = nullptr, *appurl = nullptr, *datav = nullptr, *dated = nullptr;
     gchar *type = nullptr, *stall = nullptr, *hostile = nullptr;
     gchar** omit = nullptr;
-    gboolean refuse = FALSE, ok200 = FALSE, truncate = FALSE, never = FALSE;
+    gboolean refuse = FALSE, ok200 = FALSE, truncate = FALSE, never = FALSE, slow = FALSE;
     GOptionEntry entries[] = {
         {"address", 'a', 0, G_OPTION_ARG_STRING, &addr, "Address to listen on (127.0.0.1)", "IP"},
         {"port", 'p', 0, G_OPTION_ARG_INT, &port, "Port; 0 picks a free one (0)", "N"},
@@ -57,6 +57,14 @@ bool ServerOptions::parse(int argc, char** argv) {
         {"stall-on", 0, 0, G_OPTION_ARG_STRING, &stall,
          "Requests that --delay-ms and --no-answer affect: all, upload, mac, data-files, archive",
          "WHAT"},
+        {"trickle", 0, 0, G_OPTION_ARG_NONE, &slow,
+         "Send the body of the --stall-on answers one byte a second (successful answers without "
+         "one get 64 bytes of text)",
+         nullptr},
+        {"huge-answer", 0, 0, G_OPTION_ARG_INT64, &huge_answer,
+         "Give the upload and version answers a chunked body of this many bytes, made up as it "
+         "is sent",
+         "BYTES"},
         {"archive-with", 0, 0, G_OPTION_ARG_STRING, &hostile,
          "Add a hostile member to the archive: fifo, symlink, hardlink, huge-member, "
          "unknown-file, outside-link-folder",
@@ -92,14 +100,15 @@ bool ServerOptions::parse(int argc, char** argv) {
     answer_200 = ok200;
     truncate_archive = truncate;
     no_answer = never;
+    trickle = slow;
     if (!ok) return false;
 
     if (upload_dir.empty() || data_dir.empty()) {
         fprintf(stderr, "tavro-server: --upload-dir and --data-dir are required (see --help)\n");
         return false;
     }
-    if (port < 0 || port > 65535 || delay_ms < 0) {
-        fprintf(stderr, "tavro-server: port or delay out of range\n");
+    if (port < 0 || port > 65535 || delay_ms < 0 || huge_answer < 0) {
+        fprintf(stderr, "tavro-server: port, delay or answer size out of range\n");
         return false;
     }
     static const std::set<std::string> kinds = {"all", "upload", "mac", "data-files", "archive"};

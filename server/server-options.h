@@ -1,6 +1,7 @@
 // What the reference server serves and how it misbehaves, from its command line.
 #pragma once
 
+#include <glib.h>
 #include <set>
 #include <string>
 
@@ -24,6 +25,8 @@ struct ServerOptions {
     int delay_ms = 0;              // before every answer of stall_on
     bool no_answer = false;        // requests of stall_on hang forever
     std::string stall_on = "all";  // all, upload, mac, data-files, archive
+    bool trickle = false;          // answers of stall_on send their body a byte a second
+    gint64 huge_answer = 0;        // body bytes of upload and version answers; 0: none
     std::string archive_with;      // a hostile member in the archive (ARCHIVE_KINDS)
 
     // Parses argv; on a usage error prints it and returns false.

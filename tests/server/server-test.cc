@@ -36,6 +36,7 @@ Reply get(const std::string& url) {
     return exchange(soup_message_new("GET", url.c_str()));
 }
 
+const std::string MAC = "/offline-data-entry/?get-version=mac";
 const std::string ARCHIVE = "/offline-data-entry/current-offline-data.tar.bz2";
 
 Reply upload(const Server& server, const std::string& contents) {
@@ -81,6 +82,39 @@ TEST(ReferenceServer, AnnouncesTheProgramVersionItIsGiven) {
     Reply app = get(server.base + "/offline-data-entry/?get-version=mac");
     EXPECT_EQ("7.1.2", app.headers["X-Current-App-Version-Is"]);
     EXPECT_NE("", app.headers["X-Download-App-From"]);
+}
+
+TEST(ReferenceServer, TricklesOnlyTheChosenAnswersAndServesOthersMeanwhile) {
+    Server server({"--trickle", "--stall-on", "mac"});
+    SoupSession* session = soup_session_new();
+    SoupMessage* msg = soup_message_new("GET", (server.base + MAC).c_str());
+    GInputStream* in = soup_session_send(session, msg, nullptr, nullptr);
+    ASSERT_TRUE(in);
+    gint64 start = g_get_monotonic_time(), other_took = 0;
+    char buffer[64];
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(1, g_input_stream_read(in, buffer, sizeof buffer, nullptr, nullptr));
+        if (i) continue;
+        gint64 before = g_get_monotonic_time();
+        EXPECT_EQ(200u, get(server.base + "/offline-data-entry/?get-version=data-files").status);
+        other_took = g_get_monotonic_time() - before;
+    }
+    EXPECT_GT(g_get_monotonic_time() - start, 2500000); // at 1, 2 and 3 s
+    EXPECT_LT(other_took, 500000);
+    g_object_unref(in);
+    g_object_unref(msg);
+    g_object_unref(session);
+}
+
+TEST(ReferenceServer, HugeAnswersComeWithTheirUsualStatusAndHeaders) {
+    Server server({"--huge-answer", "3000001"});
+    Reply up = upload(server, read_text_file(SURVEY));
+    EXPECT_EQ(201u, up.status);
+    EXPECT_TRUE(up.headers.count("X-Survey-Upload-Successful"));
+    EXPECT_EQ(3000001u, up.body.size());
+    Reply app = get(server.base + MAC);
+    EXPECT_NE("", app.headers["X-Current-App-Version-Is"]);
+    EXPECT_EQ(3000001u, app.body.size());
 }
 
 // Each hostile archive is still one that tar lists, data set included.
