@@ -225,9 +225,9 @@ void ReferenceServer::on_offline_data(SoupServer*, SoupMessage* msg, const char*
         soup_message_set_status(msg, SOUP_STATUS_METHOD_NOT_ALLOWED);
         me->finish(msg, "other");
     } else if (p == QUERY_PATH && which) {
-        me->version_query(msg, which);
+        me->version_query(msg, which, query);
     } else if (p == ARCHIVE_PATH) {
-        me->archive(msg);
+        me->archive(msg, query);
     } else if (p == DOWNLOAD_PAGE_PATH) {
         static const char page[] = "<html><body><p>The reference server offers no program "
                                    "downloads.</p></body></html>\n";
@@ -252,6 +252,11 @@ void ReferenceServer::upload(SoupMessage* msg) {
     if (options.refuse_uploads)
         return upload_error(msg, SOUP_STATUS_SERVICE_UNAVAILABLE,
                             "Uploads are closed for maintenance, please try again later");
+    if (!options.redirect_upload.empty()) {
+        soup_message_set_status(msg, SOUP_STATUS_FOUND);
+        set_header(msg, "Location", options.redirect_upload);
+        return finish(msg, "upload");
+    }
     char* file_name = nullptr;
     SoupBuffer* file = nullptr;
     GHashTable* fields = soup_form_decode_multipart(msg, "survey-file", &file_name, nullptr, &file);
@@ -309,7 +314,24 @@ std::string ReferenceServer::store(SoupBuffer* file, const char* file_name, std:
     return tmpl;
 }
 
-void ReferenceServer::version_query(SoupMessage* msg, const std::string& which) {
+bool ReferenceServer::redirected(SoupMessage* msg, GHashTable* query, const char* which) {
+    const char* hop = query ? static_cast<const char*>(g_hash_table_lookup(query, "hop")) : nullptr;
+    gint64 done = std::max<gint64>(0, hop ? g_ascii_strtoll(hop, nullptr, 10) : 0);
+    if (done >= options.redirect_queries) return false;
+    std::string to = base + soup_uri_get_path(soup_message_get_uri(msg)) + "?";
+    if (which) to += "get-version=" + std::string(which) + "&";
+    soup_message_set_status(msg, SOUP_STATUS_FOUND);
+    set_header(msg, "Location", to + "hop=" + std::to_string(done + 1));
+    finish(msg, which ? which : "archive");
+    return true;
+}
+
+void ReferenceServer::version_query(SoupMessage* msg, const std::string& which, GHashTable* query) {
+    if (which != "mac" && which != "data-files") {
+        soup_message_set_status(msg, SOUP_STATUS_BAD_REQUEST);
+        return finish(msg, "other");
+    }
+    if (redirected(msg, query, which.c_str())) return;
     if (which == "mac") {
         set_header(msg, "X-Current-App-Version-Is", options.app_version);
         set_header(msg, "X-Download-App-From", options.app_download_url);
@@ -317,15 +339,13 @@ void ReferenceServer::version_query(SoupMessage* msg, const std::string& which) 
         set_header(msg, "X-Current-Data-Version-Is", options.data_version);
         set_header(msg, "X-Download-Data-Files-From", base + ARCHIVE_PATH);
         set_header(msg, "X-Data-Last-Updated-Is", options.data_updated);
-    } else {
-        soup_message_set_status(msg, SOUP_STATUS_BAD_REQUEST);
-        return finish(msg, "other");
     }
     soup_message_set_status(msg, SOUP_STATUS_OK);
     finish(msg, which);
 }
 
-void ReferenceServer::archive(SoupMessage* msg) {
+void ReferenceServer::archive(SoupMessage* msg, GHashTable* query) {
+    if (redirected(msg, query, nullptr)) return;
     size_t length = archive_bytes.size();
     if (options.truncate_archive) length /= 2;
     set_header(msg, "Content-Type", options.archive_type);

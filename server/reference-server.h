@@ -42,8 +42,11 @@ private:
     void upload(SoupMessage* msg);
     // Where the survey was stored, or empty with the reason in error.
     std::string store(SoupBuffer* file, const char* file_name, std::string& error);
-    void version_query(SoupMessage* msg, const std::string& which);
-    void archive(SoupMessage* msg);
+    void version_query(SoupMessage* msg, const std::string& which, GHashTable* query);
+    void archive(SoupMessage* msg, GHashTable* query);
+    // True when the answer is the next hop of --redirect-queries; which is
+    // the version asked for, or null for the archive.
+    bool redirected(SoupMessage* msg, GHashTable* query, const char* which);
 
     void set_header(SoupMessage* msg, const char* name, const std::string& value);
     void upload_error(SoupMessage* msg, guint status, const std::string& reason);

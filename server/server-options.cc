@@ -32,7 +32,7 @@ std::string info_value(const std::string& text, const std::string& key) {
 bool ServerOptions::parse(int argc, char** argv) {
     gchar *addr = string_option(address), *uploads = nullptr, *data = nullptr;
     gchar *appv = nullptr, *appurl = nullptr, *datav = nullptr, *dated = nullptr;
-    gchar *type = nullptr, *stall = nullptr, *hostile = nullptr;
+    gchar *type = nullptr, *stall = nullptr, *redirect = nullptr, *hostile = nullptr;
     gchar** omit = nullptr;
     gboolean refuse = FALSE, ok200 = FALSE, truncate = FALSE, never = FALSE, slow = FALSE;
     GOptionEntry entries[] = {
@@ -61,6 +61,10 @@ bool ServerOptions::parse(int argc, char** argv) {
          "Send the body of the --stall-on answers one byte a second (successful answers without "
          "one get 64 bytes of text)",
          nullptr},
+        {"redirect-upload", 0, 0, G_OPTION_ARG_STRING, &redirect,
+         "Answer uploads with 302 to this address and store nothing", "URL"},
+        {"redirect-queries", 0, 0, G_OPTION_ARG_INT, &redirect_queries,
+         "Send the version queries and the archive through N 302 redirects (hop=1..N)", "N"},
         {"huge-answer", 0, 0, G_OPTION_ARG_INT64, &huge_answer,
          "Give the upload and version answers a chunked body of this many bytes, made up as it "
          "is sent",
@@ -88,6 +92,7 @@ bool ServerOptions::parse(int argc, char** argv) {
     take(dated, data_updated);
     take(type, archive_type);
     take(stall, stall_on);
+    take(redirect, redirect_upload);
     take(hostile, archive_with);
     for (gchar** h = omit; h && *h; ++h) {
         // Header names compare without case.
@@ -107,8 +112,8 @@ bool ServerOptions::parse(int argc, char** argv) {
         fprintf(stderr, "tavro-server: --upload-dir and --data-dir are required (see --help)\n");
         return false;
     }
-    if (port < 0 || port > 65535 || delay_ms < 0 || huge_answer < 0) {
-        fprintf(stderr, "tavro-server: port, delay or answer size out of range\n");
+    if (port < 0 || port > 65535 || delay_ms < 0 || redirect_queries < 0 || huge_answer < 0) {
+        fprintf(stderr, "tavro-server: port, delay, redirect count or answer size out of range\n");
         return false;
     }
     static const std::set<std::string> kinds = {"all", "upload", "mac", "data-files", "archive"};

@@ -26,6 +26,8 @@ struct ServerOptions {
     bool no_answer = false;        // requests of stall_on hang forever
     std::string stall_on = "all";  // all, upload, mac, data-files, archive
     bool trickle = false;          // answers of stall_on send their body a byte a second
+    std::string redirect_upload;   // uploads answer 302 to here and store nothing
+    int redirect_queries = 0;      // 302 hops before the version queries and the archive
     gint64 huge_answer = 0;        // body bytes of upload and version answers; 0: none
     std::string archive_with;      // a hostile member in the archive (ARCHIVE_KINDS)
 

@@ -16,8 +16,10 @@ struct Reply {
     std::string body;
 };
 
+// Redirects are not followed, so that each hop can be seen.
 Reply exchange(SoupMessage* msg) {
     SoupSession* session = soup_session_new_with_options(SOUP_SESSION_TIMEOUT, 20, nullptr);
+    soup_message_set_flags(msg, SOUP_MESSAGE_NO_REDIRECT);
     Reply r;
     r.status = soup_session_send_message(session, msg);
     r.body.assign(msg->response_body->data, msg->response_body->length);
@@ -104,6 +106,23 @@ TEST(ReferenceServer, TricklesOnlyTheChosenAnswersAndServesOthersMeanwhile) {
     g_object_unref(in);
     g_object_unref(msg);
     g_object_unref(session);
+}
+
+TEST(ReferenceServer, RedirectsUploadsAwayAndQueriesThroughHops) {
+    Server server({"--redirect-upload", "http://127.0.0.1:9/elsewhere", "--redirect-queries", "3"});
+    Reply up = upload(server, read_text_file(SURVEY));
+    EXPECT_EQ(302u, up.status);
+    EXPECT_EQ("http://127.0.0.1:9/elsewhere", up.headers["Location"]);
+    EXPECT_TRUE(server.stored().empty());
+    for (const std::string& path : {MAC, ARCHIVE}) {
+        std::string url = server.base + path;
+        int hops = 0;
+        Reply r;
+        for (; (r = get(url)).status == 302 && hops < 10; ++hops)
+            url = r.headers["Location"];
+        EXPECT_EQ(200u, r.status) << path;
+        EXPECT_EQ(3, hops) << path;
+    }
 }
 
 TEST(ReferenceServer, HugeAnswersComeWithTheirUsualStatusAndHeaders) {
