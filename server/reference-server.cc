@@ -140,18 +140,31 @@ bool ReferenceServer::start(std::string& error) {
         return false;
     }
 
-    server = soup_server_new(SOUP_SERVER_SERVER_HEADER, "tavro-reference-server ", nullptr);
+    GError* err = nullptr;
+    GTlsCertificate* certificate = nullptr;
+    if (!options.tls_cert.empty()) {
+        certificate = g_tls_certificate_new_from_files(options.tls_cert.c_str(),
+                                                       options.tls_key.c_str(), &err);
+        if (!certificate) {
+            error = std::string("cannot load the TLS certificate: ") + err->message;
+            g_error_free(err);
+            return false;
+        }
+    }
+    server = soup_server_new(SOUP_SERVER_SERVER_HEADER, "tavro-reference-server ",
+                             SOUP_SERVER_TLS_CERTIFICATE, certificate, nullptr);
+    if (certificate) g_object_unref(certificate);
     soup_server_add_handler(server, UPLOAD_PATH, on_upload, this, nullptr);
     soup_server_add_handler(server, "/offline-data-entry", on_offline_data, this, nullptr);
 
-    GError* err = nullptr;
     GSocketAddress* address =
         g_inet_socket_address_new_from_string(options.address.c_str(), options.port);
     if (!address) {
         error = "not an IP address: " + options.address;
         return false;
     }
-    bool ok = soup_server_listen(server, address, SoupServerListenOptions(0), &err);
+    auto how = SoupServerListenOptions(certificate ? SOUP_SERVER_LISTEN_HTTPS : 0);
+    bool ok = soup_server_listen(server, address, how, &err);
     g_object_unref(address);
     if (!ok) {
         error = err->message;
@@ -160,7 +173,8 @@ bool ReferenceServer::start(std::string& error) {
     }
     GSList* uris = soup_server_get_uris(server);
     auto* uri = static_cast<SoupURI*>(uris->data);
-    base = "http://" + options.address + ":" + std::to_string(soup_uri_get_port(uri));
+    base = (certificate ? "https://" : "http://") + options.address + ":" +
+           std::to_string(soup_uri_get_port(uri));
     g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(soup_uri_free));
     if (options.app_download_url.empty()) options.app_download_url = base + DOWNLOAD_PAGE_PATH;
     return true;

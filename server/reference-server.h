@@ -25,7 +25,8 @@ public:
     // Reads the data set, builds the archive and starts listening; false with
     // the reason in error.
     bool start(std::string& error);
-    // "http://ADDRESS:PORT" of the bound socket, known after start.
+    // "http://ADDRESS:PORT" (https with a certificate) of the bound socket,
+    // known after start.
     const std::string& base_url() const { return base; }
 
     static const char* const UPLOAD_PATH;

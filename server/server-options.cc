@@ -33,6 +33,7 @@ bool ServerOptions::parse(int argc, char** argv) {
     gchar *addr = string_option(address), *uploads = nullptr, *data = nullptr;
     gchar *appv = nullptr, *appurl = nullptr, *datav = nullptr, *dated = nullptr;
     gchar *type = nullptr, *stall = nullptr, *redirect = nullptr, *hostile = nullptr;
+    gchar *cert = nullptr, *key = nullptr;
     gchar** omit = nullptr;
     gboolean refuse = FALSE, ok200 = FALSE, truncate = FALSE, never = FALSE, slow = FALSE;
     GOptionEntry entries[] = {
@@ -73,6 +74,9 @@ bool ServerOptions::parse(int argc, char** argv) {
          "Add a hostile member to the archive: fifo, symlink, hardlink, huge-member, "
          "unknown-file, outside-link-folder",
          "KIND"},
+        {"tls-cert", 0, 0, G_OPTION_ARG_FILENAME, &cert, "Serve HTTPS with this PEM certificate",
+         "FILE"},
+        {"tls-key", 0, 0, G_OPTION_ARG_FILENAME, &key, "The PEM key of --tls-cert", "FILE"},
         {}};
     GOptionContext* context = g_option_context_new("- reference TAVRO server");
     g_option_context_add_main_entries(context, entries, nullptr);
@@ -94,6 +98,8 @@ bool ServerOptions::parse(int argc, char** argv) {
     take(stall, stall_on);
     take(redirect, redirect_upload);
     take(hostile, archive_with);
+    take(cert, tls_cert);
+    take(key, tls_key);
     for (gchar** h = omit; h && *h; ++h) {
         // Header names compare without case.
         gchar* name = g_ascii_strdown(*h, -1);
@@ -123,6 +129,10 @@ bool ServerOptions::parse(int argc, char** argv) {
     }
     if (!archive_with.empty() && !ARCHIVE_KINDS.count(archive_with)) {
         fprintf(stderr, "tavro-server: unknown --archive-with kind %s\n", archive_with.c_str());
+        return false;
+    }
+    if (tls_cert.empty() != tls_key.empty()) {
+        fprintf(stderr, "tavro-server: --tls-cert and --tls-key go together\n");
         return false;
     }
     if (app_version.empty()) app_version = BuildInfo::version_str;

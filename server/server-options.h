@@ -31,6 +31,9 @@ struct ServerOptions {
     gint64 huge_answer = 0;        // body bytes of upload and version answers; 0: none
     std::string archive_with;      // a hostile member in the archive (ARCHIVE_KINDS)
 
+    // HTTPS with this PEM certificate and key when both are given.
+    std::string tls_cert, tls_key;
+
     // Parses argv; on a usage error prints it and returns false.
     bool parse(int argc, char** argv);
     // True when the delay and no-answer switches apply to this kind of request.

@@ -16,9 +16,11 @@ struct Reply {
     std::string body;
 };
 
-// Redirects are not followed, so that each hop can be seen.
-Reply exchange(SoupMessage* msg) {
+// Redirects are not followed, so that each hop can be seen; with ca, HTTPS
+// trusts only that file's certificates.
+Reply exchange(SoupMessage* msg, GTlsDatabase* ca = nullptr) {
     SoupSession* session = soup_session_new_with_options(SOUP_SESSION_TIMEOUT, 20, nullptr);
+    if (ca) g_object_set(session, SOUP_SESSION_TLS_DATABASE, ca, nullptr);
     soup_message_set_flags(msg, SOUP_MESSAGE_NO_REDIRECT);
     Reply r;
     r.status = soup_session_send_message(session, msg);
@@ -34,8 +36,8 @@ Reply exchange(SoupMessage* msg) {
     return r;
 }
 
-Reply get(const std::string& url) {
-    return exchange(soup_message_new("GET", url.c_str()));
+Reply get(const std::string& url, GTlsDatabase* ca = nullptr) {
+    return exchange(soup_message_new("GET", url.c_str()), ca);
 }
 
 const std::string MAC = "/offline-data-entry/?get-version=mac";
@@ -159,4 +161,20 @@ TEST(ReferenceServer, ServesArchivesWithAHostileMember) {
         EXPECT_TRUE(std::regex_search(text, std::regex(kind.second))) << kind.first << text;
         EXPECT_NE(std::string::npos, text.find(" data-files/species-views.csv\n")) << kind.first;
     }
+}
+
+TEST(ReferenceServer, ServesHttpsThatOnlyItsTestCaVouchesFor) {
+    const std::string tls = std::string(TAVRO_FIXTURES) + "/tls/";
+    GTlsDatabase* ca = g_tls_file_database_new((tls + "ca.pem").c_str(), nullptr);
+    ASSERT_TRUE(ca);
+    for (std::string name : {"server", "self-signed"}) {
+        Server server({"--tls-cert", tls + name + ".pem", "--tls-key", tls + name + "-key.pem"});
+        ASSERT_EQ(0u, server.base.rfind("https://127.0.0.1:", 0)) << server.base;
+        Reply app = get(server.base + MAC, ca);
+        if (name == "server")
+            EXPECT_NE("", app.headers["X-Current-App-Version-Is"]);
+        else
+            EXPECT_EQ(SOUP_STATUS_SSL_FAILED, app.status);
+    }
+    g_object_unref(ca);
 }
