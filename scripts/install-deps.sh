@@ -11,6 +11,7 @@ packages=(
   fonts-dejavu-core librsvg2-common
   desktop-file-utils appstream x11-utils
   dpkg-dev file
+  openssl glib-networking
 )
 
 missing=()

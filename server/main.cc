@@ -1,5 +1,6 @@
 // The reference TAVRO server. Prints "listening on ADDRESS:PORT" as its first
-// line, so that a test or a script can start it on port 0 and find it.
+// line ("listening on https://ADDRESS:PORT" with a certificate), so that a test
+// or a script can start it on port 0 and find it.
 #include "reference-server.h"
 
 #include <cstdio>
@@ -14,7 +15,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "tavro-server: %s\n", error.c_str());
         return 1;
     }
-    printf("listening on %s\n", server.base_url().substr(7).c_str());
+    const std::string& base = server.base_url();
+    bool https = base.compare(0, 8, "https://") == 0;
+    printf("listening on %s\n", https ? base.c_str() : base.substr(7).c_str());
     fflush(stdout);
     GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
     g_main_loop_run(loop);

@@ -3,6 +3,7 @@
 #include "data-archive.h"
 #include "survey/survey-file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <glib/gstdio.h>
@@ -38,6 +39,73 @@ std::string safe_name(const char* name) {
     return out.empty() ? "survey" : out.substr(0, 100);
 }
 
+// Made-up bodies repeat this text: 64-byte lines that say what they are.
+const gsize FILLER_BYTES = 64 * 1024;
+const char* filler() {
+    static const std::string text = [] {
+        std::string line = "Filler from the reference TAVRO server, not an answer. ";
+        line.resize(63, '.');
+        line += '\n';
+        std::string all;
+        while (all.size() < FILLER_BYTES)
+            all += line;
+        return all;
+    }();
+    return text.data();
+}
+// What a trickled answer without a body of its own sends.
+const guint64 SMALL_BODY = 64;
+const gsize PIECE = 64 * 1024;
+
+// A body on its way out: what is sent so far, and the timer of a trickled one.
+struct Stream {
+    SoupServer* server;
+    SoupMessage* msg;
+    const char* data; // null: filler
+    guint64 length;
+    bool trickle;
+    guint64 sent = 0;
+    bool completed = false;
+    guint timer = 0;
+
+    void append(guint64 most) {
+        const char* from = data ? data + sent : filler() + sent % FILLER_BYTES;
+        guint64 room = data ? PIECE : FILLER_BYTES - sent % FILLER_BYTES;
+        gsize n = std::min({most, room, length - sent});
+        soup_message_body_append(msg->response_body, SOUP_MEMORY_STATIC, from, n);
+        sent += n;
+    }
+};
+
+gboolean trickle_byte(gpointer data) {
+    auto* s = static_cast<Stream*>(data);
+    s->timer = 0;
+    s->append(1);
+    soup_server_unpause_message(s->server, s->msg);
+    return G_SOURCE_REMOVE;
+}
+
+// After the headers and after each piece: the next piece, at once or in a second.
+void next_piece(SoupMessage*, gpointer data) {
+    auto* s = static_cast<Stream*>(data);
+    if (s->sent == s->length) {
+        if (!s->completed) soup_message_body_complete(s->msg->response_body);
+        s->completed = true;
+    } else if (s->trickle) {
+        s->timer = g_timeout_add(1000, trickle_byte, s);
+    } else {
+        s->append(PIECE);
+    }
+}
+
+// Sent or broken off: no more pieces.
+void stream_done(SoupMessage* msg, gpointer data) {
+    auto* s = static_cast<Stream*>(data);
+    if (s->timer) g_source_remove(s->timer);
+    g_signal_handlers_disconnect_by_data(msg, s);
+    delete s;
+}
+
 gboolean resume(gpointer data) {
     auto* pair = static_cast<std::pair<SoupServer*, SoupMessage*>*>(data);
     soup_server_unpause_message(pair->first, pair->second);
@@ -58,7 +126,8 @@ bool ReferenceServer::start(std::string& error) {
         error = "cannot create the upload folder " + options.upload_dir;
         return false;
     }
-    if (!build_data_archive(options.data_dir, archive_bytes, error)) return false;
+    if (!build_data_archive(options.data_dir, options.archive_with, archive_bytes, error))
+        return false;
     gchar* info = nullptr;
     std::string info_path = options.data_dir + "/data-file-info.txt";
     if (g_file_get_contents(info_path.c_str(), &info, nullptr, nullptr)) {
@@ -71,18 +140,31 @@ bool ReferenceServer::start(std::string& error) {
         return false;
     }
 
-    server = soup_server_new(SOUP_SERVER_SERVER_HEADER, "tavro-reference-server ", nullptr);
+    GError* err = nullptr;
+    GTlsCertificate* certificate = nullptr;
+    if (!options.tls_cert.empty()) {
+        certificate = g_tls_certificate_new_from_files(options.tls_cert.c_str(),
+                                                       options.tls_key.c_str(), &err);
+        if (!certificate) {
+            error = std::string("cannot load the TLS certificate: ") + err->message;
+            g_error_free(err);
+            return false;
+        }
+    }
+    server = soup_server_new(SOUP_SERVER_SERVER_HEADER, "tavro-reference-server ",
+                             SOUP_SERVER_TLS_CERTIFICATE, certificate, nullptr);
+    if (certificate) g_object_unref(certificate);
     soup_server_add_handler(server, UPLOAD_PATH, on_upload, this, nullptr);
     soup_server_add_handler(server, "/offline-data-entry", on_offline_data, this, nullptr);
 
-    GError* err = nullptr;
     GSocketAddress* address =
         g_inet_socket_address_new_from_string(options.address.c_str(), options.port);
     if (!address) {
         error = "not an IP address: " + options.address;
         return false;
     }
-    bool ok = soup_server_listen(server, address, SoupServerListenOptions(0), &err);
+    auto how = SoupServerListenOptions(certificate ? SOUP_SERVER_LISTEN_HTTPS : 0);
+    bool ok = soup_server_listen(server, address, how, &err);
     g_object_unref(address);
     if (!ok) {
         error = err->message;
@@ -91,7 +173,8 @@ bool ReferenceServer::start(std::string& error) {
     }
     GSList* uris = soup_server_get_uris(server);
     auto* uri = static_cast<SoupURI*>(uris->data);
-    base = "http://" + options.address + ":" + std::to_string(soup_uri_get_port(uri));
+    base = (certificate ? "https://" : "http://") + options.address + ":" +
+           std::to_string(soup_uri_get_port(uri));
     g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(soup_uri_free));
     if (options.app_download_url.empty()) options.app_download_url = base + DOWNLOAD_PAGE_PATH;
     return true;
@@ -104,10 +187,17 @@ void ReferenceServer::set_header(SoupMessage* msg, const char* name, const std::
     if (!omit) soup_message_headers_replace(msg->response_headers, name, one_line(value).c_str());
 }
 
-void ReferenceServer::finish(SoupMessage* msg, const std::string& what) {
+void ReferenceServer::finish(SoupMessage* msg, const std::string& what, Body body) {
     printf("%s %s -> %u\n", msg->method, soup_uri_get_path(soup_message_get_uri(msg)),
            msg->status_code);
     fflush(stdout);
+    bool trickled = options.trickle && options.stalls(what);
+    bool own = what == "upload" || what == "mac" || what == "data-files";
+    if (own && options.huge_answer > 0 && !SOUP_STATUS_IS_REDIRECTION(msg->status_code))
+        body = {nullptr, guint64(options.huge_answer), true};
+    else if (trickled && !body.length && SOUP_STATUS_IS_SUCCESSFUL(msg->status_code))
+        body = {nullptr, SMALL_BODY, false};
+    if (body.length) stream(msg, body, trickled);
     if (!options.stalls(what)) return;
     SoupServer* s = server;
     if (options.no_answer) {
@@ -118,6 +208,20 @@ void ReferenceServer::finish(SoupMessage* msg, const std::string& what) {
         g_timeout_add(options.delay_ms, resume,
                       new std::pair<SoupServer*, SoupMessage*>(s, SOUP_MESSAGE(g_object_ref(msg))));
     }
+}
+
+void ReferenceServer::stream(SoupMessage* msg, const Body& body, bool trickled) {
+    if (body.chunked)
+        soup_message_headers_set_encoding(msg->response_headers, SOUP_ENCODING_CHUNKED);
+    else
+        soup_message_headers_set_content_length(msg->response_headers, body.length);
+    if (!body.data) set_header(msg, "Content-Type", "text/plain; charset=us-ascii");
+    // Pieces are dropped once written: a 2 GiB answer never sits in memory.
+    soup_message_body_set_accumulate(msg->response_body, FALSE);
+    auto* s = new Stream{server, msg, body.data, body.length, trickled};
+    g_signal_connect(msg, "wrote-headers", G_CALLBACK(next_piece), s);
+    g_signal_connect(msg, "wrote-chunk", G_CALLBACK(next_piece), s);
+    g_signal_connect(msg, "finished", G_CALLBACK(stream_done), s);
 }
 
 void ReferenceServer::on_upload(SoupServer*, SoupMessage* msg, const char*, GHashTable*,
@@ -135,9 +239,9 @@ void ReferenceServer::on_offline_data(SoupServer*, SoupMessage* msg, const char*
         soup_message_set_status(msg, SOUP_STATUS_METHOD_NOT_ALLOWED);
         me->finish(msg, "other");
     } else if (p == QUERY_PATH && which) {
-        me->version_query(msg, which);
+        me->version_query(msg, which, query);
     } else if (p == ARCHIVE_PATH) {
-        me->archive(msg);
+        me->archive(msg, query);
     } else if (p == DOWNLOAD_PAGE_PATH) {
         static const char page[] = "<html><body><p>The reference server offers no program "
                                    "downloads.</p></body></html>\n";
@@ -162,6 +266,11 @@ void ReferenceServer::upload(SoupMessage* msg) {
     if (options.refuse_uploads)
         return upload_error(msg, SOUP_STATUS_SERVICE_UNAVAILABLE,
                             "Uploads are closed for maintenance, please try again later");
+    if (!options.redirect_upload.empty()) {
+        soup_message_set_status(msg, SOUP_STATUS_FOUND);
+        set_header(msg, "Location", options.redirect_upload);
+        return finish(msg, "upload");
+    }
     char* file_name = nullptr;
     SoupBuffer* file = nullptr;
     GHashTable* fields = soup_form_decode_multipart(msg, "survey-file", &file_name, nullptr, &file);
@@ -219,7 +328,24 @@ std::string ReferenceServer::store(SoupBuffer* file, const char* file_name, std:
     return tmpl;
 }
 
-void ReferenceServer::version_query(SoupMessage* msg, const std::string& which) {
+bool ReferenceServer::redirected(SoupMessage* msg, GHashTable* query, const char* which) {
+    const char* hop = query ? static_cast<const char*>(g_hash_table_lookup(query, "hop")) : nullptr;
+    gint64 done = std::max<gint64>(0, hop ? g_ascii_strtoll(hop, nullptr, 10) : 0);
+    if (done >= options.redirect_queries) return false;
+    std::string to = base + soup_uri_get_path(soup_message_get_uri(msg)) + "?";
+    if (which) to += "get-version=" + std::string(which) + "&";
+    soup_message_set_status(msg, SOUP_STATUS_FOUND);
+    set_header(msg, "Location", to + "hop=" + std::to_string(done + 1));
+    finish(msg, which ? which : "archive");
+    return true;
+}
+
+void ReferenceServer::version_query(SoupMessage* msg, const std::string& which, GHashTable* query) {
+    if (which != "mac" && which != "data-files") {
+        soup_message_set_status(msg, SOUP_STATUS_BAD_REQUEST);
+        return finish(msg, "other");
+    }
+    if (redirected(msg, query, which.c_str())) return;
     if (which == "mac") {
         set_header(msg, "X-Current-App-Version-Is", options.app_version);
         set_header(msg, "X-Download-App-From", options.app_download_url);
@@ -227,22 +353,16 @@ void ReferenceServer::version_query(SoupMessage* msg, const std::string& which) 
         set_header(msg, "X-Current-Data-Version-Is", options.data_version);
         set_header(msg, "X-Download-Data-Files-From", base + ARCHIVE_PATH);
         set_header(msg, "X-Data-Last-Updated-Is", options.data_updated);
-    } else {
-        soup_message_set_status(msg, SOUP_STATUS_BAD_REQUEST);
-        return finish(msg, "other");
     }
     soup_message_set_status(msg, SOUP_STATUS_OK);
     finish(msg, which);
 }
 
-void ReferenceServer::archive(SoupMessage* msg) {
+void ReferenceServer::archive(SoupMessage* msg, GHashTable* query) {
+    if (redirected(msg, query, nullptr)) return;
     size_t length = archive_bytes.size();
     if (options.truncate_archive) length /= 2;
-    gchar* lower = g_ascii_strdown("Content-Type", -1);
-    bool omit_type = options.omit_headers.count(lower) > 0;
-    g_free(lower);
-    soup_message_set_response(msg, omit_type ? nullptr : options.archive_type.c_str(),
-                              SOUP_MEMORY_COPY, archive_bytes.data(), length);
+    set_header(msg, "Content-Type", options.archive_type);
     soup_message_set_status(msg, SOUP_STATUS_OK);
-    finish(msg, "archive");
+    finish(msg, "archive", {archive_bytes.data(), length, false});
 }

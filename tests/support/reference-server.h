@@ -31,9 +31,14 @@ struct Server {
                                       nullptr, &pid, nullptr, &fd, nullptr, nullptr))
             return;
         out = fdopen(fd, "r");
+        // "listening on 127.0.0.1:PORT", or "listening on https://127.0.0.1:PORT".
         char line[200] = "";
-        if (fgets(line, sizeof line, out) && g_str_has_prefix(line, "listening on 127.0.0.1:"))
-            base = "http://" + std::string(line + 13, strcspn(line + 13, "\n"));
+        if (!fgets(line, sizeof line, out)) return;
+        std::string at(line + 13, strcspn(line + 13, "\n"));
+        if (g_str_has_prefix(line, "listening on 127.0.0.1:"))
+            base = "http://" + at;
+        else if (g_str_has_prefix(line, "listening on https://127.0.0.1:"))
+            base = at;
     }
     ~Server() {
         if (pid) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
