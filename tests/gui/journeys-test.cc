@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <gdk/gdkkeysyms.h>
 #include <netinet/in.h>
+#include <sys/stat.h>
 #include <sys/socket.h>
 #include <thread>
 
@@ -338,6 +339,12 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
         {{"--data-version", NEW, "--omit-header", "Content-Type"}, "", download + "200)"},
         {{"--data-version", NEW, "--truncate-archive"}, "", "not a data set this program takes"},
         {{"--data-version", NEW, "--data-dir", damaged}, "", "Failed to install data update! The"},
+        {{"--redirect-upload", "http://127.0.0.2:9/x"}, "sent it on to http://127.0.0.2:9/x", ""},
+        {{"--data-version", NEW, "--archive-with", "fifo"}, "", "takes:\ndata-files/pipe.csv"},
+        {{"--data-version", NEW, "--archive-with", "symlink"}, "", "takes:\ndata-files/habitat"},
+        {{"--data-version", NEW, "--archive-with", "huge-member"}, "", "takes:\ndata-files/big"},
+        {{"--data-version", NEW, "--archive-with", "unknown-file"}, "", "data-files/notes.exe"},
+        {{"--data-version", NEW, "--archive-with", "outside-link-folder"}, "", "takes:\ndata-files"},
     };
     net_limits().query_seconds = net_limits().upload_seconds = 1;
     net_limits().archive_idle_seconds = 1;
@@ -446,6 +453,9 @@ TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
     for (const std::string name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey", "old.TAVRO-Survey~",
                                    "notes.txt", ".tavro-save-Ab12Cd"})
         Glib::file_set_contents(ready + name, xml);
+    // Named like surveys, but nothing to read: never opened, never blocking.
+    ASSERT_EQ(mkfifo((ready + "pipe.TAVRO-Survey").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/etc/passwd", (ready + "outside.TAVRO-Survey").c_str()), 0);
     // File > Open shows what the Start page lists.
     script.answer_with([&](Gtk::Dialog& chooser) {
         for (const std::string name : {".7-PNW.TAVRO-Survey", "old.TAVRO_survey", "x.txt"}) {
@@ -479,7 +489,8 @@ TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
     }
     EXPECT_EQ(uploaded,
               "_.-PNW 42 _._x-P 44 _5-PNW 42 _7-PNW 19 old.TA 16 \xC3\xA9\xC3\xA9\xC3\xA9 251 ");
-    for (const std::string& name : left)
+    for (const std::string& name : {left[0], left[1], left[2], std::string("pipe.TAVRO-Survey"),
+                                    std::string("outside.TAVRO-Survey")})
         EXPECT_TRUE(exists(ready + name)) << name;
     EXPECT_EQ(reported, "");
 }

@@ -29,6 +29,11 @@ TEST(NetSession, EachExchangeEndsWithinItsLimitsSayingWhich) {
         {{"--no-answer", "--stall-on", "upload"}, 'u', "no answer within 1 s"},
         {{"--delay-ms", "3000", "--stall-on", "mac"}, 'q', "no answer within 1 s"},
         {{"down"}, 'q', "connection refused"},
+        // Counted from the start, not from the last byte.
+        {{"--trickle", "--stall-on", "upload"}, 'u', "no answer within 1 s"},
+        {{"--huge-answer", "5000000"}, 'u', "the answer passed its limit of 64 KB"},
+        {{"--redirect-queries", "3"}, 'q', ""},
+        {{"--redirect-queries", "4"}, 'q', "more than 3 redirects"},
         {{"tiny"}, 'd', "the archive passed its limit of 1 KB"},
     };
     for (const auto& c : cases) {
@@ -53,6 +58,30 @@ TEST(NetSession, EachExchangeEndsWithinItsLimitsSayingWhich) {
         if (c.call == 'd') {
             EXPECT_FALSE(g_file_test(archive.c_str(), G_FILE_TEST_EXISTS));
         }
+    }
+}
+
+// The upload follows no redirect: the answer says where it pointed. Over
+// HTTPS, the test authority's certificate is taken and a self-signed one not.
+TEST(NetSession, NoRedirectOnUploadAndOnlyTrustedCertificates) {
+    Server redirecting({"--redirect-upload", "http://127.0.0.2:9/elsewhere"});
+    NetSession session;
+    const NetAnswer moved = session.upload(redirecting.base + "/dataentry/upload-survey.php",
+                                           "a.TAVRO-Survey", read_text_file(SURVEY));
+    EXPECT_EQ(moved.status, 302u);
+    EXPECT_EQ(moved.location, "http://127.0.0.2:9/elsewhere");
+    const std::string tls = std::string(TAVRO_FIXTURES) + "/tls/";
+    ScopedEnv ca("TAVRO_TEST_CA_FILE", tls + "ca.pem");
+    for (const char* certificate : {"server", "self-signed"}) {
+        Server https({"--tls-cert", tls + certificate + ".pem", "--tls-key",
+                      tls + certificate + "-key.pem"});
+        testing::internal::CaptureStderr();
+        NetSession trusting;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("ca.pem"), std::string::npos);
+        const NetAnswer answer = trusting.query(https.base + "/offline-data-entry/?get-version=mac");
+        EXPECT_EQ(answer.failure, std::string(certificate) == "server"
+                                      ? ""
+                                      : "its certificate is not trusted");
     }
 }
 
