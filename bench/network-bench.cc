@@ -27,8 +27,8 @@ struct Server {
     GPid pid = 0;
     std::string base;
     explicit Server(std::vector<std::string> args, const std::string& dir) {
-        args.insert(args.begin(), {TAVRO_SERVER_BIN, "--upload-dir", dir + "/uploads",
-                                   "--data-dir", TAVRO_SOURCE_DIR "/data-files"});
+        args.insert(args.begin(), {TAVRO_SERVER_BIN, "--upload-dir", dir + "/uploads", "--data-dir",
+                                   TAVRO_SOURCE_DIR "/data-files"});
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(&a[0]);
@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
     setenv("HOME", dir.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", (dir.path() + "/config").c_str(), 1);
     if (chdir(TAVRO_SOURCE_DIR) != 0) return 1;
-    auto gtk_app = Gtk::Application::create(argc, argv, "org.tavro.NetworkBench",
-                                            Gio::APPLICATION_NON_UNIQUE);
+    auto gtk_app =
+        Gtk::Application::create(argc, argv, "org.tavro.NetworkBench", Gio::APPLICATION_NON_UNIQUE);
     gtk_app->register_application();
     NetSession::prepare(); // as the program does at start
     MyApp app(gtk_app);
@@ -107,8 +107,9 @@ int main(int argc, char** argv) {
     {
         Server newer({"--data-version", "2099-01-01 00:00:00"}, dir.path());
         app.version_query_url = newer.base + "/offline-data-entry/?get-version=";
-        report("data update (download, check, unpack, trial load):",
-               longest_gap_ms([&] { window->check_for_updates("", SurveyWindow::NOTHING_FURTHER); }));
+        report("data update (download, check, unpack, trial load):", longest_gap_ms([&] {
+                   window->check_for_updates("", SurveyWindow::NOTHING_FURTHER);
+               }));
     }
     return over == 0 ? 0 : 1;
 }

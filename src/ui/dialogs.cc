@@ -9,7 +9,12 @@
 
 namespace {
 DialogResponder responder;
+Gtk::Window* busy = nullptr;
 } // namespace
+
+void set_busy_window(Gtk::Window* window) {
+    busy = window;
+}
 
 namespace {
 // Links are the labels' own markup, unknown to Pango's parser: checked as spans.
@@ -49,8 +54,13 @@ Glib::ustring markup_as_plain_text(const Glib::ustring& text) {
 }
 
 int run_dialog(Gtk::Dialog& dialog) {
-    if (responder) return responder(dialog);
-    return dialog.run();
+    // A question or a report stands alone; the progress window comes back
+    // after it when the work goes on.
+    Gtk::Window* hidden = busy && busy->get_visible() ? busy : nullptr;
+    if (hidden) hidden->hide();
+    const int response = responder ? responder(dialog) : dialog.run();
+    if (hidden && busy == hidden) hidden->show();
+    return response;
 }
 
 void set_dialog_responder(DialogResponder r) {

@@ -8,6 +8,10 @@
 // and returns the response.
 int run_dialog(Gtk::Dialog& dialog);
 
+// The progress window of the work under way, hidden while a dialog runs;
+// null when none.
+void set_busy_window(Gtk::Window* window);
+
 // Tests install a responder that answers each dialog instead of the user; an
 // empty function restores the real run.
 using DialogResponder = std::function<int(Gtk::Dialog& dialog)>;

@@ -1,6 +1,7 @@
 #include "ui/progress-window.h"
 
 #include "core/errors.h"
+#include "ui/dialogs.h"
 #include "ui/my-app.h"
 
 #include <glibmm/main.h>
@@ -46,25 +47,35 @@ ProgressWindow::ProgressWindow(Gtk::Window& parent, NetSession& session) {
     });
 }
 
+ProgressWindow::~ProgressWindow() {
+    pulse.disconnect();
+    set_busy_window(nullptr);
+}
+
 void ProgressWindow::step(const std::string& what) {
     if (!cancel.get_sensitive()) return;
     label.set_text(what);
     window.get_accessible()->set_name(what);
     amount.set_text("");
     bar.set_fraction(0);
+    total_known = false;
+    if (!pulse.connected())
+        pulse = Glib::signal_timeout().connect(
+            [this] {
+                if (!total_known) bar.pulse();
+                return true;
+            },
+            150);
     if (!window.get_visible()) {
+        set_busy_window(&window);
         window.show_all();
         cancel.grab_focus();
     }
 }
 
 void ProgressWindow::bytes(uint64_t done, int64_t total) {
-    if (total > 0) {
-        bar.set_fraction(std::min(1.0, double(done) / double(total)));
-        amount.set_text(size_text(done) + " of " + size_text(uint64_t(total)));
-    } else {
-        const gint64 now = g_get_monotonic_time();
-        if (now - last_pulse > 100000) bar.pulse(), last_pulse = now;
-        amount.set_text(size_text(done));
-    }
+    total_known = total > 0;
+    if (total_known) bar.set_fraction(std::min(1.0, double(done) / double(total)));
+    amount.set_text(total_known ? size_text(done) + " of " + size_text(uint64_t(total))
+                                : size_text(done));
 }

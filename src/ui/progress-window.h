@@ -14,6 +14,7 @@ class ProgressWindow : public NetProgress {
 public:
     // Cancel ends the session's exchange under way and those after it.
     ProgressWindow(Gtk::Window& parent, NetSession& session);
+    ~ProgressWindow();
     void step(const std::string& what) override;
     void bytes(uint64_t done, int64_t total) override;
 
@@ -24,5 +25,6 @@ public:
 
 private:
     Gtk::Box box{Gtk::ORIENTATION_VERTICAL, 8};
-    gint64 last_pulse = 0;
+    bool total_known = false;
+    sigc::connection pulse; // while how far it got is not known
 };

@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <gdk/gdkkeysyms.h>
 #include <netinet/in.h>
-#include <sys/stat.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -344,7 +344,9 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
         {{"--data-version", NEW, "--archive-with", "symlink"}, "", "takes:\ndata-files/habitat"},
         {{"--data-version", NEW, "--archive-with", "huge-member"}, "", "takes:\ndata-files/big"},
         {{"--data-version", NEW, "--archive-with", "unknown-file"}, "", "data-files/notes.exe"},
-        {{"--data-version", NEW, "--archive-with", "outside-link-folder"}, "", "takes:\ndata-files"},
+        {{"--data-version", NEW, "--archive-with", "outside-link-folder"},
+         "",
+         "takes:\ndata-files"},
     };
     net_limits().query_seconds = net_limits().upload_seconds = 1;
     net_limits().archive_idle_seconds = 1;

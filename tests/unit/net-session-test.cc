@@ -78,10 +78,10 @@ TEST(NetSession, NoRedirectOnUploadAndOnlyTrustedCertificates) {
         testing::internal::CaptureStderr();
         NetSession trusting;
         EXPECT_NE(testing::internal::GetCapturedStderr().find("ca.pem"), std::string::npos);
-        const NetAnswer answer = trusting.query(https.base + "/offline-data-entry/?get-version=mac");
-        EXPECT_EQ(answer.failure, std::string(certificate) == "server"
-                                      ? ""
-                                      : "its certificate is not trusted");
+        const NetAnswer answer =
+            trusting.query(https.base + "/offline-data-entry/?get-version=mac");
+        EXPECT_EQ(answer.failure,
+                  std::string(certificate) == "server" ? "" : "its certificate is not trusted");
     }
 }
 
