@@ -63,6 +63,21 @@ int run_dialog(Gtk::Dialog& dialog) {
     return response;
 }
 
+bool ask_or_cancel(Gtk::Window& parent, const Glib::ustring& title, const Glib::ustring& text,
+                   const Glib::ustring& secondary, const Glib::ustring& go_on) {
+    Gtk::MessageDialog question(parent, text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE,
+                                true);
+    if (!secondary.empty()) question.set_secondary_text(secondary);
+    question.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
+    question.add_button(go_on, Gtk::RESPONSE_ACCEPT);
+    question.set_default_response(Gtk::RESPONSE_CANCEL);
+    question.set_title(title);
+    question.set_icon_list(MyApp::icon_list);
+    const int response = run_dialog(question);
+    question.hide();
+    return response == Gtk::RESPONSE_ACCEPT;
+}
+
 void set_dialog_responder(DialogResponder r) {
     responder = std::move(r);
 }

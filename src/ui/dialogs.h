@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <gtkmm/dialog.h>
+#include <gtkmm/window.h>
 
 // Runs a dialog to its end (Gtk::Dialog::run unless a responder is installed)
 // and returns the response.
@@ -16,6 +17,11 @@ void set_busy_window(Gtk::Window* window);
 // empty function restores the real run.
 using DialogResponder = std::function<int(Gtk::Dialog& dialog)>;
 void set_dialog_responder(DialogResponder responder);
+
+// A question whose answer that keeps things, Cancel, is the default; true
+// when the volunteer chose go_on instead.
+bool ask_or_cancel(Gtk::Window& parent, const Glib::ustring& title, const Glib::ustring& text,
+                   const Glib::ustring& secondary, const Glib::ustring& go_on);
 
 // Main text (and secondary text, after a line end) of a message dialog;
 // empty for other dialogs.

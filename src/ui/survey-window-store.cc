@@ -63,19 +63,12 @@ bool SurveyWindow::ask_to_save_as_new(const std::string& folder) {
                           Glib::file_test(next, Glib::FILE_TEST_IS_SYMLINK);
          ++counter)
         next = folder + "/" + stem + format("-%d", counter) + SURVEY_EXTENSION;
-    Gtk::MessageDialog question(*this, "The saved survey was changed after this copy was made.",
-                                false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
-    question.set_secondary_text("Saved survey: " + survey_data.filename +
-                                "\n\nThe restored answers can be saved as a new survey: " + next +
-                                "\n\nBoth are then kept.");
-    question.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
-    question.add_button("Save as a New Survey", Gtk::RESPONSE_ACCEPT);
-    question.set_default_response(Gtk::RESPONSE_CANCEL);
-    question.set_title("Survey Changed Meanwhile");
-    question.set_icon_list(MyApp::icon_list);
-    const int response = run_dialog(question);
-    question.hide();
-    return response == Gtk::RESPONSE_ACCEPT;
+    return ask_or_cancel(*this, "Survey Changed Meanwhile",
+                         "The saved survey was changed after this copy was made.",
+                         "Saved survey: " + survey_data.filename +
+                             "\n\nThe restored answers can be saved as a new survey: " + next +
+                             "\n\nBoth are then kept.",
+                         "Save as a New Survey");
 }
 
 RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {

@@ -138,17 +138,11 @@ bool SurveyWindow::send_again(std::vector<std::string>& paths) {
     for (const MyApp::SentBefore& before : sent)
         text += "A survey with the same contents was sent to TAVRO on " + before.when + " (" +
                 before.name + ")." + (sent.size() > 1 ? "\n" : " ");
-    Gtk::MessageDialog question(*this,
-                                text + (sent.size() > 1 ? "Send them again?" : "Send it again?"),
-                                false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_NONE, true);
-    question.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
-    question.add_button("Send Again", Gtk::RESPONSE_ACCEPT);
-    question.set_default_response(Gtk::RESPONSE_CANCEL);
-    question.set_title("Survey Sent Before");
-    question.set_icon_list(MyApp::icon_list);
-    const int response = run_dialog(question);
-    question.hide();
-    if (response == Gtk::RESPONSE_ACCEPT) return true;
+    if (ask_or_cancel(*this, "Survey Sent Before",
+                      text + (sent.size() > 1 ? "Send them again?" : "Send it again?"), "",
+                      "Send Again"))
+        return true;
+
     for (const MyApp::SentBefore& before : sent)
         paths.erase(std::remove(paths.begin(), paths.end(), before.path), paths.end());
     return false;
