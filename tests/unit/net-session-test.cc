@@ -3,8 +3,12 @@
 #include "net/net-session.h"
 #include "reference-server.h"
 
+#include <csignal>
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
 
 namespace {
 
@@ -83,6 +87,35 @@ TEST(NetSession, NoRedirectOnUploadAndOnlyTrustedCertificates) {
         EXPECT_EQ(answer.failure,
                   std::string(certificate) == "server" ? "" : "its certificate is not trusted");
     }
+}
+
+// A server that sends headers without end: the session gives up on them
+// (libsoup caps a header block) instead of holding them all.
+TEST(NetSession, EndlessHeadersAreCutOff) {
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), size), 0);
+    ASSERT_EQ(listen(listener, 1) | getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size),
+              0);
+    std::thread flood([listener] {
+        const int c = accept(listener, nullptr, nullptr);
+        const std::string line = "X-Pad: " + std::string(1000, 'a') + "\r\n";
+        signal(SIGPIPE, SIG_IGN);
+        if (write(c, "HTTP/1.1 200 OK\r\n", 17) == 17)
+            for (int i = 0; i < 100000 && write(c, line.data(), line.size()) > 0; ++i) {
+            }
+        close(c);
+    });
+    NetSession session;
+    const NetAnswer answer =
+        session.query("http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/x");
+    flood.join();
+    close(listener);
+    EXPECT_FALSE(answer.answered);
+    EXPECT_EQ(answer.failure, "the connection was cut off");
 }
 
 // Cancel from the main loop (a click) ends a request the server never answers
