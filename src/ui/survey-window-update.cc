@@ -4,20 +4,15 @@
 #include "core/errors.h"
 #include "core/misc.h"
 #include "core/version.h"
-#include "net/archive-check.h"
-#include "net/command-runner.h"
+#include "net/data-install.h"
 #include "refdata/data-file-info.h"
 #include "ui/dialogs.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
 
-#include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <glibmm/shell.h>
 #include <gtkmm/messagedialog.h>
-#include <thread>
 
 namespace {
 
@@ -27,36 +22,6 @@ std::string no_answer(const NetAnswer& answer, const std::string& url) {
     return "\n" + escape_markup("No answer from the TAVRO server at " + NetSession::server_of(url) +
                                 ": " + answer.failure)
                       .raw();
-}
-
-// The archive check on a thread of its own, the main loop going on meanwhile.
-ArchiveCheck check_in_background(const std::string& archive, NetSession& session) {
-    std::atomic<bool> done{false}, stop{false};
-    ArchiveCheck result;
-    std::thread worker([&] {
-        result = check_archive(archive, data_set_policy(), [&](uint64_t) { return !stop; });
-        done = true;
-    });
-    struct Waiting {
-        GMainLoop* loop;
-        std::atomic<bool>*done, *stop;
-        NetSession* session;
-    } waiting{g_main_loop_new(nullptr, FALSE), &done, &stop, &session};
-    const guint tick = g_timeout_add(
-        20,
-        [](gpointer data) {
-            auto* w = static_cast<Waiting*>(data);
-            if (w->session->cancelled()) *w->stop = true;
-            if (*w->done) g_main_loop_quit(w->loop);
-            return gboolean(G_SOURCE_CONTINUE);
-        },
-        &waiting);
-    g_main_loop_run(waiting.loop);
-    worker.join();
-    g_source_remove(tick);
-    g_main_loop_unref(waiting.loop);
-    if (session.cancelled()) result.ok = false, result.error = "cancelled";
-    return result;
 }
 
 const char* or_none(const char* text, const char* none = "(none)") {
@@ -196,71 +161,49 @@ RetCode SurveyWindow::download_data_files(NetSession* session, const char* url) 
         return error("Failed to download data update! (%u)%s", status,
                      no_answer(answer, url).c_str());
     if (debug_level > 0) printf("received archive of %s\n", archive.c_str());
-    // Nothing the server sends is unpacked before each member is known to
-    // be a data file.
-    if (progress) progress->step("Checking data files");
-    const ArchiveCheck checked = check_in_background(archive, *session);
-    if (!checked.ok) {
-        std::string why = checked.error;
-        for (const std::string& refused : checked.refused)
+    const DataInstall installed =
+        install_data_archive(archive, folder, *session, [](const std::string& dir) {
+            MyAppCore check;
+            const bool loads = DataFileInfo(dir, false).valid && check.load_data_set(dir) == RC_OK;
+            check.discard_readers();
+            return loads;
+        });
+    switch (installed.outcome) {
+    case DataInstall::INSTALLED:
+        break;
+    case DataInstall::REFUSED: {
+        std::string why;
+        for (const std::string& refused : installed.refused)
             why += (why.empty() ? "" : "\n") + refused;
         return error("Failed to install data update! The downloaded archive is not a data set "
                      "this program takes:\n%s\nThe data files in use stay.",
                      escape_markup(why).c_str());
     }
-    // Unpacked beside the set in use, which stays until the new one has loaded:
-    // unpacked over it, a damaged or partial archive would leave a mix of both.
-    const std::string incoming = folder + "/incoming", current = folder + "/data-files";
-    const auto remove_folder = [](const std::string& path) {
-        return std::system(("rm -rf " + Glib::shell_quote(path)).c_str()) == 0;
-    };
-    remove_folder(incoming);
-    g_mkdir_with_parents(incoming.c_str(), 0755);
-    // Quoted for the shell, so that a home folder with a blank or a quote works.
-    const std::string command = "bzip2 -dkc " + Glib::shell_quote(archive) + " | tar -C " +
-                                Glib::shell_quote(incoming) +
-                                " --no-same-owner --no-same-permissions -xvf - 2>&1";
-    if (debug_level > 0) printf("About to run: %s\n", command.c_str());
-    if (progress) progress->step("Unpacking data files");
-    const CommandResult unpacked = run_command(command, [session] { return session->cancelled(); });
-    const std::string& output = unpacked.output;
-    const int exit_status = unpacked.status;
-    if (unpacked.cancelled) {
-        remove_folder(incoming);
+    case DataInstall::CANCELLED:
         return error("Failed to install data update! Cancelled; the data files in use stay.");
-    }
-    if (exit_status != 0) {
+    case DataInstall::UNPACK_FAILED: {
+        const std::string& command = installed.command;
+        const std::string& output = installed.output;
         const std::string report = "\n\nPlease include the following in an email to " +
                                    std::string(TAVRO_SUPPORT_EMAIL) + ":\n\nCommand: " + command +
                                    "\n\n" + output + "\nCommand returned " +
-                                   std::to_string(exit_status);
+                                   std::to_string(installed.status);
         printf("output:\n%s\n", report.c_str());
         const std::string mail = escape_markup(TAVRO_SUPPORT_EMAIL).raw();
         const std::string shown =
             "\n\nPlease include the following in an email to <a href=\"mailto:" + mail + "\">" +
             mail + "</a>:\n\nCommand: " + escape_markup(command).raw() + "\n\n" +
-            escape_markup(output).raw() + "\nCommand returned " + std::to_string(exit_status);
-        error("Failed to install data update! (%d)%s", exit_status, shown.c_str());
-        remove_folder(incoming);
+            escape_markup(output).raw() + "\nCommand returned " + std::to_string(installed.status);
+        error("Failed to install data update! (%d)%s", installed.status, shown.c_str());
         return RC_ERROR;
     }
-    if (progress) progress->step("Checking data files");
-    MyAppCore check;
-    const bool loads = DataFileInfo(incoming + "/data-files/", false).valid &&
-                       check.load_data_set(incoming + "/data-files/") == RC_OK;
-    check.discard_readers();
-    const std::string previous = current + ".previous";
-    remove_folder(previous);
-    if (!loads || (rename(current.c_str(), previous.c_str()) != 0 && errno != ENOENT) ||
-        rename((incoming + "/data-files").c_str(), current.c_str()) != 0) {
-        rename(previous.c_str(), current.c_str());
-        remove_folder(incoming);
+    case DataInstall::NOT_LOADED:
+    case DataInstall::NOT_PLACED:
         return error("Failed to install data update! The downloaded data files %s; the ones in "
                      "use stay.",
-                     loads ? "could not be put in place" : "are damaged");
+                     installed.outcome == DataInstall::NOT_PLACED ? "could not be put in place"
+                                                                  : "are damaged");
     }
-    remove_folder(previous);
-    remove_folder(incoming);
     if (app->read_data_files() != RC_OK)
         fatal("Unable to read new data files; you may need to re-install the app.  Sorry!!  :-(");
     tell(*this, "Data File Update Successful", "Data files successfully downloaded and installed.",

@@ -7,6 +7,7 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 
@@ -116,6 +117,26 @@ TEST(NetSession, EndlessHeadersAreCutOff) {
     close(listener);
     EXPECT_FALSE(answer.answered);
     EXPECT_EQ(answer.failure, "the connection was cut off");
+}
+
+// The disk fills while the archive comes: a failed download, no file left.
+TEST(NetSession, ArchiveThatFillsTheDiskFailsTheDownload) {
+    Server server;
+    TempDir d;
+    const std::string archive = d.path() + "/archive.tar.bz2";
+    struct rlimit was, full;
+    getrlimit(RLIMIT_FSIZE, &was);
+    full = was;
+    full.rlim_cur = 4096;
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &full);
+    NetSession session;
+    const NetAnswer answer =
+        session.download(server.base + "/offline-data-entry/current-offline-data.tar.bz2", archive);
+    setrlimit(RLIMIT_FSIZE, &was);
+    EXPECT_FALSE(answer.answered);
+    EXPECT_EQ(answer.failure, "can't write the archive: File too large");
+    EXPECT_FALSE(g_file_test(archive.c_str(), G_FILE_TEST_EXISTS));
 }
 
 // Cancel from the main loop (a click) ends a request the server never answers
