@@ -405,15 +405,7 @@ void ConfirmPanel::show_species_trees(int listed, int unlisted) {
 
 void ConfirmPanel::update_columns() {
     SurveyData& survey = window->survey_data;
-    ListedPanel* lp = window->listed_panel;
-    auto active = [](Gtk::ToggleButton* button) { return button && button->get_active(); };
-    const bool both = lp && active(lp->name_display_both);
-    const bool common = both || (lp && active(lp->name_display_common));
-    const bool scientific = both || (lp && active(lp->name_display_scientific));
-    const bool spanish = lp && active(lp->spanish_enable);
-    survey.show_common_names = common;
-    survey.show_scientific_names = scientific;
-    survey.show_spanish_names = spanish;
+    if (window->listed_panel) window->listed_panel->sync_name_options();
     const SpeciesTreeColumns& c = window->species_columns;
     for (auto [view, id_column, name_column, name_renderer] :
          {std::make_tuple(conf_listed_tree, &listed_id_column, &listed_name_column,

@@ -97,6 +97,7 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     builder->get_widget("species_tree", species_tree);
 
     if (name_display_both) name_display_both->set_active(true);
+    sync_name_options();
     for (Gtk::RadioButton* button :
          {name_display_common, name_display_scientific, name_display_both})
         if (button)
@@ -346,13 +347,19 @@ void ListedPanel::build_species_model(const Glib::RefPtr<Gtk::TreeStore>& store,
     }
 }
 
-void ListedPanel::update_columns() {
-    if (debug_level >= 10) printf("Updating columns\n");
+void ListedPanel::sync_name_options() {
+    // The buttons of this page say which names every species list shows.
     SurveyData& survey = window->survey_data;
     auto active = [](Gtk::ToggleButton* button) { return button && button->get_active(); };
     survey.show_spanish_names = active(spanish_enable);
     survey.show_common_names = active(name_display_common) || active(name_display_both);
     survey.show_scientific_names = active(name_display_scientific) || active(name_display_both);
+}
+
+void ListedPanel::update_columns() {
+    if (debug_level >= 10) printf("Updating columns\n");
+    SurveyData& survey = window->survey_data;
+    sync_name_options();
     // Without a survey type the list is empty and has no columns.
     if (!species_tree || !survey.survey_subtype) return;
     SpeciesTreeColumns& columns = window->species_columns;

@@ -64,6 +64,8 @@ public:
     // Rebuilds both species models and the columns for the chosen view and type.
     RetCode update_for_view();
     void update_columns();
+    // The survey's name options as this page's buttons set them.
+    void sync_name_options();
     // Fills a store from a flat list: a family row above each run of species
     // of one family.
     void build_species_model(const Glib::RefPtr<Gtk::TreeStore>& store,

@@ -196,7 +196,6 @@ RetCode SurveyPanel1::setup_for_subregion(const Glib::ustring& code) {
         survey.survey_subtype = nullptr;
         survey.filename.clear();
         survey.show_fish = survey.show_inverts = false;
-        survey.show_common_names = survey.show_scientific_names = survey.show_spanish_names = false;
         // The zone labels keep their text until the code is next edited.
         zonecode->set_text("");
     }
@@ -241,7 +240,6 @@ void SurveyPanel1::on_survey_subtype_changed() {
         choices && static_cast<size_t>(id) < choices->size() ? &(*choices)[id] : nullptr;
     survey.show_fish = record.has_fish;
     survey.show_inverts = record.has_inverts;
-    survey.show_common_names = survey.show_scientific_names = survey.show_spanish_names = false;
     const auto& menus = window->abundance_menus;
     window->current_abundance_menu = static_cast<size_t>(id) < menus.size() ? menus[id] : nullptr;
     window->survey_panel2->setup_for_survey_subtype();

@@ -1,4 +1,7 @@
 #include "survey-window-fixture.h"
+#include "ui/confirm-panel.h"
+#include "ui/listed-panel.h"
+#include "ui/unlisted-panel.h"
 
 #include <gtk/gtk.h>
 #include <unistd.h>
@@ -63,6 +66,40 @@ TEST(SurveyWindowDeathTest, UnusableUiFileIsFatal) {
                              {"id=\"member_id\"", "id=\"member_panel\""},
                              {">member_id<", ">member_panel<"}}),
                 dies, "dialog: Failed to find member_panel in UI");
+}
+
+// Every species list shows the names the Listed Species page's buttons choose,
+// from the start and after each change of type, view and location.
+TEST_F(SurveyWindowTest, EverySpeciesListShowsTheNamesTheListedPageChooses) {
+    auto titles = [&] {
+        window->notebook->set_current_page(window->confirm_panel->page_number); // as it is seen
+        std::string text;
+        for (Gtk::TreeView* view :
+             {window->listed_panel->species_tree, window->unlisted_panel->found_species_tree,
+              window->unlisted_panel->selected_species_tree,
+              window->confirm_panel->conf_listed_tree, window->confirm_panel->conf_unlisted_tree})
+            text += (view->get_column(1) ? view->get_column(1)->get_title().raw() : "none") + "; ";
+        return text;
+    };
+    auto all = [](const std::string& title, const char* listed) {
+        return std::string(listed) + "; " + title + "; " + title + "; " + title + "; " + title +
+               "; ";
+    };
+    const std::string both = "Common + Scientific Names", common = "Common Name";
+    EXPECT_EQ(titles(), all(both, "none")); // no type yet: no list to show
+    SurveyPanel1& p1 = *window->survey_panel1;
+    p1.subregion->select_label("Pacific Northwest");
+    p1.survey_subtype->select_id(10);
+    EXPECT_EQ(titles(), all(both, both.c_str()));
+    p1.survey_subtype->select_id(p1.survey_subtype->items.back().first);
+    EXPECT_EQ(titles(), all(both, both.c_str()));
+    window->listed_panel->name_display_common->set_active(true);
+    DropDownBox& views = *window->listed_panel->species_view;
+    views.select_id(views.items.front().first);
+    EXPECT_EQ(titles(), all(common, common.c_str()));
+    p1.subregion->select_label(p1.subregion->items.back().second);
+    p1.survey_subtype->select_id(p1.survey_subtype->items.front().first);
+    EXPECT_EQ(titles(), all(common, common.c_str()));
 }
 
 } // namespace
