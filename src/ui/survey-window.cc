@@ -181,6 +181,9 @@ T* SurveyWindow::make_panel(const Glib::RefPtr<Gtk::Builder>& builder, T*& panel
     scroller->show();
     int n = notebook->get_n_pages();
     notebook->append_page(*scroller, tab_title, false);
+    // A page that names itself: asked for its name while the window goes, it
+    // would otherwise ask the notebook for a tab it no longer has.
+    if (auto page = notebook->get_accessible()->get_accessible_child(n)) page->set_name(tab_title);
     panel->page_number = n;
     return panel;
 }
