@@ -68,6 +68,24 @@ TEST(SurveyWindowDeathTest, UnusableUiFileIsFatal) {
                 dies, "dialog: Failed to find member_panel in UI");
 }
 
+// A screen reader asks each page its name as the window goes; no page may
+// then ask the notebook for a tab it no longer has (a toolkit critical).
+TEST_F(SurveyWindowTest, PagesKeepTheirNamesWhileTheWindowGoes) {
+    AtkObject* notebook = gtk_widget_get_accessible(GTK_WIDGET(window->notebook->gobj()));
+    for (int i = 0; i < atk_object_get_n_accessible_children(notebook); ++i)
+        g_object_unref(atk_object_ref_accessible_child(notebook, i)); // as a reader walks them
+    std::string names;
+    g_signal_connect(notebook, "children-changed::remove",
+                     G_CALLBACK(+[](AtkObject*, guint, gpointer child, gpointer out) {
+                         const char* name = atk_object_get_name(ATK_OBJECT(child));
+                         *static_cast<std::string*>(out) += std::string(name ? name : "?") + ";";
+                     }),
+                     &names);
+    delete std::exchange(window, nullptr);
+    EXPECT_EQ(names, "Start/Open Survey;Member Info;Survey Info Part 1;Survey Info Part 2;Listed "
+                     "Species;Unlisted Species;Confirmation;");
+}
+
 // Every species list shows the names the Listed Species page's buttons choose,
 // from the start and after each change of type, view and location.
 TEST_F(SurveyWindowTest, EverySpeciesListShowsTheNamesTheListedPageChooses) {
