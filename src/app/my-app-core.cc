@@ -49,6 +49,19 @@ std::string MyAppCore::get_local_data_dir() {
     return local_data_dir;
 }
 
+const char* MyAppCore::folder_name(WhichDir which) {
+    switch (which) {
+    case IN_PROGRESS:
+        return "In Progress";
+    case READY_TO_UPLOAD:
+        return "Ready To Upload";
+    case UPLOADED:
+        return "Uploaded";
+    default:
+        return "";
+    }
+}
+
 std::string MyAppCore::get_survey_dir(WhichDir which) {
     if (survey_dir.empty()) {
         std::string documents = Glib::get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
@@ -58,21 +71,10 @@ std::string MyAppCore::get_survey_dir(WhichDir which) {
         survey_dir = documents + "/TAVRO-Survey";
     }
     std::string dir = survey_dir;
-    switch (which) {
-    case IN_PROGRESS:
-        dir += "/In Progress";
-        break;
-    case READY_TO_UPLOAD:
-        dir += "/Ready To Upload";
-        break;
-    case UPLOADED:
-        dir += "/Uploaded";
-        break;
-    case SURVEY_ROOT:
-        break;
-    default:
+    if (*folder_name(which))
+        dir += std::string("/") + folder_name(which);
+    else if (which != SURVEY_ROOT)
         dir += "/OOPS";
-    }
     g_mkdir_with_parents(dir.c_str(), 0755);
     if (debug_level > 0) printf("selected_dir: %s\n", dir.c_str());
     return dir;

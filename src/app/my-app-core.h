@@ -59,6 +59,9 @@ public:
     std::string get_local_data_dir();
     // A folder of the survey store, created when missing.
     std::string get_survey_dir(WhichDir which);
+    // The name of a state folder, also the Start page's label for it; empty
+    // for the others.
+    static const char* folder_name(WhichDir which);
     // Moves a survey file into another store folder under its name; path
     // becomes the new path. Reports a failure and returns its code.
     RetCode move_survey_to(WhichDir which, std::string& path);

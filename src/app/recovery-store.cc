@@ -1,5 +1,6 @@
 #include "app/recovery-store.h"
 
+#include "app/store-files.h"
 #include "core/errors.h"
 #include "core/safe-write.h"
 #include "survey/survey-file.h"
@@ -18,7 +19,7 @@
 
 namespace {
 
-const std::string SURVEY = ".TAVRO-Survey", ORIGIN = ".origin", LOCK = ".lock";
+const std::string SURVEY = SURVEY_EXTENSION, ORIGIN = ".origin", LOCK = ".lock";
 const std::string HEADER = "TAVRO-Survey recovery 1\n";
 
 // Each value goes with its length, so that no byte of a path (a line end

@@ -82,7 +82,7 @@ bool SurveyDocument::load_text(const std::string& text) {
         error = "Failed to parse survey";
         return false;
     }
-    if (root->get_name() != "TAVRO-Survey" && root->get_name() != "TAVRO_Fish_Survey") {
+    if (root->get_name() != SurveyXMLinfo().root_tag && root->get_name() != "TAVRO_Fish_Survey") {
         error = "Not a valid saved TAVRO Survey";
         return false;
     }

@@ -113,13 +113,9 @@ void StartPanel::sync_rows(const Gtk::TreeNodeChildren& rows, const std::vector<
 }
 
 void StartPanel::build_survey_model() {
-    const std::pair<MyApp::WhichDir, const char*> folders[] = {
-        {MyApp::IN_PROGRESS, "In Progress"},
-        {MyApp::READY_TO_UPLOAD, "Ready To Upload"},
-        {MyApp::UPLOADED, "Uploaded"},
-    };
     std::vector<ListRow> list;
-    for (const auto& [which, name] : folders) {
+    for (MyApp::WhichDir which : {MyApp::IN_PROGRESS, MyApp::READY_TO_UPLOAD, MyApp::UPLOADED}) {
+        const char* name = MyApp::folder_name(which);
         // Surveys by member number; a file that names none, or can't be read,
         // goes with member 0.
         std::map<int, std::vector<ListRow>> by_member;
@@ -313,7 +309,7 @@ void StartPanel::deselect_survey() {
 }
 
 void StartPanel::on_updates_button() {
-    if (window->check_file_save_okay("checking for updates")) window->check_for_updates("", 4);
+    window->manual_check_for_updates();
 }
 
 void StartPanel::on_new_survey_button() {

@@ -315,7 +315,7 @@ void SurveyWindow::on_action_HelpContact(const std::string&) {
 }
 
 void SurveyWindow::on_action_HelpCheckForUpdates(const std::string&) {
-    if (check_file_save_okay("checking for updates")) check_for_updates("", 4);
+    manual_check_for_updates();
 }
 
 void SurveyWindow::on_action_HelpAbout(const std::string&) {

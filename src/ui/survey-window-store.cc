@@ -136,16 +136,16 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
     saved.set_title("Survey Saved");
     saved.set_icon_list(MyApp::icon_list);
     if (flags == SAVE_OFFER_NEXT) {
-        saved.add_button("Open Saved Survey", 3);
-        saved.add_button("Start New Survey", 1);
-        saved.add_button("Quit Program", 2);
+        saved.add_button("Open Saved Survey", OPEN_SAVED_SURVEY);
+        saved.add_button("Start New Survey", START_NEW_SURVEY);
+        saved.add_button("Quit Program", QUIT_PROGRAM);
     }
     saved.add_button("_OK", Gtk::RESPONSE_OK);
     const int response = run_dialog(saved);
     saved.hide();
-    if (response == 3) select_and_open_saved_survey();
-    if (response == 1) on_action_FileNew("after survey save");
-    if (response == 2 && check_file_save_okay("exiting this program")) close_for_good();
+    if (response == OPEN_SAVED_SURVEY) select_and_open_saved_survey();
+    if (response == START_NEW_SURVEY) on_action_FileNew("after survey save");
+    if (response == QUIT_PROGRAM && check_file_save_okay("exiting this program")) close_for_good();
     return RC_OK;
 }
 

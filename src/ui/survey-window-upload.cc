@@ -198,9 +198,9 @@ RetCode SurveyWindow::do_upload_file(const std::string& path) {
 
 int SurveyWindow::upload_summary(const Glib::ustring& title, const Glib::ustring& text) {
     Gtk::MessageDialog summary(*this, text, true, Gtk::MESSAGE_INFO, Gtk::BUTTONS_OK, false);
-    summary.add_button("Open Saved Survey", 3);
-    summary.add_button("Start New Survey", 1);
-    summary.add_button("Quit Program", 2);
+    summary.add_button("Open Saved Survey", OPEN_SAVED_SURVEY);
+    summary.add_button("Start New Survey", START_NEW_SURVEY);
+    summary.add_button("Quit Program", QUIT_PROGRAM);
     summary.set_title(title);
     summary.set_icon_list(MyApp::icon_list);
     const int response = run_dialog(summary);
