@@ -127,7 +127,11 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         return titled_error(title, "FAILED to save survey to %s!\n%s", escape_markup(tried).c_str(),
                             escape_markup(reason).c_str());
     }
-    if (flags == SAVE_SILENT) return RC_OK;
+    if (flags != SAVE_SILENT) report_save(flags);
+    return RC_OK;
+}
+
+void SurveyWindow::report_save(DoSaveFlags flags) {
     Gtk::MessageDialog saved(*this,
                              "Survey saved to " + survey_data.filename +
                                  "\n\nTo return to this survey later, select Open Survey under "
@@ -146,7 +150,6 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
     if (response == OPEN_SAVED_SURVEY) select_and_open_saved_survey();
     if (response == START_NEW_SURVEY) on_action_FileNew("after survey save");
     if (response == QUIT_PROGRAM && check_file_save_okay("exiting this program")) close_for_good();
-    return RC_OK;
 }
 
 void SurveyWindow::took_file(const std::string& path, const std::string& etag,

@@ -42,6 +42,24 @@ int tell(Gtk::Window& parent, const Glib::ustring& title, const Glib::ustring& m
     return response;
 }
 
+// What the unpacking said, for the volunteer to send to the organisation.
+RetCode report_unpack_failure(const DataInstall& installed) {
+    const std::string& command = installed.command;
+    const std::string& output = installed.output;
+    const std::string report = "\n\nPlease include the following in an email to " +
+                               std::string(TAVRO_SUPPORT_EMAIL) + ":\n\nCommand: " + command +
+                               "\n\n" + output + "\nCommand returned " +
+                               std::to_string(installed.status);
+    printf("output:\n%s\n", report.c_str());
+    const std::string mail = escape_markup(TAVRO_SUPPORT_EMAIL).raw();
+    const std::string shown =
+        "\n\nPlease include the following in an email to <a href=\"mailto:" + mail + "\">" + mail +
+        "</a>:\n\nCommand: " + escape_markup(command).raw() + "\n\n" + escape_markup(output).raw() +
+        "\nCommand returned " + std::to_string(installed.status);
+    error("Failed to install data update! (%d)%s", installed.status, shown.c_str());
+    return RC_ERROR;
+}
+
 } // namespace
 
 void SurveyWindow::manual_check_for_updates() {
@@ -83,36 +101,7 @@ RetCode SurveyWindow::check_for_updates(const std::string&, int follow_up) {
                      : RC_CANCELLED;
             told = true;
         }
-        const std::string data_query = app->version_query_url + "data-files";
-        const NetAnswer data = session.query(data_query);
-        const unsigned data_status = data.answered ? data.status : 0;
-        const char* data_version = data.header("X-Current-Data-Version-Is");
-        const char* updated = data.header("X-Data-Last-Updated-Is");
-        const char* archive = data.header("X-Download-Data-Files-From");
-        if (debug_level > 0) {
-            printf("data version query response code is %u\n", data_status);
-            printf("GET %s returned %u, version %s, last updated %s, url %s\n", data_query.c_str(),
-                   data_status, or_none(data_version), or_none(updated, "(unknown)"),
-                   or_none(archive));
-        }
-        const DataFileInfo* local = app->data_file_info;
-        if (data_status != 200 || !data_version || !updated || !archive) {
-            rc = titled_error("Can't reach TAVRO server",
-                              "Failed to consistently contact TAVRO server%s",
-                              no_answer(data, data_query).c_str());
-        } else if (!local || std::string(data_version) != local->timestamp) {
-            told = true;
-            const int answer = tell(
-                *this, "New data files are available",
-                "You are using data files from " + escape_markup(local ? local->updated : "") +
-                    ", but data files updated " + escape_markup(updated) +
-                    " are now available for download.\nDownload them now and restart the "
-                    "program?\nClick Yes to download the new data files,\nor click Cancel to do "
-                    "nothing at this time.",
-                {{"gtk-yes", Gtk::RESPONSE_ACCEPT}, {"gtk-cancel", Gtk::RESPONSE_CANCEL}});
-            rc = answer == Gtk::RESPONSE_ACCEPT ? download_data_files(&session, archive)
-                                                : RC_CANCELLED;
-        }
+        rc = check_data_version(session, told, rc);
     }
     end_network();
     if (!told && rc != RC_ERROR)
@@ -121,6 +110,38 @@ RetCode SurveyWindow::check_for_updates(const std::string&, int follow_up) {
              "are up to date.\nThanks for checking!",
              {});
     return follow_up_after_check(follow_up, rc);
+}
+
+RetCode SurveyWindow::check_data_version(NetSession& session, bool& told, RetCode rc) {
+    const std::string data_query = app->version_query_url + "data-files";
+    const NetAnswer data = session.query(data_query);
+    const unsigned data_status = data.answered ? data.status : 0;
+    const char* data_version = data.header("X-Current-Data-Version-Is");
+    const char* updated = data.header("X-Data-Last-Updated-Is");
+    const char* archive = data.header("X-Download-Data-Files-From");
+    if (debug_level > 0) {
+        printf("data version query response code is %u\n", data_status);
+        printf("GET %s returned %u, version %s, last updated %s, url %s\n", data_query.c_str(),
+               data_status, or_none(data_version), or_none(updated, "(unknown)"), or_none(archive));
+    }
+    const DataFileInfo* local = app->data_file_info;
+    if (data_status != 200 || !data_version || !updated || !archive) {
+        rc = titled_error("Can't reach TAVRO server",
+                          "Failed to consistently contact TAVRO server%s",
+                          no_answer(data, data_query).c_str());
+    } else if (!local || std::string(data_version) != local->timestamp) {
+        told = true;
+        const int answer =
+            tell(*this, "New data files are available",
+                 "You are using data files from " + escape_markup(local ? local->updated : "") +
+                     ", but data files updated " + escape_markup(updated) +
+                     " are now available for download.\nDownload them now and restart the "
+                     "program?\nClick Yes to download the new data files,\nor click Cancel to do "
+                     "nothing at this time.",
+                 {{"gtk-yes", Gtk::RESPONSE_ACCEPT}, {"gtk-cancel", Gtk::RESPONSE_CANCEL}});
+        rc = answer == Gtk::RESPONSE_ACCEPT ? download_data_files(&session, archive) : RC_CANCELLED;
+    }
+    return rc;
 }
 
 RetCode SurveyWindow::follow_up_after_check(int follow_up, RetCode rc) {
@@ -181,22 +202,8 @@ RetCode SurveyWindow::download_data_files(NetSession* session, const char* url) 
     }
     case DataInstall::CANCELLED:
         return error("Failed to install data update! Cancelled; the data files in use stay.");
-    case DataInstall::UNPACK_FAILED: {
-        const std::string& command = installed.command;
-        const std::string& output = installed.output;
-        const std::string report = "\n\nPlease include the following in an email to " +
-                                   std::string(TAVRO_SUPPORT_EMAIL) + ":\n\nCommand: " + command +
-                                   "\n\n" + output + "\nCommand returned " +
-                                   std::to_string(installed.status);
-        printf("output:\n%s\n", report.c_str());
-        const std::string mail = escape_markup(TAVRO_SUPPORT_EMAIL).raw();
-        const std::string shown =
-            "\n\nPlease include the following in an email to <a href=\"mailto:" + mail + "\">" +
-            mail + "</a>:\n\nCommand: " + escape_markup(command).raw() + "\n\n" +
-            escape_markup(output).raw() + "\nCommand returned " + std::to_string(installed.status);
-        error("Failed to install data update! (%d)%s", installed.status, shown.c_str());
-        return RC_ERROR;
-    }
+    case DataInstall::UNPACK_FAILED:
+        return report_unpack_failure(installed);
     case DataInstall::NOT_LOADED:
     case DataInstall::NOT_PLACED:
         return error("Failed to install data update! The downloaded data files %s; the ones in "

@@ -154,6 +154,8 @@ public:
     enum DoSaveFlags { SAVE_OFFER_NEXT = 0, SAVE_SILENT = 1, SAVE_REPORT_ONLY = 2 };
     // Saves the survey into a store folder; reports a failure and returns its code.
     RetCode do_save(MyAppCore::WhichDir which, DoSaveFlags flags);
+    // The dialog after a save, and the next step it offers.
+    void report_save(DoSaveFlags flags);
     RetCode select_and_open_saved_survey();
     // Asks, and deletes the saved survey; true only when it is gone.
     bool maybe_delete_survey(const std::string& path);
@@ -256,6 +258,8 @@ private:
     // The summary after uploads with its follow-up choices; the choice.
     int upload_summary(const Glib::ustring& title, const Glib::ustring& text);
     RetCode follow_up_after_check(int follow_up, RetCode rc);
+    // The data-version half of the update check, and the download it may offer.
+    RetCode check_data_version(NetSession& session, bool& told, RetCode rc);
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
     void load_species(const xmlpp::Node& ids);
