@@ -20,6 +20,20 @@ namespace {
 xmlParserInputPtr no_external_entities(const char*, const char*, xmlParserCtxtPtr) {
     return nullptr;
 }
+// Why a file of this version can't be opened; empty when it can.
+Glib::ustring version_problem(const std::string& version) {
+    int major = 0, minor = 0;
+    char point = 0, rest = 0;
+    if (sscanf(version.c_str(), "%d%c%d%c", &major, &point, &minor, &rest) < 3 || point != '.')
+        return "Not a valid saved TAVRO Survey (bad version)";
+    const SurveyXMLinfo info;
+    if (major < info.oldest_major || (major == info.oldest_major && minor < info.oldest_minor))
+        return "Valid saved TAVRO Survey, but too old - contact " +
+               std::string(TAVRO_SUPPORT_EMAIL) + " for help";
+    if (major > info.current_major)
+        return "Valid saved TAVRO Survey, but you need a newer version of this program to open it";
+    return "";
+}
 } // namespace
 
 bool read_survey_file(const std::string& path, std::string& text, Glib::ustring& message) {
@@ -86,23 +100,8 @@ bool SurveyDocument::load_text(const std::string& text) {
         error = "Not a valid saved TAVRO Survey";
         return false;
     }
-    int major = 0, minor = 0;
-    char point = 0, rest = 0;
-    const std::string version = get_attr(root, "version").raw();
-    if (sscanf(version.c_str(), "%d%c%d%c", &major, &point, &minor, &rest) < 3 || point != '.') {
-        error = "Not a valid saved TAVRO Survey (bad version)";
-        return false;
-    }
-    const SurveyXMLinfo info;
-    if (major < info.oldest_major || (major == info.oldest_major && minor < info.oldest_minor)) {
-        error = "Valid saved TAVRO Survey, but too old - contact " +
-                std::string(TAVRO_SUPPORT_EMAIL) + " for help";
-        return false;
-    }
-    if (major > info.current_major) {
-        error = "Valid saved TAVRO Survey, but you need a newer version of this program to open it";
-        return false;
-    }
+    error = version_problem(get_attr(root, "version").raw());
+    if (!error.empty()) return false;
     const auto children = root->get_children();
     auto child = children.begin();
     if (child != children.end() && is_white_space(*child)) ++child;
