@@ -525,7 +525,7 @@ TEST_F(JourneyTest, NoAnswerOrCancelKeepsEverySurveyReady) {
     script.answer(Gtk::RESPONSE_YES).answer(Gtk::RESPONSE_OK); // upload all; the summary
     const gint64 start = g_get_monotonic_time();
     window->start_panel->upload_all_button->clicked();
-    EXPECT_LT(g_get_monotonic_time() - start, 2 * G_USEC_PER_SEC);
+    EXPECT_LT(g_get_monotonic_time() - start, 5 * G_USEC_PER_SEC); // the server never answers
     ASSERT_EQ(script.seen.size(), 2u);
     EXPECT_EQ(script.seen[1].title, "Upload Failed");
     EXPECT_EQ(script.seen[1].text, "Failed to upload one survey.\n");

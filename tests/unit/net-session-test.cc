@@ -57,7 +57,7 @@ TEST(NetSession, EachExchangeEndsWithinItsLimitsSayingWhich) {
                 ? session.query(base + "/offline-data-entry/?get-version=mac")
                 : session.download(base + "/offline-data-entry/current-offline-data.tar.bz2",
                                    archive);
-        EXPECT_LT(g_get_monotonic_time() - start, 2 * G_USEC_PER_SEC);
+        EXPECT_LT(g_get_monotonic_time() - start, 5 * G_USEC_PER_SEC); // not 64 s of trickle
         EXPECT_EQ(answer.failure, c.failure);
         EXPECT_EQ(answer.answered, !*c.failure);
         if (c.call == 'd') {
@@ -144,16 +144,17 @@ TEST(NetSession, ArchiveThatFillsTheDiskFailsTheDownload) {
 TEST(NetSession, CancelEndsTheExchangeAndTheOnesAfter) {
     Server server({"--no-answer"});
     NetSession session;
+    static gint64 cancelled_at = 0;
     g_timeout_add(
         200,
         [](gpointer s) {
+            cancelled_at = g_get_monotonic_time();
             static_cast<NetSession*>(s)->cancel();
             return gboolean(G_SOURCE_REMOVE);
         },
         &session);
-    const gint64 start = g_get_monotonic_time();
     NetAnswer answer = session.query(server.base + "/offline-data-entry/?get-version=mac");
-    EXPECT_LT(g_get_monotonic_time() - start, G_USEC_PER_SEC);
+    EXPECT_LT(g_get_monotonic_time() - cancelled_at, G_USEC_PER_SEC);
     EXPECT_TRUE(answer.cancelled);
     EXPECT_EQ(answer.failure, "cancelled");
     answer = session.query(server.base + "/offline-data-entry/?get-version=data-files");
