@@ -4,6 +4,7 @@
 #include "app/my-app-core.h"
 #include "app/recovery-store.h"
 #include "net/net-session.h"
+#include "survey/survey-answers.h"
 #include "survey/survey-data.h"
 #include "ui/focus-keeper.h"
 #include "ui/progress-window.h"
@@ -29,13 +30,12 @@
 #include <gtkmm/window.h>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
-
 namespace xmlpp {
 class Element;
-class Node;
 } // namespace xmlpp
 
 class MyApp;
@@ -145,6 +145,8 @@ public:
     // Writes the survey the pages show into survey_data.generated_xml;
     // RC_ERROR with the reason in error_message, showing nothing, when it can't.
     RetCode generate_xml_string(Glib::ustring& error_message, bool without_member);
+    // Every answer the pages hold; without_member leaves the member's out.
+    SurveyAnswers gather_answers(bool without_member) const;
     // Loads a survey file into this fresh, not yet shown window; reports a
     // file it can't load and returns that code.
     RetCode do_open(std::string path);
@@ -258,7 +260,11 @@ private:
     RetCode follow_up_after_check(int follow_up, RetCode rc);
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
-    void load_species(const xmlpp::Node& ids);
+    // Puts answers into the pages, those whose element names are in present,
+    // in the order the writer writes them.
+    void apply_answers(const SurveyAnswers& answers, const std::set<std::string>& present);
+    // Selects a year, adding one the year box does not offer.
+    void apply_year(int year);
 
     void watch_for_changes(Gtk::Widget& widget);
     // Asks once about those of paths the server may hold already; false, with
