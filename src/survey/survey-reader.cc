@@ -107,12 +107,10 @@ bool read_located(const std::string& name, const xmlpp::Node* node, const Region
                                  "data files!",
                                  a.survey_subtype)};
     } else if (name == "depth") {
-        // Older files knew one depth: the maximum on the Pacific coast, the
-        // average elsewhere.
-        const bool maximum = a.subregion == "PNW" || a.subregion == "CAL";
+        read.depth = atoi(text.c_str());
+        const bool maximum = old_depth_is_maximum(a.subregion);
         (maximum ? a.avg_depth : a.max_depth) = -1;
-        (maximum ? a.max_depth : a.avg_depth) = atoi(text.c_str());
-        read.present.insert({"avg_depth", "max_depth"});
+        (maximum ? a.max_depth : a.avg_depth) = read.depth;
     } else {
         read_species(*node, a.abundances);
     }
@@ -137,6 +135,10 @@ void read_element(const std::string& name, const xmlpp::Node* node, const Region
 }
 
 } // namespace
+
+bool old_depth_is_maximum(const Glib::ustring& subregion) {
+    return subregion == "PNW" || subregion == "CAL";
+}
 
 RetCode read_survey_answers(const xmlpp::Element& survey, const RegionInfo& regions,
                             SurveyAnswersRead& read, Glib::ustring& error_message) {

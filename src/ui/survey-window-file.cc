@@ -140,13 +140,14 @@ void SurveyWindow::load_survey(const xmlpp::Element& survey) {
     Glib::ustring problem;
     if (read_survey_answers(survey, *app->region_info, read, problem) != RC_OK)
         throw NotLoaded{problem};
-    apply_answers(read.answers, read.present);
+    apply_answers(read);
 }
 
-void SurveyWindow::apply_answers(const SurveyAnswers& a, const std::set<std::string>& present) {
+void SurveyWindow::apply_answers(const SurveyAnswersRead& read) {
+    const SurveyAnswers& a = read.answers;
     SurveyPanel1& p1 = *survey_panel1;
     SurveyPanel2& p2 = *survey_panel2;
-    auto has = [&](const char* name) { return present.count(name) > 0; };
+    auto has = [&](const char* name) { return read.has(name); };
     auto text = [&](const char* name, Gtk::Entry* entry, const Glib::ustring& value) {
         if (entry && has(name)) entry->set_text(value);
     };
@@ -174,13 +175,16 @@ void SurveyWindow::apply_answers(const SurveyAnswers& a, const std::set<std::str
     text("bottom_time", p2.bottom_time, a.bottom_time);
     if (has("bottom_time") && confirm_panel->confirm_bottom_time)
         confirm_panel->confirm_bottom_time->set_active(a.bottom_time_confirmed);
+    if (has("depth")) {
+        // The other depth is cleared first: a snorkel average sets the
+        // maximum too, and newer depth elements still override.
+        const bool maximum = old_depth_is_maximum(a.subregion);
+        (maximum ? p2.avg_depth : p2.max_depth)->select_label("");
+        (maximum ? p2.max_depth : p2.avg_depth)->select_id(read.depth);
+    }
     id("visibility", p2.visibility, a.visibility);
-    // A depth cleared before the other is set: a snorkel average sets the
-    // maximum too, which clearing it afterwards would undo.
-    const bool max_first = p2.max_depth && a.max_depth == p2.max_depth->unset_id;
-    if (max_first) id("max_depth", p2.max_depth, a.max_depth);
     id("avg_depth", p2.avg_depth, a.avg_depth);
-    if (!max_first) id("max_depth", p2.max_depth, a.max_depth);
+    id("max_depth", p2.max_depth, a.max_depth);
     id("current", p2.current, a.current);
     id("habitat", p2.habitat, a.habitat);
     if (has("species_view")) listed_panel->set_species_view_carefully(a.species_view);

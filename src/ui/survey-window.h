@@ -6,6 +6,7 @@
 #include "net/net-session.h"
 #include "survey/survey-answers.h"
 #include "survey/survey-data.h"
+#include "survey/survey-reader.h"
 #include "ui/focus-keeper.h"
 #include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
@@ -30,7 +31,6 @@
 #include <gtkmm/window.h>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -260,9 +260,9 @@ private:
     RetCode follow_up_after_check(int follow_up, RetCode rc);
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
-    // Puts answers into the pages, those whose element names are in present,
-    // in the order the writer writes them.
-    void apply_answers(const SurveyAnswers& answers, const std::set<std::string>& present);
+    // Puts a file's answers into the pages, those whose elements it has, in
+    // the order the writer writes them.
+    void apply_answers(const SurveyAnswersRead& read);
     // Selects a year, adding one the year box does not offer.
     void apply_year(int year);
 
