@@ -8,8 +8,11 @@ Glib::ustring SurveyXMLinfo::get_current_version_str() const {
 
 bool SurveyData::is_recorded(int species_id) const {
     auto found = abundances.find(species_id);
-    if (found == abundances.end() || found->second < 1 || !survey_subtype || !region_fish_info)
-        return false;
+    return found != abundances.end() && found->second >= 1 && records_species(species_id);
+}
+
+bool SurveyData::records_species(int species_id) const {
+    if (!survey_subtype || !region_fish_info) return false;
     const RegionFishInfo::Species* species = region_fish_info->find_species(species_id);
     if (!species) return false;
     if (species->invertebratetype == 0) return show_fish;

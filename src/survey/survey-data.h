@@ -45,6 +45,8 @@ public:
     // the chosen survey type and view show it on one of the species pages;
     // what is counted, confirmed, written and uploaded is this set.
     bool is_recorded(int species_id) const;
+    // The same for a species given a category: whether the type and view show it.
+    bool records_species(int species_id) const;
 
     // Resetting a record is assigning a default-constructed one; the defaulted
     // copy keeps every field, and self-assignment leaves the record as it was.

@@ -1,12 +1,11 @@
-// The survey file of a window: written from the pages' widgets, read back
-// into them.
+// The survey file of a window: the pages' answers gathered for the writer,
+// and a file's answers put back into the pages.
 #include "core/errors.h"
 #include "core/misc.h"
 #include "core/safe-write.h"
-#include "core/version.h"
-#include "refdata/abundance-choices.h"
-#include "refdata/region-info.h"
 #include "survey/survey-file.h"
+#include "survey/survey-reader.h"
+#include "survey/survey-writer.h"
 #include "ui/confirm-panel.h"
 #include "ui/drop-down-box.h"
 #include "ui/listed-panel.h"
@@ -18,139 +17,61 @@
 #include "ui/unlisted-panel.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <glibmm/convert.h>
-#include <iterator>
-#include <libxml++/document.h>
-#include <libxml++/exceptions/exception.h>
-#include <libxml++/nodes/commentnode.h>
-#include <map>
-#include <stdexcept>
 
 namespace {
-
-// The first line "uname -a" prints; it does not change while the program runs.
-const Glib::ustring& platform_line() {
-    static const Glib::ustring line = [] {
-        std::string text;
-        if (FILE* pipe = popen("uname -a", "r")) {
-            for (int c; (c = fgetc(pipe)) != EOF && c != '\n';)
-                text += static_cast<char>(c);
-            pclose(pipe);
-        }
-        return Glib::ustring(text).validate() ? Glib::ustring(text) : Glib::ustring();
-    }();
-    return line;
-}
-
-// Control characters typed or pasted into an entry are no XML 1.0: written
-// out, they would make a file that can never be opened again.
-Glib::ustring xml_text(const Glib::ustring& text) {
-    Glib::ustring kept;
-    for (gunichar c : text)
-        if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r')
-            if (c != 0xFFFE && c != 0xFFFF) kept += c;
-    return kept;
-}
 
 int selected_id(const DropDownBox* box) {
     return box ? box->get_selected_id() : -1;
 }
 
-Glib::ustring trimmed(const Gtk::Entry* entry) {
-    return entry ? xml_text(trim_ws(entry->get_text())) : Glib::ustring();
+Glib::ustring text_of(const Gtk::Entry* entry) {
+    return entry ? entry->get_text() : Glib::ustring();
+}
+
+bool active(const Gtk::ToggleButton* button) {
+    return button && button->get_active();
 }
 
 } // namespace
 
-RetCode SurveyWindow::generate_xml_string(Glib::ustring& error_message, bool without_member) {
-    error_message.clear();
-    try {
-        const SurveyXMLinfo info;
-        xmlpp::Document document("1.0");
-        xmlpp::Element* root = document.create_root_node(info.root_tag);
-        root->set_attribute("version", info.get_current_version_str());
-        root->set_attribute("software_version", BuildInfo::version_str);
-        root->set_attribute("software_build", BuildInfo::date_str);
-        root->set_attribute("software_platform", xml_text(platform_line()));
-        xmlpp::Element* survey = root->add_child("survey");
-        auto add = [&](const char* name, const Glib::ustring& text) {
-            xmlpp::Element* element = survey->add_child(name);
-            element->add_child_text(text);
-            return element;
-        };
-        const SurveyPanel1* p1 = survey_panel1;
-        const SurveyPanel2* p2 = survey_panel2;
-        add("member_id", without_member ? "" : trimmed(member_panel->member_id));
-        add("last_name", without_member ? "" : trimmed(member_panel->last_name));
-        add("subregion", xml_text(survey_data.subregion));
-        add("survey_subtype", format("%d", selected_id(p1->survey_subtype)));
-        add("year", format("%04d", selected_id(p1->year)));
-        add("month", format("%02d", selected_id(p1->month)));
-        add("mday", format("%02d", selected_id(p1->mday)));
-        add("dive_start", format("%d", selected_id(p1->dive_start)));
-        add("zonecode", trimmed(p1->zonecode));
-        add("surface_temp", trimmed(p2->surface_temp));
-        add("bottom_temp", trimmed(p2->bottom_temp));
-        const Glib::ustring units = p2->get_temp_units_short();
-        add("temp_units", units.empty() ? "F" : units);
-        const bool confirmed = confirm_panel && confirm_panel->confirm_bottom_time &&
-                               confirm_panel->confirm_bottom_time->get_active();
-        add("bottom_time", trimmed(p2->bottom_time))
-            ->set_attribute("confirmed", confirmed ? "1" : "0");
-        add("visibility", format("%d", selected_id(p2->visibility)));
-        add("avg_depth", format("%d", selected_id(p2->avg_depth)));
-        add("max_depth", format("%d", selected_id(p2->max_depth)));
-        add("current", format("%d", selected_id(p2->current)));
-        add("habitat", format("%d", selected_id(p2->habitat)));
-        add("species_view", format("%d", selected_id(listed_panel->species_view)));
-        xmlpp::Element* ids = survey->add_child("ids");
-        for (const auto& [id, stored] : survey_data.abundances) {
-            // Species the chosen type and view hide are not part of the survey.
-            if (stored == 0 || !survey_data.is_recorded(id)) continue;
-            int abun = stored;
-            if (survey_data.survey_subtype && !survey_data.survey_subtype->has_abundance &&
-                abun >= 2)
-                abun = 1; // presence only
-            // Species the catalogue does not know are taken for fish.
-            const RegionFishInfo::Species* species =
-                survey_data.region_fish_info ? survey_data.region_fish_info->find_species(id)
-                                             : nullptr;
-            const std::vector<AbundanceChoices::Choice>* list = nullptr;
-            if (species && species->invertebratetype == 2)
-                list = app->abundance_choices ? &app->abundance_choices->choices_for(
-                                                    AbundanceChoices::INVERTEBRATE_SUBTYPE)
-                                              : nullptr;
-            else if (survey_data.subtype_abundance_choices)
-                list = &survey_data.subtype_abundance_choices->choices;
-            if (!list || list->empty())
-                throw std::runtime_error(format("Internal error: abun %d -> no list?!", abun));
-            // As the pages show it: beyond the list is its last category.
-            abun = std::min(abun, static_cast<int>(list->size()) - 1);
-            const int resp = (*list)[abun].responseid;
-            if (resp <= 0)
-                throw std::runtime_error(
-                    format("Internal error: abun %d -> resp %d?!", abun, resp));
-            xmlpp::Element* entry = ids->add_child("species");
-            entry->set_attribute("id", format("%04d", id));
-            entry->set_attribute("abun", format("%d", abun));
-            entry->set_attribute("resp", format("%d", resp));
-        }
-        survey_data.generated_xml = document.write_to_string_formatted("UTF-8");
-        return RC_OK;
-    } catch (const std::exception& e) {
-        error_message = e.what();
-    } catch (const Glib::Exception& e) {
-        error_message = e.what();
-    } catch (const char* text) {
-        error_message = text;
-    } catch (const std::string& text) {
-        error_message = text;
-    } catch (...) {
-        error_message = "Unknown xml-generation error (sorry!)";
+SurveyAnswers SurveyWindow::gather_answers(bool without_member) const {
+    SurveyAnswers a;
+    const SurveyPanel1* p1 = survey_panel1;
+    const SurveyPanel2* p2 = survey_panel2;
+    if (!without_member) {
+        a.member_id = text_of(member_panel->member_id);
+        a.last_name = text_of(member_panel->last_name);
     }
-    if (error_message.empty()) error_message = "Unknown xml-generation exception (sorry!)";
-    return RC_ERROR;
+    a.subregion = survey_data.subregion;
+    a.survey_subtype = selected_id(p1->survey_subtype);
+    a.year = selected_id(p1->year);
+    a.month = selected_id(p1->month);
+    a.mday = selected_id(p1->mday);
+    a.dive_start = selected_id(p1->dive_start);
+    a.zonecode = text_of(p1->zonecode);
+    a.surface_temp = text_of(p2->surface_temp);
+    a.bottom_temp = text_of(p2->bottom_temp);
+    a.temp_units = p2->get_temp_units_short();
+    a.bottom_time = text_of(p2->bottom_time);
+    a.bottom_time_confirmed = confirm_panel && active(confirm_panel->confirm_bottom_time);
+    a.visibility = selected_id(p2->visibility);
+    a.avg_depth = selected_id(p2->avg_depth);
+    a.max_depth = selected_id(p2->max_depth);
+    a.current = selected_id(p2->current);
+    a.habitat = selected_id(p2->habitat);
+    a.species_view = selected_id(listed_panel->species_view);
+    a.abundances = survey_data.abundances;
+    a.show_common = active(listed_panel->name_display_common);
+    a.show_scientific = active(listed_panel->name_display_scientific);
+    a.show_both = active(listed_panel->name_display_both);
+    a.show_spanish = active(listed_panel->spanish_enable);
+    return a;
+}
+
+RetCode SurveyWindow::generate_xml_string(Glib::ustring& error_message, bool without_member) {
+    return write_survey_xml(gather_answers(without_member), survey_data, app->abundance_choices,
+                            survey_data.generated_xml, error_message);
 }
 
 namespace {
@@ -215,129 +136,68 @@ bool SurveyWindow::file_needs_saving() {
 
 void SurveyWindow::load_survey(const xmlpp::Element& survey) {
     survey_data = SurveyData();
-    SurveyPanel1& p1 = *survey_panel1;
-    SurveyPanel2& p2 = *survey_panel2;
-    const RegionInfo& regions = *app->region_info;
-    Glib::ustring subregion; // the survey's location, once read
-    auto need_location = [&] {
-        if (subregion.empty()) throw NotLoaded{"Can't load survey - empty subregion!"};
-    };
-    auto by_id = [](DropDownBox* box, const Glib::ustring& text) {
-        if (box) box->select_id(atoi(text.c_str()));
-    };
-    // Each element wherever it stands (a later one of a name wins); they are
-    // applied in the order the writer uses, since the location sets up what
-    // the survey type, the depth and the species are read against.
-    static const char* const order[] = {
-        "member_id",   "last_name",    "subregion",  "survey_subtype", "year",        "month",
-        "mday",        "dive_start",   "zonecode",   "surface_temp",   "bottom_temp", "temp_units",
-        "bottom_time", "depth",        "visibility", "avg_depth",      "max_depth",   "current",
-        "habitat",     "species_view", "ids"};
-    std::map<Glib::ustring, const xmlpp::Node*> found;
-    for (const xmlpp::Node* node : survey.get_children()) {
-        if (is_white_space(node) || dynamic_cast<const xmlpp::CommentNode*>(node)) continue;
-        const Glib::ustring name = node->get_name();
-        if (std::find_if(std::begin(order), std::end(order),
-                         [&](const char* known) { return name == known; }) == std::end(order))
-            throw NotLoaded{"TAVRO Survey has unknown tag '" + name + "'"};
-        found[name] = node;
-    }
-    for (const char* element : order) {
-        auto at = found.find(element);
-        if (at == found.end()) continue;
-        const xmlpp::Node* node = at->second;
-        const Glib::ustring name = element;
-        const Glib::ustring text = get_content(node);
-        if (name == "member_id") {
-            member_panel->member_id->set_text(text);
-        } else if (name == "last_name") {
-            member_panel->last_name->set_text(text);
-        } else if (name == "subregion") {
-            if (debug_level > 0) printf("loading subregion %s\n", text.c_str());
-            subregion = text;
-            need_location();
-            // A location the data set no longer has has no catalogue to show.
-            if (!regions.subregion_name_by_code.count(text))
-                throw NotLoaded{"Can't load survey - location " + text +
-                                " is not in the current data files!"};
-            p1.setup_for_subregion(text);
-        } else if (name == "survey_subtype") {
-            need_location();
-            const int id = atoi(text.c_str());
-            if (id != -1 && !regions.find_subtype(id))
-                throw NotLoaded{format("Can't load survey - survey type %d is not in the current "
-                                       "data files!",
-                                       id)};
-            p1.set_survey_subtype_even_invisible(subregion, id);
-        } else if (name == "year") {
-            // A survey older than the years offered keeps its year.
-            const int year = atoi(text.c_str());
-            if (year > 0 && text.size() == 4 &&
-                text.raw().find_first_not_of("0123456789") == std::string::npos) {
-                bool offered = false;
-                for (const auto& item : p1.year->items)
-                    offered = offered || item.second == text;
-                if (!offered) p1.year->add_item(year, text);
-            }
-            p1.year->select_label(text == "0000" ? Glib::ustring() : text);
-        } else if (name == "month") {
-            by_id(p1.month, text);
-        } else if (name == "mday") {
-            by_id(p1.mday, text);
-        } else if (name == "dive_start") {
-            by_id(p1.dive_start, text);
-        } else if (name == "zonecode") {
-            p1.zonecode->set_text(text);
-        } else if (name == "surface_temp") {
-            p2.surface_temp->set_text(text);
-        } else if (name == "bottom_temp") {
-            p2.bottom_temp->set_text(text);
-        } else if (name == "temp_units") {
-            p2.temp_units->select_label(text == "C" ? "Celsius" : "Fahrenheit");
-        } else if (name == "bottom_time") {
-            // The text first: editing the bottom time clears the confirmation.
-            p2.bottom_time->set_text(text);
-            if (confirm_panel->confirm_bottom_time)
-                confirm_panel->confirm_bottom_time->set_active(
-                    get_numeric_attr(node, "confirmed") != 0);
-        } else if (name == "visibility") {
-            by_id(p2.visibility, text);
-        } else if (name == "avg_depth") {
-            by_id(p2.avg_depth, text);
-        } else if (name == "max_depth") {
-            by_id(p2.max_depth, text);
-        } else if (name == "current") {
-            by_id(p2.current, text);
-        } else if (name == "habitat") {
-            by_id(p2.habitat, text);
-        } else if (name == "species_view") {
-            listed_panel->set_species_view_carefully(atoi(text.c_str()));
-        } else if (name == "depth") {
-            // Older files knew one depth: the maximum on the Pacific coast,
-            // the average elsewhere.
-            need_location();
-            const bool maximum = subregion == "PNW" || subregion == "CAL";
-            (maximum ? p2.avg_depth : p2.max_depth)->select_label("");
-            by_id(maximum ? p2.max_depth : p2.avg_depth, text);
-        } else if (name == "ids") {
-            need_location();
-            load_species(*node);
-        }
-    }
+    SurveyAnswersRead read;
+    Glib::ustring problem;
+    if (read_survey_answers(survey, *app->region_info, read, problem) != RC_OK)
+        throw NotLoaded{problem};
+    apply_answers(read);
 }
 
-void SurveyWindow::load_species(const xmlpp::Node& ids) {
-    for (const xmlpp::Node* node : ids.get_children()) {
-        if (is_white_space(node) || dynamic_cast<const xmlpp::CommentNode*>(node)) continue;
-        if (node->get_name() != "species")
-            throw NotLoaded{"TAVRO Survey has a problem - unknown tag \"" + node->get_name() +
-                            "\" in ids section"};
-        const int id = get_numeric_attr(node, "id");
-        const int abun = get_numeric_attr(node, "abun");
-        if (id <= 0 || abun < 0 || (abun == 0 && get_attr(node, "abun") != "0"))
-            throw NotLoaded{
-                format("TAVRO Survey has invalid id (%d) or abundance (%d) for species", id, abun)};
-        if (debug_level >= 3) printf("loading: species id %d abun %d\n", id, abun);
-        survey_data.abundances[id] = abun;
+void SurveyWindow::apply_answers(const SurveyAnswersRead& read) {
+    const SurveyAnswers& a = read.answers;
+    SurveyPanel1& p1 = *survey_panel1;
+    SurveyPanel2& p2 = *survey_panel2;
+    auto has = [&](const char* name) { return read.has(name); };
+    auto text = [&](const char* name, Gtk::Entry* entry, const Glib::ustring& value) {
+        if (entry && has(name)) entry->set_text(value);
+    };
+    auto id = [&](const char* name, DropDownBox* box, int value) {
+        if (box && has(name)) box->select_id(value);
+    };
+    // The location first: it resets the species and sets up what the type,
+    // the depths and the species are shown against.
+    text("member_id", member_panel->member_id, a.member_id);
+    text("last_name", member_panel->last_name, a.last_name);
+    if (has("subregion")) p1.setup_for_subregion(a.subregion);
+    if (has("survey_subtype")) p1.set_survey_subtype_even_invisible(a.subregion, a.survey_subtype);
+    if (has("year")) apply_year(a.year);
+    id("month", p1.month, a.month);
+    id("mday", p1.mday, a.mday);
+    id("dive_start", p1.dive_start, a.dive_start);
+    text("zonecode", p1.zonecode, a.zonecode);
+    text("surface_temp", p2.surface_temp, a.surface_temp);
+    text("bottom_temp", p2.bottom_temp, a.bottom_temp);
+    if (has("temp_units"))
+        p2.temp_units->select_label(a.temp_units == "C"   ? "Celsius"
+                                    : a.temp_units == "F" ? "Fahrenheit"
+                                                          : "");
+    // The text first: editing the bottom time clears the confirmation.
+    text("bottom_time", p2.bottom_time, a.bottom_time);
+    if (has("bottom_time") && confirm_panel->confirm_bottom_time)
+        confirm_panel->confirm_bottom_time->set_active(a.bottom_time_confirmed);
+    if (has("depth")) {
+        // The other depth is cleared first: a snorkel average sets the
+        // maximum too, and newer depth elements still override.
+        const bool maximum = old_depth_is_maximum(a.subregion);
+        (maximum ? p2.avg_depth : p2.max_depth)->select_label("");
+        (maximum ? p2.max_depth : p2.avg_depth)->select_id(read.depth);
     }
+    id("visibility", p2.visibility, a.visibility);
+    id("avg_depth", p2.avg_depth, a.avg_depth);
+    id("max_depth", p2.max_depth, a.max_depth);
+    id("current", p2.current, a.current);
+    id("habitat", p2.habitat, a.habitat);
+    if (has("species_view")) listed_panel->set_species_view_carefully(a.species_view);
+    if (has("ids"))
+        for (const auto& [species, abun] : a.abundances)
+            survey_data.abundances[species] = abun;
+}
+
+void SurveyWindow::apply_year(int year) {
+    // A survey older than the years offered keeps its year.
+    DropDownBox& box = *survey_panel1->year;
+    const bool offered = std::any_of(box.items.begin(), box.items.end(),
+                                     [&](const auto& item) { return item.first == year; });
+    if (year > 0 && !offered) box.add_item(year, format("%04d", year));
+    box.select_id(year);
 }

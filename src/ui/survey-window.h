@@ -4,7 +4,9 @@
 #include "app/my-app-core.h"
 #include "app/recovery-store.h"
 #include "net/net-session.h"
+#include "survey/survey-answers.h"
 #include "survey/survey-data.h"
+#include "survey/survey-reader.h"
 #include "ui/focus-keeper.h"
 #include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
@@ -32,10 +34,8 @@
 #include <string>
 #include <vector>
 
-
 namespace xmlpp {
 class Element;
-class Node;
 } // namespace xmlpp
 
 class MyApp;
@@ -145,6 +145,8 @@ public:
     // Writes the survey the pages show into survey_data.generated_xml;
     // RC_ERROR with the reason in error_message, showing nothing, when it can't.
     RetCode generate_xml_string(Glib::ustring& error_message, bool without_member);
+    // Every answer the pages hold; without_member leaves the member's out.
+    SurveyAnswers gather_answers(bool without_member) const;
     // Loads a survey file into this fresh, not yet shown window; reports a
     // file it can't load and returns that code.
     RetCode do_open(std::string path);
@@ -262,7 +264,11 @@ private:
     RetCode check_data_version(NetSession& session, bool& told, RetCode rc);
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
-    void load_species(const xmlpp::Node& ids);
+    // Puts a file's answers into the pages, those whose elements it has, in
+    // the order the writer writes them.
+    void apply_answers(const SurveyAnswersRead& read);
+    // Selects a year, adding one the year box does not offer.
+    void apply_year(int year);
 
     void watch_for_changes(Gtk::Widget& widget);
     // Asks once about those of paths the server may hold already; false, with

@@ -1,8 +1,12 @@
-// Fuzz target: a survey file made of the input, checked as the reader checks
-// it and described as the survey list describes it, over the installed data.
+// Fuzz target: a survey file made of the input, checked and read as a window
+// opens it, written out again, and described as the survey list describes it,
+// over the installed data.
 #include "app/my-app-core.h"
 #include "core/errors.h"
+#include "survey/survey-data.h"
 #include "survey/survey-file.h"
+#include "survey/survey-reader.h"
+#include "survey/survey-writer.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -39,6 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             get_numeric_attr(node, "abun");
             is_white_space(node);
         }
+        // Whatever reads as answers writes out again.
+        SurveyAnswersRead read;
+        Glib::ustring text, problem;
+        if (read_survey_answers(*document.survey, *app->region_info, read, problem) == RC_OK &&
+            write_survey_xml(read.answers, SurveyData(), app->abundance_choices, text, problem) !=
+                RC_OK)
+            abort();
     }
     int member = 0;
     app->get_survey_description(path, &member);
