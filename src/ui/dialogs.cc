@@ -1,7 +1,6 @@
 #include "ui/dialogs.h"
 
 #include "core/errors.h"
-#include "ui/my-app.h"
 
 #include <cstring>
 #include <gtkmm/messagedialog.h>
@@ -72,7 +71,7 @@ bool ask_or_cancel(Gtk::Window& parent, const Glib::ustring& title, const Glib::
     question.add_button(go_on, Gtk::RESPONSE_ACCEPT);
     question.set_default_response(Gtk::RESPONSE_CANCEL);
     question.set_title(title);
-    question.set_icon_list(MyApp::icon_list);
+    question.set_icon_list(Gtk::Window::get_default_icon_list());
     const int response = run_dialog(question);
     question.hide();
     return response == Gtk::RESPONSE_ACCEPT;
@@ -100,7 +99,8 @@ void install_error_dialogs() {
             Gtk::MessageDialog dialog(markup ? message : markup_as_plain_text(message), markup,
                                       is_fatal ? Gtk::MESSAGE_ERROR : Gtk::MESSAGE_WARNING,
                                       is_fatal ? Gtk::BUTTONS_CLOSE : Gtk::BUTTONS_OK, true);
-            if (!MyApp::icon_list.empty()) dialog.set_icon_list(MyApp::icon_list);
+            const auto icons = Gtk::Window::get_default_icon_list();
+            if (!icons.empty()) dialog.set_icon_list(icons);
             dialog.set_title(title);
             run_dialog(dialog);
         });

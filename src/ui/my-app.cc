@@ -24,4 +24,6 @@ void MyApp::load_icons() {
             if (debug_level > 0) printf("No logo %s: %s\n", path.c_str(), e.what().c_str());
         }
     }
+    // What the dialogs take, without knowing the application object.
+    Gtk::Window::set_default_icon_list(icon_list);
 }

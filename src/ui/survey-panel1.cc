@@ -43,6 +43,47 @@ void SurveyPanel1::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     builder->get_widget("no_geog_matches", no_geog_matches);
     builder->get_widget("geog_tree", geog_tree);
 
+    fill_date_boxes();
+    for (DropDownBox* box : {month, mday, year, dive_start})
+        if (box)
+            box->signal_changed().connect(sigc::mem_fun(*window, &SurveyWindow::set_title_string));
+    if (subregion && app && app->region_info)
+        subregion->init(app->region_info->subregion_name_values, app->region_info->subregion_names,
+                        -1, 0);
+    if (subregion)
+        subregion->signal_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_subregion_changed));
+    if (survey_subtype)
+        survey_subtype->signal_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_survey_subtype_changed));
+    for (Gtk::Widget* widget :
+         {static_cast<Gtk::Widget*>(survey_subtype), static_cast<Gtk::Widget*>(zonecode),
+          static_cast<Gtk::Widget*>(zone_search)})
+        if (widget) widget->set_sensitive(false);
+    if (zone_name) zone_name->set_text("");
+    if (zone_name_status) zone_name_status->set_text("");
+    if (zonecode)
+        zonecode->signal_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_zonecode_changed));
+    if (zone_search)
+        zone_search->signal_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_zone_search_changed));
+    if (no_geog_matches) no_geog_matches->hide();
+    geog_store = Gtk::TreeStore::create(geog_columns);
+    if (geog_tree) {
+        geog_tree->set_model(geog_store);
+        // Fixed-height rows let a search of thousands of zones redraw at once.
+        int column = geog_tree->append_column("Geographic Zone", geog_columns.label) - 1;
+        geog_tree->get_column(column)->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+        geog_tree->set_fixed_height_mode(true);
+        geog_tree->signal_cursor_changed().connect(
+            sigc::mem_fun(*this, &SurveyPanel1::on_geog_clicked));
+        geog_selection = geog_tree->get_selection();
+    }
+    triggers_suppressed = false;
+}
+
+void SurveyPanel1::fill_date_boxes() {
     if (dive_start && app && app->data_defs) {
         auto group = app->data_defs->defs.find("divestart");
         if (group != app->data_defs->defs.end())
@@ -82,43 +123,6 @@ void SurveyPanel1::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
                     {this_year - 3, Glib::ustring::format(this_year - 3)}},
                    0);
     }
-    for (DropDownBox* box : {month, mday, year, dive_start})
-        if (box)
-            box->signal_changed().connect(sigc::mem_fun(*window, &SurveyWindow::set_title_string));
-    if (subregion && app && app->region_info)
-        subregion->init(app->region_info->subregion_name_values, app->region_info->subregion_names,
-                        -1, 0);
-    if (subregion)
-        subregion->signal_changed().connect(
-            sigc::mem_fun(*this, &SurveyPanel1::on_subregion_changed));
-    if (survey_subtype)
-        survey_subtype->signal_changed().connect(
-            sigc::mem_fun(*this, &SurveyPanel1::on_survey_subtype_changed));
-    for (Gtk::Widget* widget :
-         {static_cast<Gtk::Widget*>(survey_subtype), static_cast<Gtk::Widget*>(zonecode),
-          static_cast<Gtk::Widget*>(zone_search)})
-        if (widget) widget->set_sensitive(false);
-    if (zone_name) zone_name->set_text("");
-    if (zone_name_status) zone_name_status->set_text("");
-    if (zonecode)
-        zonecode->signal_changed().connect(
-            sigc::mem_fun(*this, &SurveyPanel1::on_zonecode_changed));
-    if (zone_search)
-        zone_search->signal_changed().connect(
-            sigc::mem_fun(*this, &SurveyPanel1::on_zone_search_changed));
-    if (no_geog_matches) no_geog_matches->hide();
-    geog_store = Gtk::TreeStore::create(geog_columns);
-    if (geog_tree) {
-        geog_tree->set_model(geog_store);
-        // Fixed-height rows let a search of thousands of zones redraw at once.
-        int column = geog_tree->append_column("Geographic Zone", geog_columns.label) - 1;
-        geog_tree->get_column(column)->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
-        geog_tree->set_fixed_height_mode(true);
-        geog_tree->signal_cursor_changed().connect(
-            sigc::mem_fun(*this, &SurveyPanel1::on_geog_clicked));
-        geog_selection = geog_tree->get_selection();
-    }
-    triggers_suppressed = false;
 }
 
 void GeogTreeColumns::set(const Gtk::TreeRow& row, int zone_id, const Glib::ustring& zone_name) {
@@ -308,17 +312,20 @@ void SurveyPanel1::on_zone_search_changed() {
     if (window->survey_data.region_fish_info) rebuild_zone_tree();
 }
 
+void SurveyPanel1::index_zone_names(const RegionFishInfo* fish) {
+    if (!fish || zone_catalogue == fish) return;
+    zone_catalogue = fish;
+    zone_names_lower.clear();
+    for (int id : fish->geog_ids) {
+        auto zone = fish->geogs.find(id);
+        zone_names_lower.push_back(zone == fish->geogs.end() ? "" : zone->second.lowercase());
+    }
+}
+
 void SurveyPanel1::rebuild_zone_tree() {
     const SurveyData& survey = window->survey_data;
     const RegionFishInfo* fish = survey.region_fish_info;
-    if (fish && zone_catalogue != fish) {
-        zone_catalogue = fish;
-        zone_names_lower.clear();
-        for (int id : fish->geog_ids) {
-            auto zone = fish->geogs.find(id);
-            zone_names_lower.push_back(zone == fish->geogs.end() ? "" : zone->second.lowercase());
-        }
-    }
+    index_zone_names(fish);
     const Glib::ustring search = trim_ws(zone_search->get_text().lowercase());
     // A fresh store, filled while no view shows it, and rows added after the
     // last sibling: appending would walk the siblings on every row.

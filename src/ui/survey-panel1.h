@@ -82,6 +82,10 @@ public:
     Glib::ustring get_dive_start_string() const;
 
 private:
+    // The dive start, month, day and year choices.
+    void fill_date_boxes();
+    // The zones' names in lower case, for the search, once per catalogue.
+    void index_zone_names(const RegionFishInfo* fish);
     // Prints the "suppressed" line for handler and tells whether it must stop.
     bool suppressed(const char* handler) const;
     // Restores the subregion box to the survey's subregion without asking again.
