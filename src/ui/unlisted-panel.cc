@@ -421,8 +421,12 @@ void UnlistedPanel::connect_tree(Gtk::TreeView* tree, const char* which) {
         false);
     tree->signal_key_press_event().connect(
         [=](GdkEventKey* event) {
-            if (event->keyval != GDK_KEY_Return && event->keyval != GDK_KEY_KP_Enter &&
-                event->keyval != GDK_KEY_Right) {
+            // As on the Listed page: Shift and Control with the arrows keep
+            // their usual meaning in the tree.
+            const bool plain =
+                (event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK)) == 0;
+            if (!plain || (event->keyval != GDK_KEY_Return && event->keyval != GDK_KEY_KP_Enter &&
+                           event->keyval != GDK_KEY_Right)) {
                 if (debug_level >= 40) printf("ignoring key %d\n", event->keyval);
                 return false;
             }
@@ -458,23 +462,10 @@ bool UnlistedPanel::do_line_trigger(Gtk::TreeView* tree,
         }
         return true;
     }
-    const SurveyData& survey = window->survey_data;
-    if (survey.already_uploaded) return true;
+    if (window->survey_data.already_uploaded) return true;
     window->abundance_target = id;
-    const RegionFishInfo::Species* species =
-        survey.region_fish_info ? survey.region_fish_info->find_species(id) : nullptr;
-    const auto& menus = window->abundance_menus;
-    Gtk::Menu* menu = window->current_abundance_menu;
-    if (species && species->invertebratetype == 2) menu = menus.size() > 99 ? menus[99] : nullptr;
-    if (!menu) return true; // no categories for this type: nothing to show
-    if (button != 0) {
-        menu->popup_at_pointer(nullptr);
-    } else {
-        // From the keyboard: under the row's name, where the user looks.
-        Gdk::Rectangle cell;
-        tree->get_cell_area(path, *tree->get_column(1), cell);
-        menu->popup_at_rect(tree->get_bin_window(), cell, Gdk::GRAVITY_SOUTH_WEST,
-                            Gdk::GRAVITY_NORTH_WEST, nullptr);
-    }
+    // The Listed page's pop-up: the invertebrate list where it applies, and
+    // from the keyboard the current category chosen to start from.
+    window->popup_abundance_menu(*tree, path, button);
     return true;
 }

@@ -87,9 +87,16 @@ TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
     show_page(page->page_number);
     page->found_species_tree->grab_focus();
     page->found_species_tree->set_cursor(Gtk::TreePath("0:0"));
+    Gtk::Menu* menu = window->current_abundance_menu;
+    ASSERT_TRUE(menu);
+    press_key(*window, GDK_KEY_Right, GDK_SHIFT_MASK); // as on the Listed page: the tree's
+    EXPECT_FALSE(menu->get_visible());
     press_key(*window, GDK_KEY_Menu);
     EXPECT_EQ(window->abundance_target, 34);
-    ASSERT_TRUE(window->current_abundance_menu && window->current_abundance_menu->get_visible());
+    ASSERT_TRUE(menu->get_visible());
+    // It starts from the category the species has.
+    EXPECT_EQ(gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menu->gobj())),
+              GTK_WIDGET(menu->get_children()[2]->gobj()));
     press_key(*window, GDK_KEY_Home); // "None"
     press_key(*window, GDK_KEY_Return);
     run_pending_events();
