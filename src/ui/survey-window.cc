@@ -251,6 +251,10 @@ void SurveyWindow::set_title_string() {
     set_title(title + base_title);
 }
 
+void SurveyWindow::sync_name_options() {
+    if (listed_panel) listed_panel->sync_name_options();
+}
+
 void SurveyWindow::close_for_good() {
     if (closing) return;
     closing = true;

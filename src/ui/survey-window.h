@@ -136,6 +136,8 @@ public:
     void on_next_button();
     void on_switch_page(Gtk::Widget* page, guint page_number);
 
+    // The survey's name options as the Listed Species page's buttons set them.
+    void sync_name_options();
     // Window title from the date, dive start and zone of Survey Info Part 1.
     void set_title_string();
 

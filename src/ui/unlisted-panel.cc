@@ -3,7 +3,6 @@
 #include "core/misc.h"
 #include "refdata/region-fish-info.h"
 #include "ui/drop-down-box.h"
-#include "ui/listed-panel.h"
 #include "ui/survey-window.h"
 
 #include <cstdio>
@@ -376,7 +375,7 @@ bool UnlistedPanel::check_visible_selected(const Gtk::TreeIter& iter) {
 }
 
 void UnlistedPanel::update_columns() {
-    if (window->listed_panel) window->listed_panel->sync_name_options();
+    window->sync_name_options();
     const SpeciesTreeColumns& c = window->species_columns;
     if (selected_species_tree) {
         c.fill_tree_columns(*selected_species_tree, selected_id_column, selected_name_column,
