@@ -2,37 +2,12 @@
 
 #include "core/errors.h"
 #include "core/misc.h"
-#include "refdata/data-params.h"
-#include "refdata/species-views.h"
-#include "ui/drop-down-box.h"
 #include "ui/listed-panel.h"
-#include "ui/member-panel.h"
 #include "ui/my-app.h"
-#include "ui/survey-panel1.h"
-#include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
 
 #include <cstdio>
-#include <ctime>
 #include <glibmm/main.h>
-#include <set>
-
-namespace {
-
-// Entries are read without the blanks around their text.
-Glib::ustring entry_text(const Gtk::Entry* entry) {
-    return entry ? trim_ws(entry->get_text()) : Glib::ustring();
-}
-
-Glib::ustring box_text(const DropDownBox* box) {
-    return box ? box->get_selected_label() : Glib::ustring();
-}
-
-int box_id(const DropDownBox* box) {
-    return box ? box->get_selected_id() : 0;
-}
-
-} // namespace
 
 ConfirmPanel::ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
@@ -143,7 +118,7 @@ void ConfirmPanel::attach_to_stores() {
 void ConfirmPanel::set_redbold(Gtk::Label* label) {
     if (!label) return;
     clear_redbold(label);
-    label->set_markup(red(label->get_label()));
+    label->set_markup(fault_markup(label->get_label()));
 }
 
 void ConfirmPanel::clear_redbold(Gtk::Label* label) {
@@ -154,228 +129,64 @@ void ConfirmPanel::clear_redbold(Gtk::Label* label) {
         markup.substr(red_start.size(), markup.size() - red_start.size() - red_end.size()));
 }
 
-void ConfirmPanel::show_fault(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& markup,
-                              bool& verdict) {
-    verdict = false;
-    set_redbold(caption);
-    if (value) value->set_markup(red(markup));
-}
-
-void ConfirmPanel::show_pass(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& markup) {
-    clear_redbold(caption);
-    if (value) value->set_markup(markup);
-}
-
-bool ConfirmPanel::required_by_type() const {
-    // Until a survey type is chosen everything is asked for.
-    const Region* subtype = window->survey_data.survey_subtype;
-    return !subtype || subtype->has_abundance;
-}
-
-bool ConfirmPanel::set_simple_field(Gtk::Label* caption, Gtk::Label* value,
-                                    const Glib::ustring& text, bool& verdict, int required) {
-    const bool needed = required > 0 || (required < 0 && required_by_type());
-    if (needed && text.empty()) {
-        show_fault(caption, value, "Required", verdict);
-        return false;
-    }
-    show_pass(caption, value, text);
-    return true;
-}
-
-int ConfirmPanel::param(const Glib::ustring& name) const {
-    if (!app || !app->data_params) return 0;
-    const auto& params = app->data_params->params;
-    auto found = params.find(name);
-    return found == params.end() ? 0 : found->second;
-}
-
 void ConfirmPanel::refresh() {
     SurveyData& survey = window->survey_data;
-    bool verdict = true;
-    MemberPanel* member = window->member_panel;
-    set_simple_field(conf_label_member_id, conf_member_id,
-                     escape_markup(entry_text(member ? member->member_id : nullptr)), verdict, 1);
-    set_simple_field(conf_label_last_name, conf_last_name,
-                     escape_markup(entry_text(member ? member->last_name : nullptr)), verdict, 1);
-    check_survey_type(verdict);
-    check_date(verdict);
-    SurveyPanel1* p1 = window->survey_panel1;
-    set_simple_field(conf_label_dive_start, conf_dive_start,
-                     escape_markup(box_text(p1 ? p1->dive_start : nullptr)), verdict, 1);
-    check_zone(verdict);
-    SurveyPanel2* p2 = window->survey_panel2;
-    check_temperature(p2 ? p2->surface_temp : nullptr, conf_label_surface_temp, conf_surface_temp,
-                      verdict);
-    check_temperature(p2 ? p2->bottom_temp : nullptr, conf_label_bottom_temp, conf_bottom_temp,
-                      verdict);
-    check_bottom_time(verdict);
-    check_conditions(verdict);
-    int listed = 0, unlisted = 0;
-    check_species(verdict, listed, unlisted);
-
-    survey.is_complete = verdict;
+    const CheckReference reference{app ? app->region_info : nullptr, app ? app->data_defs : nullptr,
+                                   app ? app->data_params : nullptr,
+                                   app ? app->habitat_info : nullptr};
+    const SurveyChecks checks =
+        check_survey(window->gather_answers(false), survey, reference, local_today());
+    show_checks(checks);
+    survey.is_complete = checks.complete;
     if (confirm_instructions)
         confirm_instructions->set_markup(
-            verdict ? Glib::ustring("Please check that all information is correct.")
-                    : "Please check that all information is correct; items " +
-                          red("marked in red") + " need to be fixed.");
+            checks.complete ? Glib::ustring("Please check that all information is correct.")
+                            : "Please check that all information is correct; items " +
+                                  fault_markup("marked in red") + " need to be fixed.");
     const bool can_upload = survey.is_complete && !survey.already_uploaded;
     if (window->ready_button) window->ready_button->set_sensitive(can_upload);
     if (window->upload_button) window->upload_button->set_sensitive(can_upload);
-    show_species_trees(listed, unlisted);
+    show_species_trees(checks.listed, checks.unlisted);
     update_columns();
 }
 
-void ConfirmPanel::check_survey_type(bool& verdict) {
-    SurveyPanel1* p1 = window->survey_panel1;
-    const Glib::ustring text = box_text(p1 ? p1->survey_subtype : nullptr);
-    if (text.find(NO_LONGER_AVAILABLE) != Glib::ustring::npos)
-        show_fault(conf_label_survey_type, conf_survey_type, escape_markup(text), verdict);
-    else
-        show_pass(conf_label_survey_type, conf_survey_type, escape_markup(text));
+void ConfirmPanel::show_checks(const SurveyChecks& checks) {
+    const std::pair<Gtk::Label*, Gtk::Label*> shown[] = {
+        {conf_label_member_id, conf_member_id},
+        {conf_label_last_name, conf_last_name},
+        {conf_label_survey_type, conf_survey_type},
+        {conf_label_survey_date, conf_survey_date},
+        {conf_label_dive_start, conf_dive_start},
+        {conf_label_zone_code, conf_zone_code},
+        {conf_label_surface_temp, conf_surface_temp},
+        {conf_label_bottom_temp, conf_bottom_temp},
+        {conf_label_bottom_time, conf_bottom_time},
+        {conf_label_visibility, conf_visibility},
+        {conf_label_avg_depth, conf_avg_depth},
+        {conf_label_max_depth, conf_max_depth},
+        {conf_label_current, conf_current},
+        {conf_label_habitat, conf_habitat},
+        {conf_label_total_species, conf_total_species},
+    };
+    for (const CheckedAnswer& answer : checks.answers) {
+        const auto& [caption, value] = shown[static_cast<size_t>(answer.field)];
+        if (answer.fault)
+            set_redbold(caption);
+        else
+            clear_redbold(caption);
+        if (value) value->set_markup(answer.markup);
+    }
+    if (conf_zone_name) conf_zone_name->set_markup(checks.zone_name);
+    show_bottom_time_box(checks);
 }
 
-void ConfirmPanel::check_date(bool& verdict) {
-    SurveyPanel1* p1 = window->survey_panel1;
-    const int y = box_id(p1 ? p1->year : nullptr);
-    const int m = box_id(p1 ? p1->month : nullptr);
-    const int d = box_id(p1 ? p1->mday : nullptr);
-    if (y == 0 || m == 0 || d == 0) {
-        show_fault(conf_label_survey_date, conf_survey_date, "Required", verdict);
-        return;
-    }
-    const Glib::ustring text = format("%04d-%02d-%02d", y, m, d);
-    struct tm day = {};
-    day.tm_mday = d;
-    day.tm_mon = m - 1;
-    day.tm_year = y - 1900;
-    day.tm_isdst = -1;
-    const time_t when = mktime(&day);
-    const time_t now = time(nullptr);
-    if (debug_level >= 10)
-        printf("mktime ret %ld (now = %ld) %d-%d-%d for %d-%d-%d\n", long(when), long(now),
-               day.tm_year + 1900, day.tm_mon + 1, day.tm_mday, y, m, d);
-    // mktime moves 31 April to 1 May: a changed day or month means no such date.
-    if (when == time_t(-1) || day.tm_mon != m - 1 || day.tm_mday != d)
-        show_fault(conf_label_survey_date, conf_survey_date, text + "      Invalid date", verdict);
-    else if (when > now)
-        show_fault(conf_label_survey_date, conf_survey_date, text + "      Date is in the future",
-                   verdict);
-    else
-        show_pass(conf_label_survey_date, conf_survey_date, text);
-}
-
-void ConfirmPanel::check_zone(bool& verdict) {
-    SurveyPanel1* p1 = window->survey_panel1;
-    const Glib::ustring code = entry_text(p1 ? p1->zonecode : nullptr);
-    const Glib::ustring description = p1 ? p1->zone_description : Glib::ustring();
-    if (code.size() >= 8 && !description.empty())
-        show_pass(conf_label_zone_code, conf_zone_code, escape_markup(code));
-    else if (code.empty())
-        show_fault(conf_label_zone_code, conf_zone_code, "Required", verdict);
-    else if (code.size() < 8)
-        show_fault(conf_label_zone_code, conf_zone_code, escape_markup(code) + "   Incomplete zone",
-                   verdict);
-    else
-        show_fault(conf_label_zone_code, conf_zone_code, escape_markup(code), verdict);
-    if (conf_zone_name) conf_zone_name->set_markup(escape_markup(description));
-}
-
-void ConfirmPanel::check_temperature(Gtk::Entry* entry, Gtk::Label* caption, Gtk::Label* value,
-                                     bool& verdict) {
-    const Glib::ustring text = entry_text(entry);
-    if (text.empty()) {
-        show_pass(caption, value, "");
-        return;
-    }
-    SurveyPanel2* p2 = window->survey_panel2;
-    const Glib::ustring unit = p2 ? p2->get_temp_units_short() : Glib::ustring();
-    const int min = param("temp_min_" + unit.lowercase());
-    const int max = param("temp_max_" + unit.lowercase());
-    const Glib::ustring shown = escape_markup(text + unit);
-    const int degrees = parse_int_clamped(text.raw());
-    if (degrees < min || degrees > max)
-        show_fault(caption, value,
-                   shown + "      Temperature must be between " + format("%d", min) +
-                       escape_markup(unit) + " and " + format("%d", max) + escape_markup(unit),
-                   verdict);
-    else
-        show_pass(caption, value, shown);
-}
-
-void ConfirmPanel::check_bottom_time(bool& verdict) {
-    SurveyPanel2* p2 = window->survey_panel2;
-    const Glib::ustring text = entry_text(p2 ? p2->bottom_time : nullptr);
-    if (text.empty()) {
-        show_fault(conf_label_bottom_time, conf_bottom_time, "Required", verdict);
-        if (confirm_bottom_time) confirm_bottom_time->hide();
-        return;
-    }
-    const int minutes = parse_int_clamped(text.raw());
-    const bool unusual =
-        minutes > param("bottom_time_confirm_over") || minutes < param("bottom_time_confirm_under");
-    const bool confirmed = confirm_bottom_time && confirm_bottom_time->get_active();
-    const Glib::ustring shown = escape_markup(text) + " minutes";
-    if (unusual && !confirmed) {
-        show_fault(conf_label_bottom_time, conf_bottom_time, shown, verdict);
-        if (confirm_bottom_time) {
-            confirm_bottom_time->set_label("Confirm unusual bottom time");
-            confirm_bottom_time->show();
-        }
-        return;
-    }
-    show_pass(conf_label_bottom_time, conf_bottom_time, shown);
-    if (confirm_bottom_time) {
-        confirm_bottom_time->set_label("Unusual bottom time confirmed");
-        confirm_bottom_time->set_visible(unusual);
-    }
-}
-
-void ConfirmPanel::check_conditions(bool& verdict) {
-    SurveyPanel2* p2 = window->survey_panel2;
-    auto box = [p2](DropDownBox* SurveyPanel2::*field) { return p2 ? p2->*field : nullptr; };
-    set_simple_field(conf_label_visibility, conf_visibility,
-                     escape_markup(box_text(box(&SurveyPanel2::visibility))), verdict, -1);
-    DropDownBox* avg = box(&SurveyPanel2::avg_depth);
-    DropDownBox* max = box(&SurveyPanel2::max_depth);
-    const Glib::ustring avg_text = box_text(avg), max_text = box_text(max);
-    set_simple_field(conf_label_avg_depth, conf_avg_depth, escape_markup(avg_text), verdict, -1);
-    // The depth list starts with a blank item, which a species-only survey
-    // may keep for either depth: only two real depths can be out of order.
-    if (set_simple_field(conf_label_max_depth, conf_max_depth, escape_markup(max_text), verdict,
-                         -1) &&
-        !avg_text.empty() && !max_text.empty() && box_id(max) < box_id(avg)) {
-        verdict = false;
-        set_redbold(conf_label_max_depth);
-        if (conf_max_depth)
-            conf_max_depth->set_markup(escape_markup(max_text) + " " +
-                                       red(" Must be no less than Average Depth"));
-    }
-    set_simple_field(conf_label_current, conf_current,
-                     escape_markup(box_text(box(&SurveyPanel2::current))), verdict, -1);
-    Glib::ustring habitat = box_text(box(&SurveyPanel2::habitat));
-    // The list's "(please choose)" item is no answer.
-    if (has_prefix(habitat, Glib::ustring("(please"))) habitat.clear();
-    set_simple_field(conf_label_habitat, conf_habitat, escape_markup(habitat), verdict, -1);
-}
-
-void ConfirmPanel::check_species(bool& verdict, int& listed, int& unlisted) {
-    const SurveyData& survey = window->survey_data;
-    // Without a view in use nothing is listed: recorded species count as unlisted.
-    static const std::set<int> no_view;
-    const std::set<int>& view =
-        survey.species_views ? survey.species_views->species_of(survey.species_view) : no_view;
-    listed = unlisted = 0;
-    for (const auto& [id, abundance] : survey.abundances) {
-        if (abundance == 0 || !survey.is_recorded(id)) continue;
-        ++(view.count(id) ? listed : unlisted);
-    }
-    const int total = listed + unlisted;
-    if (total == 0)
-        show_fault(conf_label_total_species, conf_total_species, "0", verdict);
-    else
-        show_pass(conf_label_total_species, conf_total_species, format("%d", total));
+void ConfirmPanel::show_bottom_time_box(const SurveyChecks& checks) {
+    if (!confirm_bottom_time) return;
+    // Unconfirmed, the box asks; confirmed, it stays to be taken back.
+    const bool asking = checks[SurveyField::bottom_time].fault && checks.bottom_time_unusual;
+    confirm_bottom_time->set_label(asking ? "Confirm unusual bottom time"
+                                          : "Unusual bottom time confirmed");
+    confirm_bottom_time->set_visible(checks.bottom_time_unusual);
 }
 
 void ConfirmPanel::show_species_trees(int listed, int unlisted) {

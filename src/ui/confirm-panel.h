@@ -1,12 +1,13 @@
 // The "Confirmation" page: every answer shown and checked before upload.
 #pragma once
 
+#include "survey/survey-checks.h"
+
 #include <glibmm/ustring.h>
 #include <gtkmm/box.h>
 #include <gtkmm/builder.h>
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/checkbutton.h>
-#include <gtkmm/entry.h>
 #include <gtkmm/grid.h>
 #include <gtkmm/label.h>
 #include <gtkmm/treemodelfilter.h>
@@ -69,19 +70,14 @@ public:
     Gtk::CellRendererText listed_id_renderer, listed_name_renderer;
     Gtk::TreeViewColumn unlisted_id_column, unlisted_name_column;
     Gtk::CellRendererText unlisted_id_renderer, unlisted_name_renderer;
-    const Glib::ustring red_start = "<span weight=\"bold\" fgcolor=\"red\">";
-    const Glib::ustring red_end = "</span>";
+    const Glib::ustring red_start = FAULT_START;
+    const Glib::ustring red_end = FAULT_END;
 
     ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
     // Checks the survey, shows the verdict and sets is_complete and the
     // Ready and Upload buttons from it.
     void refresh();
-    // An empty required value fails and shows red "Required". required: 1
-    // yes, 0 no, -1 when the survey type counts abundance (or none is chosen).
-    // text is markup.
-    bool set_simple_field(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& text,
-                          bool& verdict, int required);
     // Marking twice is marking once.
     void set_redbold(Gtk::Label* label);
     void clear_redbold(Gtk::Label* label);
@@ -98,22 +94,9 @@ public:
 
 private:
     void look_up_widgets(const Glib::RefPtr<Gtk::Builder>& builder);
-    Glib::ustring red(const Glib::ustring& markup) const { return red_start + markup + red_end; }
-    // Caption marked and value shown as red markup: the item fails.
-    void show_fault(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& markup,
-                    bool& verdict);
-    void show_pass(Gtk::Label* caption, Gtk::Label* value, const Glib::ustring& markup);
-    bool required_by_type() const;
-    void check_survey_type(bool& verdict);
-    void check_date(bool& verdict);
-    void check_zone(bool& verdict);
-    void check_temperature(Gtk::Entry* entry, Gtk::Label* caption, Gtk::Label* value,
-                           bool& verdict);
-    void check_bottom_time(bool& verdict);
-    void check_conditions(bool& verdict);
-    void check_species(bool& verdict, int& listed, int& unlisted);
+    void show_checks(const SurveyChecks& checks);
+    void show_bottom_time_box(const SurveyChecks& checks);
     void show_species_trees(int listed, int unlisted);
-    int param(const Glib::ustring& name) const;
     bool species_row_visible(const Gtk::TreeIter& iter, bool listed);
     void render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
     void toggle_family(Gtk::TreeView* tree, const Glib::RefPtr<Gtk::TreeSelection>& selection);

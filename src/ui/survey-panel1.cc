@@ -5,6 +5,7 @@
 #include "refdata/abundance-choices.h"
 #include "refdata/data-defs.h"
 #include "refdata/region-info.h"
+#include "survey/survey-checks.h"
 #include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
 #include "ui/listed-panel.h"
@@ -288,24 +289,11 @@ void SurveyPanel1::on_zonecode_changed() {
     const RegionFishInfo* fish = window->survey_data.region_fish_info;
     zone_description.clear();
     if (!fish || code.empty()) return show_zone("", "");
-    // Only digits make a zone code: "33010001x" is no zone at all.
-    const bool digits = code.raw().find_first_not_of("0123456789") == std::string::npos;
-    auto name_of = [&](const std::string& digits_text) -> const Glib::ustring* {
-        auto zone = fish->geogs.find(parse_int_clamped(digits_text));
-        return zone == fish->geogs.end() ? nullptr : &zone->second;
-    };
-    const Glib::ustring* whole = digits ? name_of(code.raw()) : nullptr;
-    if (!whole) return show_zone("Zone Unknown  ", "");
-    const size_t n = code.size();
-    if (n <= 7) zone_description = "Partial Zone: ";
-    Glib::ustring text;
-    if (n >= 2)
-        if (const Glib::ustring* area = name_of(code.raw().substr(0, 1))) text += *area + ", ";
-    if (n >= 5)
-        if (const Glib::ustring* zone = name_of(code.raw().substr(0, 4))) text += *zone + ", ";
-    text += *whole;
-    zone_description += text;
-    show_zone(n > 7 ? "Zone Name: " : "Partial Zone: ", text);
+    const Glib::ustring text = ::zone_name(*fish, code);
+    if (text.empty()) return show_zone("Zone Unknown  ", "");
+    const bool partial = code.size() <= 7;
+    zone_description = (partial ? "Partial Zone: " : "") + text;
+    show_zone(partial ? "Partial Zone: " : "Zone Name: ", text);
 }
 
 void SurveyPanel1::on_zone_search_changed() {
