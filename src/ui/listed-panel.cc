@@ -4,6 +4,7 @@
 #include "ui/confirm-panel.h"
 #include "ui/drop-down-box.h"
 #include "ui/my-app.h"
+#include "ui/species-rows.h"
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
@@ -115,12 +116,14 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         species_tree->set_model(window->listed_store);
         // Before the tree's own handlers, which would take Return and the
         // arrow keys for themselves.
-        species_tree->signal_button_press_event().connect(
-            sigc::mem_fun(*this, &ListedPanel::on_species_clicked), false);
-        species_tree->signal_key_press_event().connect(
-            sigc::mem_fun(*this, &ListedPanel::on_species_kb_event), false);
-        species_tree->signal_popup_menu().connect(
-            sigc::mem_fun(*this, &ListedPanel::on_species_kb_activated), false);
+        SpeciesRows::connect(
+            *species_tree, window->species_columns, "species",
+            [this](const Gtk::TreePath& path, int id, int button) {
+                if (window->survey_data.already_uploaded) return;
+                window->abundance_target = id;
+                window->popup_abundance_menu(*species_tree, path, button);
+            },
+            print_click);
         species_selection = species_tree->get_selection();
         species_tree->set_fixed_height_mode(true);
     }
@@ -435,73 +438,4 @@ void ListedPanel::on_spanish_display_changed() {
     update_columns();
     if (window->unlisted_panel) window->unlisted_panel->update_columns();
     if (window->confirm_panel) window->confirm_panel->update_columns();
-}
-
-bool ListedPanel::on_species_clicked(GdkEventButton* event) {
-    if (debug_level >= 10) print_click(event);
-    if (event->type != GDK_BUTTON_PRESS || (event->button != 1 && event->button != 3)) return false;
-    GdkWindow* bin =
-        species_tree->get_bin_window() ? species_tree->get_bin_window()->gobj() : nullptr;
-    if (event->window != bin) {
-        printf("hmm, species click in some other window? %p vs. %p\n",
-               static_cast<void*>(event->window), static_cast<void*>(bin));
-        return false;
-    }
-    species_tree->grab_focus();
-    Gtk::TreePath path;
-    Gtk::TreeViewColumn* column = nullptr;
-    int cell_x = 0, cell_y = 0;
-    if (!species_tree->get_path_at_pos(int(event->x), int(event->y), path, column, cell_x, cell_y))
-        return false;
-    if (Gtk::TreeViewColumn* second = species_tree->get_column(1))
-        species_tree->set_cursor(path, *second, false);
-    if (debug_level >= 10) printf("got path: %s\n", path.to_string().c_str());
-    return do_species_line_trigger(path, event->button, event->time);
-}
-
-bool ListedPanel::on_species_kb_event(GdkEventKey* event) {
-    // Shift and Control with the arrows keep their usual meaning in the tree.
-    bool plain = (event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK)) == 0;
-    if (event->type == GDK_KEY_PRESS && plain &&
-        (event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter ||
-         event->keyval == GDK_KEY_Right)) {
-        Gtk::TreePath path;
-        Gtk::TreeViewColumn* column = nullptr;
-        species_tree->get_cursor(path, column);
-        return do_species_line_trigger(path, 0, event->time);
-    }
-    if (debug_level >= 40) printf("ignoring key %d\n", event->keyval);
-    return false;
-}
-
-bool ListedPanel::on_species_kb_activated() {
-    Gtk::TreePath path;
-    Gtk::TreeViewColumn* column = nullptr;
-    species_tree->get_cursor(path, column);
-    return do_species_line_trigger(path, 0, 0);
-}
-
-// The menu takes the time from the event that opened it.
-bool ListedPanel::do_species_line_trigger(const Gtk::TreePath& path, int button, guint32) {
-    if (path.empty() || !species_tree) return false;
-    Gtk::TreeIter iter = species_tree->get_model()->get_iter(path);
-    if (!iter) return false;
-    SpeciesTreeColumns& columns = window->species_columns;
-    int id = (*iter)[columns.id];
-    if (debug_level >= 30)
-        printf("species selected: id %d: %s\n", id,
-               Glib::ustring((*iter)[columns.common_name]).c_str());
-    if (id < 0) {
-        if (button == 1) {
-            if (species_tree->row_expanded(path))
-                species_tree->collapse_row(path);
-            else
-                species_tree->expand_row(path, false);
-        }
-        return true;
-    }
-    if (window->survey_data.already_uploaded) return true;
-    window->abundance_target = id;
-    window->popup_abundance_menu(*species_tree, path, button);
-    return true;
 }

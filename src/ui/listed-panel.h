@@ -78,12 +78,7 @@ public:
     void on_view_changed();
     void on_name_display_changed(Gtk::ToggleButton* button);
     void on_spanish_display_changed();
-    bool on_species_clicked(GdkEventButton* event);
-    bool on_species_kb_event(GdkEventKey* event);
-    bool on_species_kb_activated();
     void render_species_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
-    // Family rows open and close; species rows open the abundance menu.
-    bool do_species_line_trigger(const Gtk::TreePath& path, int button, guint32 time);
 
 private:
     // Collation keys of the catalogue last sorted: of its species, by their

@@ -3,6 +3,7 @@
 #include "core/misc.h"
 #include "refdata/region-fish-info.h"
 #include "ui/drop-down-box.h"
+#include "ui/species-rows.h"
 #include "ui/survey-window.h"
 
 #include <cstdio>
@@ -392,79 +393,10 @@ void UnlistedPanel::update_columns() {
 }
 
 void UnlistedPanel::connect_tree(Gtk::TreeView* tree, const char* which) {
-    // The filters are made afresh with the store, so look them up each time.
-    const bool found = tree == found_species_tree;
-    auto model = [this, found] { return found ? found_filter : selected_filter; };
-    tree->signal_button_press_event().connect(
-        [=](GdkEventButton* event) {
-            if (event->type != GDK_BUTTON_PRESS || (event->button != 1 && event->button != 3))
-                return false;
-            GdkWindow* bin = tree->get_bin_window() ? tree->get_bin_window()->gobj() : nullptr;
-            if (event->window != bin) {
-                printf("hmm, %s click in some other window? %p vs. %p\n", which,
-                       static_cast<void*>(event->window), static_cast<void*>(bin));
-                return false;
-            }
-            Gtk::TreePath path;
-            Gtk::TreeViewColumn* column = nullptr;
-            int cell_x = 0, cell_y = 0;
-            if (!tree->get_path_at_pos(static_cast<int>(event->x), static_cast<int>(event->y), path,
-                                       column, cell_x, cell_y))
-                return false;
-            tree->grab_focus();
-            tree->set_cursor(path, *tree->get_column(1), false);
-            if (debug_level >= 10) printf("got path: %s\n", path.to_string().c_str());
-            return do_line_trigger(tree, model(), path, static_cast<int>(event->button),
-                                   event->time);
-        },
-        false);
-    tree->signal_key_press_event().connect(
-        [=](GdkEventKey* event) {
-            // As on the Listed page: Shift and Control with the arrows keep
-            // their usual meaning in the tree.
-            const bool plain =
-                (event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK)) == 0;
-            if (!plain || (event->keyval != GDK_KEY_Return && event->keyval != GDK_KEY_KP_Enter &&
-                           event->keyval != GDK_KEY_Right)) {
-                if (debug_level >= 40) printf("ignoring key %d\n", event->keyval);
-                return false;
-            }
-            Gtk::TreePath path;
-            Gtk::TreeViewColumn* column = nullptr;
-            tree->get_cursor(path, column);
-            return !path.empty() && do_line_trigger(tree, model(), path, 0, event->time);
-        },
-        false);
-    tree->signal_popup_menu().connect([=] {
-        Gtk::TreePath path;
-        Gtk::TreeViewColumn* column = nullptr;
-        tree->get_cursor(path, column);
-        return !path.empty() && do_line_trigger(tree, model(), path, 0, 0);
-    });
-}
-
-bool UnlistedPanel::do_line_trigger(Gtk::TreeView* tree,
-                                    const Glib::RefPtr<Gtk::TreeModelFilter>& filter,
-                                    const Gtk::TreePath& path, int button, guint32) {
-    Gtk::TreeIter iter = filter ? filter->get_iter(path) : Gtk::TreeIter();
-    if (!iter) return false;
-    const SpeciesTreeColumns& c = window->species_columns;
-    const int id = (*iter)[c.id];
-    if (debug_level >= 30)
-        printf("species selected: id %d: %s\n", id, Glib::ustring((*iter)[c.common_name]).c_str());
-    if (id < 0) {
-        if (button == 1) {
-            if (tree->row_expanded(path))
-                tree->collapse_row(path);
-            else
-                tree->expand_row(path, false);
-        }
-        return true;
-    }
-    if (window->survey_data.already_uploaded) return true;
-    window->abundance_target = id;
-    // The Listed page's pop-up: the invertebrate list where it applies, and
-    // from the keyboard the current category chosen to start from.
-    window->popup_abundance_menu(*tree, path, button);
-    return true;
+    SpeciesRows::connect(*tree, window->species_columns, which,
+                         [this, tree](const Gtk::TreePath& path, int id, int button) {
+                             if (window->survey_data.already_uploaded) return;
+                             window->abundance_target = id;
+                             window->popup_abundance_menu(*tree, path, button);
+                         });
 }

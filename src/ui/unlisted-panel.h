@@ -92,8 +92,6 @@ private:
     void show_found(const std::vector<char>& species, const std::vector<char>& families);
     void refilter_found();
     void connect_tree(Gtk::TreeView* tree, const char* which);
-    bool do_line_trigger(Gtk::TreeView* tree, const Glib::RefPtr<Gtk::TreeModelFilter>& filter,
-                         const Gtk::TreePath& path, int button, guint32 time);
 
     // The store's rows: families in order, each with its species after it.
     bool indexed = false;
