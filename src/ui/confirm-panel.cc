@@ -2,7 +2,6 @@
 
 #include "core/errors.h"
 #include "core/misc.h"
-#include "ui/listed-panel.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
 
@@ -216,7 +215,7 @@ void ConfirmPanel::show_species_trees(int listed, int unlisted) {
 
 void ConfirmPanel::update_columns() {
     SurveyData& survey = window->survey_data;
-    if (window->listed_panel) window->listed_panel->sync_name_options();
+    window->sync_name_options();
     const SpeciesTreeColumns& c = window->species_columns;
     for (auto [view, id_column, name_column, name_renderer] :
          {std::make_tuple(conf_listed_tree, &listed_id_column, &listed_name_column,

@@ -1,12 +1,10 @@
 #include "ui/listed-panel.h"
 
 #include "refdata/species-views.h"
-#include "ui/confirm-panel.h"
 #include "ui/drop-down-box.h"
 #include "ui/my-app.h"
 #include "ui/species-rows.h"
 #include "ui/survey-window.h"
-#include "ui/unlisted-panel.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -418,10 +416,7 @@ void ListedPanel::set_species_view_carefully(int view_id) {
 void ListedPanel::on_view_changed() {
     if (view_changes_suppressed) return;
     update_for_view();
-    if (UnlistedPanel* unlisted = window->unlisted_panel) {
-        unlisted->setup_for_subregion(window->survey_data.subregion);
-        unlisted->refilter_added();
-    }
+    window->species_view_changed();
 }
 
 void ListedPanel::on_name_display_changed(Gtk::ToggleButton* button) {
@@ -429,13 +424,9 @@ void ListedPanel::on_name_display_changed(Gtk::ToggleButton* button) {
         printf("name display button toggled, state = %d\n", button->get_active());
     // Each change toggles two radio buttons; the one turned on rebuilds.
     if (!button->get_active()) return;
-    update_columns();
-    if (window->unlisted_panel) window->unlisted_panel->update_columns();
-    if (window->confirm_panel) window->confirm_panel->update_columns();
+    window->name_options_changed();
 }
 
 void ListedPanel::on_spanish_display_changed() {
-    update_columns();
-    if (window->unlisted_panel) window->unlisted_panel->update_columns();
-    if (window->confirm_panel) window->confirm_panel->update_columns();
+    window->name_options_changed();
 }

@@ -1,7 +1,6 @@
 #include "ui/member-panel.h"
 
 #include "ui/drop-down-box.h"
-#include "ui/survey-panel1.h"
 #include "ui/survey-window.h"
 
 MemberPanel::MemberPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
@@ -18,7 +17,5 @@ void MemberPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
 void MemberPanel::connect_focus_signals() {
     if (member_id && last_name)
         member_id->signal_activate().connect([this]() { last_name->grab_focus(); });
-    if (last_name && window->survey_panel1)
-        last_name->signal_activate().connect(
-            [this]() { window->survey_panel1->focus_on(window->survey_panel1->subregion); });
+    if (last_name) last_name->signal_activate().connect([this]() { window->focus_location(); });
 }

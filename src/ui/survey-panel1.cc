@@ -8,11 +8,8 @@
 #include "survey/survey-checks.h"
 #include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
-#include "ui/listed-panel.h"
 #include "ui/my-app.h"
-#include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
-#include "ui/unlisted-panel.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -209,9 +206,7 @@ RetCode SurveyPanel1::setup_for_subregion(const Glib::ustring& code) {
         survey_subtype->init(std::vector<int>(), std::vector<Glib::ustring>(), -1, 0);
     else
         survey_subtype->init(subtypes->second.values, subtypes->second.labels, -1, 0);
-    window->survey_panel2->setup_for_subregion(code);
-    window->listed_panel->setup_for_subregion(code);
-    window->unlisted_panel->setup_for_subregion(code);
+    window->location_set_up(code);
     rebuild_zone_tree();
     for (Gtk::Widget* widget :
          std::initializer_list<Gtk::Widget*>{survey_subtype, zonecode, zone_search})
@@ -247,17 +242,8 @@ void SurveyPanel1::on_survey_subtype_changed() {
     survey.show_inverts = record.has_inverts;
     const auto& menus = window->abundance_menus;
     window->current_abundance_menu = static_cast<size_t>(id) < menus.size() ? menus[id] : nullptr;
-    window->survey_panel2->setup_for_survey_subtype();
-    if (survey.region_fish_info) window->listed_panel->setup_instructions(*survey.region_fish_info);
     window->species_columns.abundance_choices = survey.subtype_abundance_choices;
-    window->listed_panel->update_for_view();
-    UnlistedPanel* unlisted = window->unlisted_panel;
-    if (unlisted->unlisted_instructions)
-        unlisted->unlisted_instructions->set_markup(
-            "Search for a species to add that was not found on the Listed Species page - "
-            "<b>fish only, please</b>.");
-    unlisted->setup_for_subregion(survey.subregion);
-    unlisted->refilter_added();
+    window->survey_type_set_up();
 }
 
 RetCode SurveyPanel1::set_survey_subtype_even_invisible(const Glib::ustring& code, int subtype_id) {

@@ -4,7 +4,6 @@
 #include "refdata/data-defs.h"
 #include "refdata/habitat-info.h"
 #include "refdata/region-info.h"
-#include "ui/confirm-panel.h"
 #include "ui/drop-down-box.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
@@ -136,8 +135,7 @@ RetCode SurveyPanel2::setup_for_survey_subtype() {
 // An unusual bottom time confirmed on the Confirmation page has to be confirmed
 // again once it is edited.
 void SurveyPanel2::on_bottom_time_changed() const {
-    ConfirmPanel* confirm = window ? window->confirm_panel : nullptr;
-    if (confirm && confirm->confirm_bottom_time) confirm->confirm_bottom_time->set_active(false);
+    if (window) window->bottom_time_edited();
 }
 
 // A snorkel survey has no depth: both depth boxes show "Snorkel" and the maximum

@@ -255,6 +255,47 @@ void SurveyWindow::sync_name_options() {
     if (listed_panel) listed_panel->sync_name_options();
 }
 
+void SurveyWindow::name_options_changed() {
+    if (listed_panel) listed_panel->update_columns();
+    if (unlisted_panel) unlisted_panel->update_columns();
+    if (confirm_panel) confirm_panel->update_columns();
+}
+
+void SurveyWindow::species_view_changed() {
+    if (!unlisted_panel) return;
+    unlisted_panel->setup_for_subregion(survey_data.subregion);
+    unlisted_panel->refilter_added();
+}
+
+void SurveyWindow::location_set_up(const Glib::ustring& code) {
+    survey_panel2->setup_for_subregion(code);
+    listed_panel->setup_for_subregion(code);
+    unlisted_panel->setup_for_subregion(code);
+}
+
+void SurveyWindow::survey_type_set_up() {
+    survey_panel2->setup_for_survey_subtype();
+    if (survey_data.region_fish_info)
+        listed_panel->setup_instructions(*survey_data.region_fish_info);
+    listed_panel->update_for_view();
+    if (unlisted_panel->unlisted_instructions)
+        unlisted_panel->unlisted_instructions->set_markup(
+            "Search for a species to add that was not found on the Listed Species page - "
+            "<b>fish only, please</b>.");
+    unlisted_panel->setup_for_subregion(survey_data.subregion);
+    unlisted_panel->refilter_added();
+}
+
+void SurveyWindow::bottom_time_edited() {
+    // An unusual bottom time confirmed once has to be confirmed again.
+    if (confirm_panel && confirm_panel->confirm_bottom_time)
+        confirm_panel->confirm_bottom_time->set_active(false);
+}
+
+void SurveyWindow::focus_location() {
+    if (survey_panel1) survey_panel1->focus_on(survey_panel1->subregion);
+}
+
 void SurveyWindow::close_for_good() {
     if (closing) return;
     closing = true;

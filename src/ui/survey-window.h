@@ -138,6 +138,14 @@ public:
 
     // The survey's name options as the Listed Species page's buttons set them.
     void sync_name_options();
+    // What one page's change means for the others: the window passes it on,
+    // so that no page reaches into another.
+    void name_options_changed();
+    void species_view_changed();
+    void location_set_up(const Glib::ustring& code);
+    void survey_type_set_up();
+    void bottom_time_edited();
+    void focus_location();
     // Window title from the date, dive start and zone of Survey Info Part 1.
     void set_title_string();
 
