@@ -3,7 +3,7 @@
 #include "core/errors.h"
 #include "core/misc.h"
 #include "ui/my-app.h"
-#include "ui/survey-window.h"
+#include "ui/page-host.h"
 
 #include <cstdio>
 #include <glibmm/main.h>
@@ -58,7 +58,7 @@ void ConfirmPanel::look_up_widgets(const Glib::RefPtr<Gtk::Builder>& builder) {
 }
 
 void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
-                                  SurveyWindow* survey_window) {
+                                  PageHost* survey_window) {
     window = survey_window;
     app = window->app;
     look_up_widgets(builder);
@@ -143,8 +143,7 @@ void ConfirmPanel::refresh() {
                             : "Please check that all information is correct; items " +
                                   fault_markup("marked in red") + " need to be fixed.");
     const bool can_upload = survey.is_complete && !survey.already_uploaded;
-    if (window->ready_button) window->ready_button->set_sensitive(can_upload);
-    if (window->upload_button) window->upload_button->set_sensitive(can_upload);
+    window->set_can_upload(can_upload);
     show_species_trees(checks.listed, checks.unlisted);
     update_columns();
 }

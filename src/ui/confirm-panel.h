@@ -16,12 +16,12 @@
 #include <gtkmm/treeviewcolumn.h>
 
 class MyApp;
-class SurveyWindow;
+class PageHost;
 
 class ConfirmPanel : public Gtk::Grid {
 public:
     MyApp* app = nullptr;
-    SurveyWindow* window = nullptr;
+    PageHost* window = nullptr;
     int page_number = -1;
     Gtk::Label* confirm_instructions = nullptr;
     Gtk::Label* conf_label_member_id = nullptr;
@@ -74,7 +74,7 @@ public:
     const Glib::ustring red_end = FAULT_END;
 
     ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
-    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
     // Checks the survey, shows the verdict and sets is_complete and the
     // Ready and Upload buttons from it.
     void refresh();

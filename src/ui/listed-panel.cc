@@ -3,8 +3,8 @@
 #include "refdata/species-views.h"
 #include "ui/drop-down-box.h"
 #include "ui/my-app.h"
+#include "ui/page-host.h"
 #include "ui/species-rows.h"
-#include "ui/survey-window.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -84,7 +84,7 @@ ListedPanel::ListedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builde
     : Gtk::Grid(cobject) {}
 
 void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
-                                 SurveyWindow* survey_window) {
+                                 PageHost* survey_window) {
     window = survey_window;
     app = window->app;
     builder->get_widget("listed_instructions", listed_instructions);
@@ -118,8 +118,7 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
             *species_tree, window->species_columns, "species",
             [this](const Gtk::TreePath& path, int id, int button) {
                 if (window->survey_data.already_uploaded) return;
-                window->abundance_target = id;
-                window->popup_abundance_menu(*species_tree, path, button);
+                window->popup_abundance_menu(*species_tree, path, button, id);
             },
             print_click);
         species_selection = species_tree->get_selection();

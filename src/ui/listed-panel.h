@@ -19,7 +19,7 @@
 
 class DropDownBox;
 class MyApp;
-class SurveyWindow;
+class PageHost;
 struct SpeciesViewEntry;
 
 class ListedPanel : public Gtk::Grid {
@@ -38,7 +38,7 @@ public:
     };
 
     MyApp* app = nullptr;
-    SurveyWindow* window = nullptr;
+    PageHost* window = nullptr;
     int page_number = -1;
     Gtk::Label* listed_instructions = nullptr;
     DropDownBox* species_view = nullptr;
@@ -56,7 +56,7 @@ public:
     Gtk::CellRendererText name_renderer;
 
     ListedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
-    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
     // Called by Survey Info Part 1 whenever the location is set up.
     RetCode setup_for_subregion(const Glib::ustring& subregion_code);
     // The instructions above the list, for the catalogue of the location.

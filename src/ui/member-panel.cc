@@ -1,13 +1,13 @@
 #include "ui/member-panel.h"
 
 #include "ui/drop-down-box.h"
-#include "ui/survey-window.h"
+#include "ui/page-host.h"
 
 MemberPanel::MemberPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
 
 void MemberPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
-                                 SurveyWindow* survey_window) {
+                                 PageHost* survey_window) {
     window = survey_window;
     app = window->app;
     builder->get_widget("member_id", member_id);

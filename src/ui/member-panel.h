@@ -6,18 +6,18 @@
 #include <gtkmm/grid.h>
 
 class MyApp;
-class SurveyWindow;
+class PageHost;
 
 class MemberPanel : public Gtk::Grid {
 public:
     MyApp* app = nullptr;
-    SurveyWindow* window = nullptr;
+    PageHost* window = nullptr;
     int page_number = -1;
     Gtk::Entry* member_id = nullptr;
     Gtk::Entry* last_name = nullptr;
 
     MemberPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
-    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
     // Enter moves on: member number to last name, last name to the survey location.
     // Needs every page, so the window calls it once they all exist.
     void connect_focus_signals();

@@ -1,9 +1,9 @@
 #include "ui/species-tree-columns.h"
 
+#include "app/my-app-core.h"
 #include "core/errors.h"
 #include "core/misc.h"
-#include "ui/my-app.h"
-#include "ui/survey-window.h"
+#include "survey/survey-data.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,7 +13,7 @@ const char* const SpeciesTreeColumns::RARITY_1_SHADE = "<span background=\"#9cf\
 const char* const SpeciesTreeColumns::RARITY_2_SHADE = "<span background=\"#c60\">";
 const char* const SpeciesTreeColumns::FAMILY_STYLE = "<span weight=\"bold\" fgcolor=\"blue\">";
 
-SpeciesTreeColumns::SpeciesTreeColumns(SurveyWindow* survey_window) : window(survey_window) {
+SpeciesTreeColumns::SpeciesTreeColumns(const SurveyData* survey_data) : survey(survey_data) {
     add(id);
     add(common_name);
     add(scientific_name);
@@ -95,7 +95,7 @@ void SpeciesTreeColumns::set_abundance(const Gtk::TreeRow& row, int species_abun
 }
 
 bool SpeciesTreeColumns::uses_invertebrate_list(int species_id) const {
-    const RegionFishInfo* catalogue = window ? window->survey_data.region_fish_info : nullptr;
+    const RegionFishInfo* catalogue = survey ? survey->region_fish_info : nullptr;
     const RegionFishInfo::Species* species =
         catalogue ? catalogue->find_species(species_id) : nullptr;
     return species && species->invertebratetype == 2;
@@ -105,7 +105,7 @@ const std::vector<AbundanceChoices::Choice>*
 SpeciesTreeColumns::choices_for_species(int species_id) const {
     if (!uses_invertebrate_list(species_id))
         return abundance_choices ? &abundance_choices->choices : nullptr;
-    const AbundanceChoices* lists = window->app ? window->app->abundance_choices : nullptr;
+    const AbundanceChoices* lists = app ? app->abundance_choices : nullptr;
     return lists ? &lists->choices_for(AbundanceChoices::INVERTEBRATE_SUBTYPE) : nullptr;
 }
 

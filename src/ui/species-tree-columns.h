@@ -9,8 +9,8 @@
 #include <gtkmm/treeview.h>
 #include <gtkmm/treeviewcolumn.h>
 
+class MyAppCore;
 class SurveyData;
-class SurveyWindow;
 
 class SpeciesTreeColumns : public Gtk::TreeModelColumnRecord {
 public:
@@ -25,7 +25,9 @@ public:
 
     // Categories of the chosen survey subtype; null until one is chosen.
     const AbundanceChoices::SurveySubtypeChoiceInfo* abundance_choices = nullptr;
-    SurveyWindow* window;
+    // The survey whose rows these are, and the program's lists (for list 99).
+    const SurveyData* survey;
+    const MyAppCore* app = nullptr;
     Glib::ustring empty_label;
 
     // How rows of each rarity are shaded; the instructions explain the shades.
@@ -33,7 +35,7 @@ public:
     static const char* const RARITY_2_SHADE;
     static const char* const FAMILY_STYLE;
 
-    explicit SpeciesTreeColumns(SurveyWindow* window);
+    explicit SpeciesTreeColumns(const SurveyData* survey);
 
     // Fills a row; the names become markup, shaded by rarity (family rows in blue bold).
     void set(const Gtk::TreeRow& row, int id, const Glib::ustring& common,

@@ -2,7 +2,7 @@
 
 #include "app/store-files.h"
 #include "core/errors.h"
-#include "ui/survey-window.h"
+#include "ui/page-host.h"
 
 #include <cstdio>
 #include <map>
@@ -20,7 +20,7 @@ StartPanel::StartPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>
     : Gtk::Grid(cobject) {}
 
 void StartPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
-                                SurveyWindow* survey_window) {
+                                PageHost* survey_window) {
     window = survey_window;
     app = window->app;
     builder->get_widget("survey_tree", survey_tree);
@@ -244,16 +244,7 @@ void StartPanel::on_edit_view_button() {
     const std::string path = lookup_selected_survey(nullptr);
     if (path.empty()) return;
     if (!window->check_file_save_okay("closing it to open the selected survey")) return;
-    SurveyWindow* opened = SurveyWindow::create(*app);
-    app->app->add_window(*opened);
-    if (opened->do_open(path) == RC_OK) {
-        opened->show();
-        window->close_for_good();
-    } else {
-        // The reader has said why; this window goes on as it was.
-        app->app->remove_window(*opened);
-        delete opened;
-    }
+    window->replace_with_survey(path);
 }
 
 void StartPanel::on_mark_button() {

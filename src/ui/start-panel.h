@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-class SurveyWindow;
+class PageHost;
 struct ListRow;
 
 // One row of the survey list: a survey file, or a folder or member group
@@ -34,7 +34,7 @@ public:
 class StartPanel : public Gtk::Grid {
 public:
     MyApp* app = nullptr;
-    SurveyWindow* window = nullptr;
+    PageHost* window = nullptr;
     int page_number = -1;
     Gtk::TreeView* survey_tree = nullptr;
     SurveyTreeColumns survey_columns;
@@ -49,7 +49,7 @@ public:
     Gtk::Button* delete_button = nullptr;
 
     StartPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
-    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
 
     // Reads the store again into the list.
     void build_survey_model();

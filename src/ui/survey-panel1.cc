@@ -9,7 +9,7 @@
 #include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
 #include "ui/my-app.h"
-#include "ui/survey-window.h"
+#include "ui/page-host.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -25,7 +25,7 @@ SurveyPanel1::SurveyPanel1(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Buil
     : Gtk::Grid(cobject) {}
 
 void SurveyPanel1::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
-                                  SurveyWindow* survey_window) {
+                                  PageHost* survey_window) {
     window = survey_window;
     app = window->app;
     builder->get_widget_derived("subregion", subregion);
@@ -43,8 +43,7 @@ void SurveyPanel1::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
 
     fill_date_boxes();
     for (DropDownBox* box : {month, mday, year, dive_start})
-        if (box)
-            box->signal_changed().connect(sigc::mem_fun(*window, &SurveyWindow::set_title_string));
+        if (box) box->signal_changed().connect([this]() { window->set_title_string(); });
     if (subregion && app && app->region_info)
         subregion->init(app->region_info->subregion_name_values, app->region_info->subregion_names,
                         -1, 0);
@@ -157,7 +156,7 @@ void SurveyPanel1::on_subregion_changed() {
         if (entry.second != 0) ++marked;
     if (marked > 0) {
         Gtk::MessageDialog question(
-            *window,
+            window->dialog_parent(),
             Glib::ustring::format(marked) +
                 " species you have selected will be lost if you change the survey region!\n"
                 "Do you want to change the survey region and start over selecting species?\n"
@@ -181,7 +180,7 @@ RetCode SurveyPanel1::setup_for_subregion(const Glib::ustring& code) {
     triggers_suppressed = true;
     if (debug_level > 0) printf("*** Triggers suppressed by %s\n", "setup_for_subregion");
     const RegionInfo& regions = *app->region_info;
-    if (window->save_button) window->save_button->set_sensitive(true);
+    window->allow_save();
     auto name = regions.subregion_name_by_code.find(code);
     subregion->select_label(name == regions.subregion_name_by_code.end() ? Glib::ustring()
                                                                          : name->second);
@@ -240,10 +239,8 @@ void SurveyPanel1::on_survey_subtype_changed() {
         choices && static_cast<size_t>(id) < choices->size() ? &(*choices)[id] : nullptr;
     survey.show_fish = record.has_fish;
     survey.show_inverts = record.has_inverts;
-    const auto& menus = window->abundance_menus;
-    window->current_abundance_menu = static_cast<size_t>(id) < menus.size() ? menus[id] : nullptr;
     window->species_columns.abundance_choices = survey.subtype_abundance_choices;
-    window->survey_type_set_up();
+    window->survey_type_set_up(id);
 }
 
 RetCode SurveyPanel1::set_survey_subtype_even_invisible(const Glib::ustring& code, int subtype_id) {
@@ -376,7 +373,7 @@ void SurveyPanel1::on_geog_clicked() {
 }
 
 void SurveyPanel1::focus_on(Gtk::Widget* widget) {
-    window->notebook->set_current_page(page_number);
+    window->show_page(page_number);
     if (widget) widget->grab_focus();
 }
 

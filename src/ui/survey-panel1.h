@@ -15,7 +15,7 @@
 class DropDownBox;
 class MyApp;
 class RegionFishInfo;
-class SurveyWindow;
+class PageHost;
 
 // Columns of the zone tree: the zone id (its code), its name, and "id: name".
 class GeogTreeColumns : public Gtk::TreeModelColumnRecord {
@@ -35,7 +35,7 @@ public:
 class SurveyPanel1 : public Gtk::Grid {
 public:
     MyApp* app = nullptr;
-    SurveyWindow* window = nullptr;
+    PageHost* window = nullptr;
     // Readable description of the zone code typed; the window title shows it.
     Glib::ustring zone_description;
     // While set, this page's change handlers do nothing.
@@ -58,7 +58,7 @@ public:
     int page_number = -1;
 
     SurveyPanel1(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
-    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
 
     // Makes this page, and the pages that depend on the location, show the
     // subregion; the file reader calls it for the survey's own subregion too.

@@ -6,7 +6,7 @@
 #include "refdata/region-info.h"
 #include "ui/drop-down-box.h"
 #include "ui/my-app.h"
-#include "ui/survey-window.h"
+#include "ui/page-host.h"
 
 #include <cstdio>
 
@@ -58,7 +58,7 @@ Glib::ustring habitat_description(const HabitatInfo& info, const Glib::ustring& 
 SurveyPanel2::SurveyPanel2(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
 
-void SurveyPanel2::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window) {
+void SurveyPanel2::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window) {
     this->window = window;
     app = window ? window->app : nullptr;
 

@@ -12,12 +12,12 @@
 
 class DropDownBox;
 class MyApp;
-class SurveyWindow;
+class PageHost;
 
 class SurveyPanel2 : public Gtk::Grid {
 public:
     MyApp* app = nullptr;
-    SurveyWindow* window = nullptr;
+    PageHost* window = nullptr;
     int page_number = -1;
     Gtk::Label* sp2_instructions = nullptr;
     Gtk::Entry* surface_temp = nullptr;
@@ -38,7 +38,7 @@ public:
     SurveyPanel2(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     ~SurveyPanel2() override = default;
 
-    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
 
     // Refills the habitat list and descriptions for the survey's region.
     RetCode setup_for_subregion(const Glib::ustring& subregion_code);

@@ -364,8 +364,9 @@ Gtk::Menu* SurveyWindow::abundance_menu_for(int species_id) const {
     return list < abundance_menus.size() ? abundance_menus[list] : nullptr;
 }
 
-void SurveyWindow::popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path,
-                                        int button) {
+void SurveyWindow::popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
+                                        int species_id) {
+    abundance_target = species_id;
     Gtk::Menu* menu = abundance_menu_for(abundance_target);
     Gtk::TreeViewColumn* names = tree.get_column(1);
     // A tree that is not on the screen has nowhere to put a menu.

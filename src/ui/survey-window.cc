@@ -63,7 +63,7 @@ SurveyWindow* SurveyWindow::create(MyApp& app) {
 }
 
 SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
-    : Gtk::Window(cobject), species_columns(this) {
+    : Gtk::Window(cobject) {
     listed_store = Gtk::TreeStore::create(species_columns);
     unlisted_store = Gtk::TreeStore::create(species_columns);
     action_group = Gtk::ActionGroup::create("");
@@ -83,6 +83,7 @@ SurveyWindow::~SurveyWindow() {
 
 void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* my_app) {
     app = my_app;
+    species_columns.app = my_app;
     base_title = get_title();
     builder->get_widget("about_dialog", about_dialog);
     builder->get_widget("contact_dialog", contact_dialog);
@@ -273,7 +274,10 @@ void SurveyWindow::location_set_up(const Glib::ustring& code) {
     unlisted_panel->setup_for_subregion(code);
 }
 
-void SurveyWindow::survey_type_set_up() {
+void SurveyWindow::survey_type_set_up(int subtype_id) {
+    current_abundance_menu = static_cast<size_t>(subtype_id) < abundance_menus.size()
+                                 ? abundance_menus[subtype_id]
+                                 : nullptr;
     survey_panel2->setup_for_survey_subtype();
     if (survey_data.region_fish_info)
         listed_panel->setup_instructions(*survey_data.region_fish_info);
@@ -294,6 +298,32 @@ void SurveyWindow::bottom_time_edited() {
 
 void SurveyWindow::focus_location() {
     if (survey_panel1) survey_panel1->focus_on(survey_panel1->subregion);
+}
+
+void SurveyWindow::allow_save() {
+    if (save_button) save_button->set_sensitive(true);
+}
+
+void SurveyWindow::set_can_upload(bool can_upload) {
+    if (ready_button) ready_button->set_sensitive(can_upload);
+    if (upload_button) upload_button->set_sensitive(can_upload);
+}
+
+void SurveyWindow::show_page(int page_number) {
+    notebook->set_current_page(page_number);
+}
+
+void SurveyWindow::replace_with_survey(const std::string& path) {
+    SurveyWindow* opened = create(*app);
+    app->app->add_window(*opened);
+    if (opened->do_open(path) == RC_OK) {
+        opened->show();
+        close_for_good();
+    } else {
+        // The reader has said why; this window goes on as it was.
+        app->app->remove_window(*opened);
+        delete opened;
+    }
 }
 
 void SurveyWindow::close_for_good() {

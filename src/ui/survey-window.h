@@ -8,6 +8,7 @@
 #include "survey/survey-data.h"
 #include "survey/survey-reader.h"
 #include "ui/focus-keeper.h"
+#include "ui/page-host.h"
 #include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
 
@@ -47,10 +48,8 @@ class ListedPanel;
 class UnlistedPanel;
 class ConfirmPanel;
 
-class SurveyWindow : public Gtk::Window {
+class SurveyWindow : public Gtk::Window, public PageHost {
 public:
-    MyApp* app = nullptr;
-    SurveyData survey_data;
     Gtk::Notebook* notebook = nullptr;
     Gtk::Button* save_button = nullptr;
     Gtk::Button* ready_button = nullptr;
@@ -70,14 +69,6 @@ public:
     Gtk::Box* survey_window_box = nullptr;
     Gtk::TextView* program_instructions = nullptr;
     Glib::ustring base_title;
-    SpeciesTreeColumns species_columns;
-    // Both are replaced by fresh stores on every rebuild of the species lists
-    // (ListedPanel::update_for_view), which then emits
-    // signal_species_stores_rebuilt: whoever filters or shows one of them
-    // connects to it and makes a fresh filter.
-    Glib::RefPtr<Gtk::TreeStore> listed_store;
-    Glib::RefPtr<Gtk::TreeStore> unlisted_store;
-    sigc::signal<void> signal_species_stores_rebuilt;
     std::map<std::string, Glib::RefPtr<Gtk::Action>> actions;
     std::map<std::string, Glib::RefPtr<Gtk::ToggleAction>> toggle_actions;
     Glib::RefPtr<Gtk::ActionGroup> action_group;
@@ -88,7 +79,6 @@ public:
     // where the list is empty. Owned by the window.
     std::vector<Gtk::Menu*> abundance_menus;
     Gtk::Menu* current_abundance_menu = nullptr;
-    int abundance_target = -1;
 
     // A complete, hidden window built from the UI file.
     static SurveyWindow* create(MyApp& app);
@@ -111,11 +101,11 @@ public:
 
     void on_action_FileOpen(const std::string& name);
     void on_action_FileDelete(const std::string& name);
-    void on_action_FileNew(const std::string& name);
+    void on_action_FileNew(const std::string& name) override;
     void on_action_FileSaveForLater(const std::string& name);
     void on_action_FileSaveForUpload(const std::string& name);
-    void on_action_FileUploadThis(const std::string& name);
-    void on_action_FileUploadAll(const std::string& name);
+    void on_action_FileUploadThis(const std::string& name) override;
+    void on_action_FileUploadAll(const std::string& name) override;
     void on_action_FileClose(const std::string& name);
     void on_action_FileQuit(const std::string& name);
     void on_action_EditCut(const std::string& name);
@@ -137,26 +127,31 @@ public:
     void on_switch_page(Gtk::Widget* page, guint page_number);
 
     // The survey's name options as the Listed Species page's buttons set them.
-    void sync_name_options();
+    void sync_name_options() override;
     // What one page's change means for the others: the window passes it on,
     // so that no page reaches into another.
-    void name_options_changed();
-    void species_view_changed();
-    void location_set_up(const Glib::ustring& code);
-    void survey_type_set_up();
-    void bottom_time_edited();
-    void focus_location();
+    void name_options_changed() override;
+    void species_view_changed() override;
+    void location_set_up(const Glib::ustring& code) override;
+    void survey_type_set_up(int subtype_id) override;
+    void bottom_time_edited() override;
+    void focus_location() override;
+    void allow_save() override;
+    void set_can_upload(bool can_upload) override;
+    void show_page(int page_number) override;
+    Gtk::Window& dialog_parent() override { return *this; }
+    void replace_with_survey(const std::string& path) override;
     // Window title from the date, dive start and zone of Survey Info Part 1.
-    void set_title_string();
+    void set_title_string() override;
 
     // True when it is safe to go on with `what`: nothing unsaved, discarded or saved.
-    bool check_file_save_okay(const Glib::ustring& what);
+    bool check_file_save_okay(const Glib::ustring& what) override;
     // Puts the survey's XML into survey_data.generated_xml.
     // Writes the survey the pages show into survey_data.generated_xml;
     // RC_ERROR with the reason in error_message, showing nothing, when it can't.
     RetCode generate_xml_string(Glib::ustring& error_message, bool without_member);
     // Every answer the pages hold; without_member leaves the member's out.
-    SurveyAnswers gather_answers(bool without_member) const;
+    SurveyAnswers gather_answers(bool without_member) const override;
     // Loads a survey file into this fresh, not yet shown window; reports a
     // file it can't load and returns that code.
     RetCode do_open(std::string path);
@@ -170,7 +165,7 @@ public:
     void report_save(DoSaveFlags flags);
     RetCode select_and_open_saved_survey();
     // Asks, and deletes the saved survey; true only when it is gone.
-    bool maybe_delete_survey(const std::string& path);
+    bool maybe_delete_survey(const std::string& path) override;
     void on_filedlg_update_preview(Gtk::FileChooserDialog* dialog, Gtk::Label* preview);
     // Writes a file whole, replacing what is there only once all of it is written.
     RetCode write_file(const std::string& path, const char* data, unsigned long length);
@@ -193,12 +188,12 @@ public:
     // carries out the follow-up.
     RetCode check_for_updates(const std::string& url_override, int follow_up);
     // The save question, then the check.
-    void manual_check_for_updates();
+    void manual_check_for_updates() override;
     // Downloads, unpacks and loads a newer data set.
     RetCode download_data_files(NetSession* session, const char* url);
     // Uploads one saved survey that is not the open one.
     // Uploads one file, then shows the summary and checks for updates.
-    RetCode do_upload_single(const std::string& path);
+    RetCode do_upload_single(const std::string& path) override;
     // One HTTP exchange: the file posted, and moved into Uploaded when taken.
     RetCode do_upload_file(const std::string& path);
     void do_upload_all_ready(const std::vector<std::string>& paths);
@@ -219,14 +214,13 @@ public:
     // The menu for a species: list 99 for invertebrates of type 2, otherwise
     // the survey type's; null when there is none.
     Gtk::Menu* abundance_menu_for(int species_id) const;
-    // Opens the menu for abundance_target from a row of tree: at the pointer
-    // for a click (button above 0), below the row for a key. The tree keeps
-    // the focus and its cursor on the row while the menu is open.
-    void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button);
+    // The tree keeps the focus and its cursor on the row while the menu is open.
+    void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
+                              int species_id) override;
 
     // Hides the window for good; it is deleted once control is back in the
     // main loop, never inside one of its own handlers.
-    void close_for_good();
+    void close_for_good() override;
 
     // Crash recovery: a moment after the last change, the survey's XML is
     // copied into the per-user data folder while it holds anything unsaved.

@@ -3,8 +3,8 @@
 #include "core/misc.h"
 #include "refdata/region-fish-info.h"
 #include "ui/drop-down-box.h"
+#include "ui/page-host.h"
 #include "ui/species-rows.h"
-#include "ui/survey-window.h"
 
 #include <cstdio>
 #include <gdk/gdkkeysyms.h>
@@ -30,7 +30,7 @@ UnlistedPanel::UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Bu
     : Gtk::Grid(cobject) {}
 
 void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
-                                   SurveyWindow* survey_window) {
+                                   PageHost* survey_window) {
     window = survey_window;
     app = window->app;
     builder->get_widget("unlisted_instructions", unlisted_instructions);
@@ -396,7 +396,6 @@ void UnlistedPanel::connect_tree(Gtk::TreeView* tree, const char* which) {
     SpeciesRows::connect(*tree, window->species_columns, which,
                          [this, tree](const Gtk::TreePath& path, int id, int button) {
                              if (window->survey_data.already_uploaded) return;
-                             window->abundance_target = id;
-                             window->popup_abundance_menu(*tree, path, button);
+                             window->popup_abundance_menu(*tree, path, button, id);
                          });
 }

@@ -16,7 +16,7 @@
 
 class DropDownBox;
 class MyApp;
-class SurveyWindow;
+class PageHost;
 
 class UnlistedPanel : public Gtk::Grid {
 public:
@@ -32,7 +32,7 @@ public:
     };
 
     MyApp* app = nullptr;
-    SurveyWindow* window = nullptr;
+    PageHost* window = nullptr;
     int page_number = -1;
     Gtk::Label* unlisted_instructions = nullptr;
     Gtk::Box* selected_species_box = nullptr;
@@ -59,7 +59,7 @@ public:
     size_t fresh_filter_above = 100;
 
     UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
-    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, SurveyWindow* window);
+    void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
     // Called whenever the location, the survey type or the species view changes.
     RetCode setup_for_subregion(const Glib::ustring& subregion_code);
     RetCode run_search();

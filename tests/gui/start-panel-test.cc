@@ -28,7 +28,7 @@ protected:
     std::string choose(StartPanel& p, const char* row, guint key = GDK_KEY_Return) {
         p.survey_tree->set_cursor(Gtk::TreePath(row));
         p.survey_tree->grab_focus();
-        press_key(*p.window, key);
+        press_key(p.window->dialog_parent(), key);
         std::string state;
         for (Gtk::Button* b : {p.edit_view_button, p.mark_button, p.upload_button, p.delete_button})
             state += b->get_label() + (b->get_sensitive() ? "" : " (off)") +
