@@ -106,7 +106,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         took_file(saved.path, saved.etag, had_file, had_etag);
         survey_data.saved_xml = survey_data.generated_xml;
         restored = false;
-        drop_recovery();
+        recovery->drop(survey_data.generated_xml.raw());
         // Only as this survey left it: a file changed by someone else since stays.
         if (!superseded_file.empty() && superseded_file != saved.path &&
             file_etag(superseded_file) == superseded_etag)
@@ -118,7 +118,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         // counts as unsaved, and its copy of the answers stays.
         took_file(unsure.path, unsure.etag, had_file, had_etag);
         start_panel->build_survey_model();
-        update_recovery();
+        recovery->update();
         return titled_error(title, "FAILED to save survey to %s!\n%s",
                             escape_markup(unsure.path).c_str(),
                             escape_markup(unsure.what()).c_str());
@@ -187,7 +187,7 @@ bool SurveyWindow::check_file_save_okay(const Glib::ustring& action) {
     const int response = run_dialog(question);
     question.hide();
     if (response == Gtk::RESPONSE_NO) {
-        drop_recovery();
+        recovery->drop(survey_data.generated_xml.raw());
         return true;
     }
     if (response == Gtk::RESPONSE_ACCEPT)

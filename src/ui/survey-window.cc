@@ -71,7 +71,6 @@ SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Buil
 }
 
 SurveyWindow::~SurveyWindow() {
-    recovery_timer.disconnect();
     // The pop-up menus and the dialogs are top-level widgets of their own;
     // everything else goes with the window's widget tree.
     for (Gtk::Menu* menu : abundance_menus)
@@ -84,6 +83,7 @@ SurveyWindow::~SurveyWindow() {
 void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* my_app) {
     app = my_app;
     species_columns.app = my_app;
+    recovery = std::make_unique<RecoveryKeeper>(app->get_local_data_dir() + "/recovery", *this);
     base_title = get_title();
     builder->get_widget("about_dialog", about_dialog);
     builder->get_widget("contact_dialog", contact_dialog);
@@ -330,8 +330,7 @@ void SurveyWindow::close_for_good() {
     if (closing) return;
     closing = true;
     // A normal close: the copy of any abandoned answers goes with the window.
-    recovery_timer.disconnect();
-    recovery.reset();
+    recovery->stop();
     hide();
     Glib::signal_idle().connect_once([this]() { delete this; });
 }

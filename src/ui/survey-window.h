@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/my-app-core.h"
-#include "app/recovery-store.h"
+#include "app/recovery-keeper.h"
 #include "net/net-session.h"
 #include "survey/survey-answers.h"
 #include "survey/survey-data.h"
@@ -48,7 +48,7 @@ class ListedPanel;
 class UnlistedPanel;
 class ConfirmPanel;
 
-class SurveyWindow : public Gtk::Window, public PageHost {
+class SurveyWindow : public Gtk::Window, public PageHost, public RecoveryKeeper::Source {
 public:
     Gtk::Notebook* notebook = nullptr;
     Gtk::Button* save_button = nullptr;
@@ -224,19 +224,9 @@ public:
 
     // Crash recovery: a moment after the last change, the survey's XML is
     // copied into the per-user data folder while it holds anything unsaved.
-    // The wait, settable for tests.
-    static unsigned recovery_delay_ms;
-    std::unique_ptr<RecoveryStore> recovery; // made with the first copy
-    // Restarts the wait; called on every change of the survey.
+    std::unique_ptr<RecoveryKeeper> recovery;
+    // Passes a change of the survey on to the copies.
     void note_change();
-    // Writes the copy, or removes it when nothing is unsaved; false when the
-    // survey holds unsaved answers that are not on disk in a copy.
-    bool update_recovery();
-    // The survey's answers are dealt with (saved or abandoned): no copy.
-    void drop_recovery();
-    // Asks about each survey left by a window that did not close normally,
-    // once; the windows of those restored, shown.
-    static std::vector<SurveyWindow*> restore_unsaved_surveys(MyApp& app);
     // Loads a copy into this fresh window as a changed survey that keeps its
     // original file when that lay in In Progress or Ready To Upload.
     RetCode restore(const RecoveryStore::Orphan& orphan);
@@ -289,8 +279,8 @@ private:
                    const std::string& had_etag);
 
     bool closing = false; // close_for_good has run
-    sigc::connection recovery_timer;
-    gint64 recovery_due_since = 0; // first change the pending timer waits on
-    Glib::ustring recovery_xml;    // what the copy holds, or was dropped with
+    bool holds_unsaved() override;
+    bool current_document(std::string& document) override;
+    RecoveryStore::Origin origin() const override;
     FocusKeeper focus_keeper{*this};
 };
