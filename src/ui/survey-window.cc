@@ -313,10 +313,11 @@ void SurveyWindow::show_page(int page_number) {
     notebook->set_current_page(page_number);
 }
 
-void SurveyWindow::replace_with_survey(const std::string& path) {
+RetCode SurveyWindow::replace_with_survey(const std::string& path) {
     SurveyWindow* opened = create(*app);
     app->app->add_window(*opened);
-    if (opened->do_open(path) == RC_OK) {
+    const RetCode rc = opened->do_open(path);
+    if (rc == RC_OK) {
         opened->show();
         close_for_good();
     } else {
@@ -324,6 +325,7 @@ void SurveyWindow::replace_with_survey(const std::string& path) {
         app->app->remove_window(*opened);
         delete opened;
     }
+    return rc;
 }
 
 void SurveyWindow::close_for_good() {

@@ -140,7 +140,7 @@ public:
     void set_can_upload(bool can_upload) override;
     void show_page(int page_number) override;
     Gtk::Window& dialog_parent() override { return *this; }
-    void replace_with_survey(const std::string& path) override;
+    RetCode replace_with_survey(const std::string& path) override;
     // Window title from the date, dive start and zone of Survey Info Part 1.
     void set_title_string() override;
 
@@ -246,8 +246,6 @@ private:
     void run_and_hide(Gtk::Dialog* dialog);
     bool clipboard_action(const std::string& name);
 
-    std::string choose_survey_file(const char* title, const char* accept, MyAppCore::WhichDir start,
-                                   const char* trace);
     // The open survey checked before an upload; shows what is missing.
     bool ready_to_upload();
     bool upload_question(const Glib::ustring& text, bool with_no, int& response);
