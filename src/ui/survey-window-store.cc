@@ -22,6 +22,7 @@
 #include <glibmm/miscutils.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/stock.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -16,6 +16,7 @@
 #include <giomm/file.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/stock.h>
 
 namespace {
 
@@ -110,7 +111,7 @@ NetSession& SurveyWindow::network() {
         net = NetSession::create();
         progress = std::make_unique<ProgressWindow>(*this, *net);
         net->progress = progress.get();
-        action_group->set_sensitive(false);
+        menus.action_group->set_sensitive(false);
     }
     return *net;
 }
@@ -119,7 +120,7 @@ void SurveyWindow::end_network() {
     if (!net) return;
     progress.reset();
     net.reset();
-    action_group->set_sensitive(true);
+    menus.action_group->set_sensitive(true);
 }
 
 void SurveyWindow::record_upload(const std::string& bytes, const std::string& name,

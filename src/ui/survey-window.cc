@@ -66,8 +66,6 @@ SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Buil
     : Gtk::Window(cobject) {
     listed_store = Gtk::TreeStore::create(species_columns);
     unlisted_store = Gtk::TreeStore::create(species_columns);
-    action_group = Gtk::ActionGroup::create("");
-    ui_manager = Gtk::UIManager::create();
 }
 
 SurveyWindow::~SurveyWindow() {
@@ -91,9 +89,6 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     builder->get_widget("program_instructions", program_instructions);
     builder->get_widget("survey_window_box", survey_window_box);
 
-    create_actions();
-    ui_manager->insert_action_group(action_group, 0);
-    add_accel_group(ui_manager->get_accel_group());
     if (build_menus() != RC_OK) return;
     build_abundance_menus();
     connect_buttons(builder);

@@ -11,10 +11,9 @@
 #include "ui/page-host.h"
 #include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
+#include "ui/window-menus.h"
 
 #include <gtkmm/aboutdialog.h>
-#include <gtkmm/action.h>
-#include <gtkmm/actiongroup.h>
 #include <gtkmm/box.h>
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
@@ -23,12 +22,9 @@
 #include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/notebook.h>
-#include <gtkmm/stock.h>
 #include <gtkmm/textview.h>
-#include <gtkmm/toggleaction.h>
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
-#include <gtkmm/uimanager.h>
 #include <gtkmm/window.h>
 #include <map>
 #include <memory>
@@ -69,12 +65,8 @@ public:
     Gtk::Box* survey_window_box = nullptr;
     Gtk::TextView* program_instructions = nullptr;
     Glib::ustring base_title;
-    std::map<std::string, Glib::RefPtr<Gtk::Action>> actions;
-    std::map<std::string, Glib::RefPtr<Gtk::ToggleAction>> toggle_actions;
-    Glib::RefPtr<Gtk::ActionGroup> action_group;
-    Glib::RefPtr<Gtk::UIManager> ui_manager;
-    Gtk::Widget* menubar = nullptr;
-    Gtk::Widget* toolbar = nullptr;
+    WindowMenus menus;
+    std::map<std::string, Glib::RefPtr<Gtk::Action>>& actions = menus.actions;
     // Pop-up menu per survey subtype's abundance list, by subtype id; null
     // where the list is empty. Owned by the window.
     std::vector<Gtk::Menu*> abundance_menus;
@@ -89,15 +81,6 @@ public:
     template <class T>
     T* make_panel(const Glib::RefPtr<Gtk::Builder>& builder, T*& panel, const char* id,
                   const Glib::ustring& tab_title);
-
-    void create_menu_action(const std::string& name, const std::string& label);
-    void create_action(const std::string& name, const std::string& label,
-                       void (SurveyWindow::*handler)(const std::string&),
-                       const std::string& tooltip, const Gtk::StockID& stock);
-    void create_action(const std::string& name, const std::string& label,
-                       void (SurveyWindow::*handler)(const std::string&,
-                                                     const Glib::RefPtr<Gtk::ToggleAction>&),
-                       const std::string& tooltip, const Gtk::StockID& stock);
 
     void on_action_FileOpen(const std::string& name);
     void on_action_FileDelete(const std::string& name);
@@ -235,7 +218,6 @@ protected:
     bool on_delete_event(GdkEventAny* event) override;
 
 private:
-    void create_actions();
     RetCode build_menus();
     void build_abundance_menus();
     void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
