@@ -323,6 +323,45 @@ RetCode SurveyWindow::replace_with_survey(const std::string& path) {
     return rc;
 }
 
+void SurveyWindow::rebuild_from_new_data() {
+    SurveyWindow* rebuilt = create(*app);
+    app->app->add_window(*rebuilt);
+    if (!survey_data.filename.empty()) rebuilt->do_open(survey_data.filename);
+    rebuilt->show();
+    close_for_good();
+}
+
+bool SurveyWindow::ready_to_upload() {
+    confirm_panel->refresh();
+    if (survey_data.is_complete) return true;
+    titled_error("Can't upload yet", "Survey data is missing or invalid.");
+    notebook->set_current_page(confirm_panel->page_number);
+    return false;
+}
+
+void SurveyWindow::refresh_survey_list() {
+    if (start_panel) start_panel->build_survey_model();
+}
+
+NetSession& SurveyWindow::network() {
+    if (!net) {
+        // One exchange at a time: the window waits for it, drawing, with
+        // a way to stop it, and takes no other command meanwhile.
+        net = NetSession::create();
+        progress = std::make_unique<ProgressWindow>(*this, *net);
+        net->progress = progress.get();
+        menus.action_group->set_sensitive(false);
+    }
+    return *net;
+}
+
+void SurveyWindow::end_network() {
+    if (!net) return;
+    progress.reset();
+    net.reset();
+    menus.action_group->set_sensitive(true);
+}
+
 void SurveyWindow::close_for_good() {
     if (closing) return;
     closing = true;

@@ -11,6 +11,8 @@
 #include "ui/page-host.h"
 #include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
+#include "ui/update-check.h"
+#include "ui/upload-flow.h"
 #include "ui/window-menus.h"
 
 #include <gtkmm/aboutdialog.h>
@@ -44,7 +46,11 @@ class ListedPanel;
 class UnlistedPanel;
 class ConfirmPanel;
 
-class SurveyWindow : public Gtk::Window, public PageHost, public RecoveryKeeper::Source {
+class SurveyWindow : public Gtk::Window,
+                     public PageHost,
+                     public UploadFlow::Host,
+                     public UpdateCheck::Host,
+                     public RecoveryKeeper::Source {
 public:
     Gtk::Notebook* notebook = nullptr;
     Gtk::Button* save_button = nullptr;
@@ -87,8 +93,8 @@ public:
     void on_action_FileNew(const std::string& name) override;
     void on_action_FileSaveForLater(const std::string& name);
     void on_action_FileSaveForUpload(const std::string& name);
-    void on_action_FileUploadThis(const std::string& name) override;
-    void on_action_FileUploadAll(const std::string& name) override;
+    void on_action_FileUploadThis(const std::string&) override { uploads().upload_this(); }
+    void on_action_FileUploadAll(const std::string&) override { uploads().upload_all(); }
     void on_action_FileClose(const std::string& name);
     void on_action_FileQuit(const std::string& name);
     void on_action_EditCut(const std::string& name);
@@ -104,7 +110,7 @@ public:
 
     void on_save_button();
     void on_ready_button();
-    void on_upload_button();
+    void on_upload_button() { uploads().on_upload_button(); }
     void on_back_button();
     void on_next_button();
     void on_switch_page(Gtk::Widget* page, guint page_number);
@@ -139,14 +145,14 @@ public:
     // file it can't load and returns that code.
     RetCode do_open(std::string path);
     // Whether the survey holds anything not saved yet.
-    bool file_needs_saving();
+    bool file_needs_saving() override;
     // What a successful save does next.
     enum DoSaveFlags { SAVE_OFFER_NEXT = 0, SAVE_SILENT = 1, SAVE_REPORT_ONLY = 2 };
     // Saves the survey into a store folder; reports a failure and returns its code.
     RetCode do_save(MyAppCore::WhichDir which, DoSaveFlags flags);
     // The dialog after a save, and the next step it offers.
     void report_save(DoSaveFlags flags);
-    RetCode select_and_open_saved_survey();
+    RetCode select_and_open_saved_survey() override;
     // Asks, and deletes the saved survey; true only when it is gone.
     bool maybe_delete_survey(const std::string& path) override;
     void on_filedlg_update_preview(Gtk::FileChooserDialog* dialog, Gtk::Label* preview);
@@ -159,36 +165,24 @@ public:
     // The survey's old file, left until a save is surely on the disk.
     std::string superseded_file, superseded_etag;
     // Locks the window of an uploaded survey: it can be read, not changed.
-    void set_survey_is_uploaded();
-    // What follows an update check: the responses of the summaries' buttons.
-    enum ResponseCode {
-        START_NEW_SURVEY = 1,
-        QUIT_PROGRAM = 2,
-        OPEN_SAVED_SURVEY = 3,
-        NOTHING_FURTHER = 4,
-    };
-    // Asks the server for newer program and data versions, offers them, then
-    // carries out the follow-up.
-    RetCode check_for_updates(const std::string& url_override, int follow_up);
-    // The save question, then the check.
-    void manual_check_for_updates() override;
-    // Downloads, unpacks and loads a newer data set.
-    RetCode download_data_files(NetSession* session, const char* url);
-    // Uploads one saved survey that is not the open one.
-    // Uploads one file, then shows the summary and checks for updates.
-    RetCode do_upload_single(const std::string& path) override;
-    // One HTTP exchange: the file posted, and moved into Uploaded when taken.
-    RetCode do_upload_file(const std::string& path);
-    void do_upload_all_ready(const std::vector<std::string>& paths);
+    void set_survey_is_uploaded() override;
+    // The update check and the uploads, for the commands and the Start page.
+    RetCode check_for_updates(const std::string&, int follow_up) override {
+        return updates().check(follow_up);
+    }
+    void manual_check_for_updates() override { updates().manual_check(); }
+    RetCode download_data_files(NetSession* session, const char* url) {
+        return updates().download_data_files(*session, url);
+    }
+    RetCode do_upload_single(const std::string& p) override { return uploads().upload_single(p); }
+    RetCode do_upload_file(const std::string& path) { return uploads().upload_file(path); }
+    void do_upload_all_ready(const std::vector<std::string>& p) { uploads().upload_all_ready(p); }
     // The session of the exchange under way, made with its progress window
     // (the commands wait meanwhile); end_network closes both.
-    NetSession& network();
-    void end_network();
+    NetSession& network() override;
+    void end_network() override;
     std::unique_ptr<NetSession> net;
     std::unique_ptr<ProgressWindow> progress;
-    // Why the last do_upload_file failed: the server refused the survey, no
-    // answer came, or the file was no survey to send.
-    enum UploadFailure { REFUSED, NO_ANSWER, NOT_SENT } upload_failure = NOT_SENT;
 
     // Abundance pop-up menus (listed and unlisted species pages).
     void on_abundance_menu_item(int abun);
@@ -228,14 +222,12 @@ private:
     void run_and_hide(Gtk::Dialog* dialog);
     bool clipboard_action(const std::string& name);
 
-    // The open survey checked before an upload; shows what is missing.
-    bool ready_to_upload();
-    bool upload_question(const Glib::ustring& text, bool with_no, int& response);
-    // The summary after uploads with its follow-up choices; the choice.
-    int upload_summary(const Glib::ustring& title, const Glib::ustring& text);
-    RetCode follow_up_after_check(int follow_up, RetCode rc);
-    // The data-version half of the update check, and the download it may offer.
-    RetCode check_data_version(NetSession& session, bool& told, RetCode rc);
+    UploadFlow uploads() { return {*this, *app, survey_data}; }
+    UpdateCheck updates() { return {*this, *app}; }
+    bool ready_to_upload() override;
+    RetCode save_for_upload() override { return do_save(MyAppCore::READY_TO_UPLOAD, SAVE_SILENT); }
+    void refresh_survey_list() override;
+    void rebuild_from_new_data() override;
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
     // Puts a file's answers into the pages, those whose elements it has, in
@@ -245,11 +237,6 @@ private:
     void apply_year(int year);
 
     void watch_for_changes(Gtk::Widget& widget);
-    // Asks once about those of paths the server may hold already; false, with
-    // them taken out of paths, when they are not to be sent again.
-    bool send_again(std::vector<std::string>& paths);
-    void record_upload(const std::string& bytes, const std::string& name, const char* verdict);
-    std::string upload_step; // what the progress window says while a file goes
     // Restored answers whose original changed: whether to save them as a new
     // survey of folder.
     bool ask_to_save_as_new(const std::string& folder);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <gtkmm/stock.h>
+#include <vector>
 
 namespace {
 const char* const MENU_LAYOUT = R"(<ui>
@@ -55,11 +56,11 @@ struct ActionInfo {
     Gtk::StockID stock;
     Kind kind;
 };
-} // namespace
 
-RetCode WindowMenus::build(Gtk::Window& window, Gtk::Box* box, const Handlers& handlers) {
+// Made on first use: the stock ids are the toolkit's.
+const std::vector<ActionInfo>& action_table() {
     const Gtk::StockID none;
-    const ActionInfo table[] = {
+    static const std::vector<ActionInfo> table = {
         {"FileMenu", "_File", "", none, MENU},
         {"FileOpen", "_Open existing survey...", "Open saved survey file", Gtk::Stock::OPEN, PLAIN},
         {"FileDelete", "_Delete saved survey...", "Delete a saved survey", Gtk::Stock::DELETE,
@@ -91,7 +92,12 @@ RetCode WindowMenus::build(Gtk::Window& window, Gtk::Box* box, const Handlers& h
          "Show what has been changed recently in this program", none, PLAIN},
         {"HelpAbout", "_About TAVRO Survey...", "About TAVRO Survey", Gtk::Stock::ABOUT, PLAIN},
     };
-    for (const ActionInfo& info : table) {
+    return table;
+}
+} // namespace
+
+RetCode WindowMenus::build(Gtk::Window& window, Gtk::Box* box, const Handlers& handlers) {
+    for (const ActionInfo& info : action_table()) {
         Glib::RefPtr<Gtk::Action> action;
         if (info.kind == MENU) {
             action = Gtk::Action::create(info.name, info.label, "");
