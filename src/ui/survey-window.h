@@ -8,6 +8,7 @@
 #include "survey/survey-data.h"
 #include "survey/survey-reader.h"
 #include "ui/focus-keeper.h"
+#include "ui/help-dialogs.h"
 #include "ui/page-host.h"
 #include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
@@ -15,7 +16,6 @@
 #include "ui/upload-flow.h"
 #include "ui/window-menus.h"
 
-#include <gtkmm/aboutdialog.h>
 #include <gtkmm/box.h>
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
@@ -24,7 +24,6 @@
 #include <gtkmm/label.h>
 #include <gtkmm/menu.h>
 #include <gtkmm/notebook.h>
-#include <gtkmm/textview.h>
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 #include <gtkmm/window.h>
@@ -65,12 +64,9 @@ public:
     ListedPanel* listed_panel = nullptr;
     UnlistedPanel* unlisted_panel = nullptr;
     ConfirmPanel* confirm_panel = nullptr;
-    Gtk::AboutDialog* about_dialog = nullptr;
-    Gtk::Dialog* contact_dialog = nullptr;
-    Gtk::Dialog* instructions_dialog = nullptr;
     Gtk::Box* survey_window_box = nullptr;
-    Gtk::TextView* program_instructions = nullptr;
     Glib::ustring base_title;
+    std::unique_ptr<HelpDialogs> help;
     WindowMenus menus;
     std::map<std::string, Glib::RefPtr<Gtk::Action>>& actions = menus.actions;
     // Pop-up menu per survey subtype's abundance list, by subtype id; null
@@ -215,11 +211,7 @@ private:
     RetCode build_menus();
     void build_abundance_menus();
     void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
-    void show_contact_addresses(const Glib::RefPtr<Gtk::Builder>& builder);
     void make_panels(const Glib::RefPtr<Gtk::Builder>& builder);
-    void show_help_file(const std::string& path, const Glib::ustring& contents,
-                        const Glib::ustring& title);
-    void run_and_hide(Gtk::Dialog* dialog);
     bool clipboard_action(const std::string& name);
 
     UploadFlow uploads() { return {*this, *app, survey_data}; }
