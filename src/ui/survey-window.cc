@@ -79,6 +79,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     app = my_app;
     species_columns.app = my_app;
     recovery = std::make_unique<RecoveryKeeper>(app->get_local_data_dir() + "/recovery", *this);
+    saves = std::make_unique<SaveFlow>(*this, *app, survey_data, *recovery);
     base_title = get_title();
     builder->get_widget("survey_window_box", survey_window_box);
 
