@@ -41,7 +41,7 @@ RetCode SurveyWindow::build_menus() {
     for (const auto& [name, handler] : plain)
         handlers[name] = [this, name = std::string(name), handler] { (this->*handler)(name); };
     handlers["ViewToolbar"] = [this] {
-        on_action_ViewToolbar("ViewToolbar", menus.toggle_actions["ViewToolbar"]);
+        on_action_ViewToolbar("ViewToolbar", menus.is_active("ViewToolbar"));
     };
     return menus.build(*this, survey_window_box, handlers);
 }
@@ -114,9 +114,7 @@ void SurveyWindow::on_action_EditPaste(const std::string& name) {
     clipboard_action(name);
 }
 
-void SurveyWindow::on_action_ViewToolbar(const std::string& name,
-                                         const Glib::RefPtr<Gtk::ToggleAction>& action) {
-    bool active = action->get_active();
+void SurveyWindow::on_action_ViewToolbar(const std::string& name, bool active) {
     printf("%s() - now %s\n", name.c_str(), active ? "TRUE" : "false");
     if (!menus.toolbar) return;
     if (active)

@@ -283,7 +283,7 @@ NetSession& SurveyWindow::network() {
         net = NetSession::create();
         progress = std::make_unique<ProgressWindow>(*this, *net);
         net->progress = progress.get();
-        menus.action_group->set_sensitive(false);
+        menus.set_sensitive(false);
     }
     return *net;
 }
@@ -292,7 +292,7 @@ void SurveyWindow::end_network() {
     if (!net) return;
     progress.reset();
     net.reset();
-    menus.action_group->set_sensitive(true);
+    menus.set_sensitive(true);
 }
 
 void SurveyWindow::close_for_good() {

@@ -98,8 +98,7 @@ public:
     void on_action_EditCut(const std::string& name);
     void on_action_EditCopy(const std::string& name);
     void on_action_EditPaste(const std::string& name);
-    void on_action_ViewToolbar(const std::string& name,
-                               const Glib::RefPtr<Gtk::ToggleAction>& action);
+    void on_action_ViewToolbar(const std::string& name, bool active);
     void on_action_HelpInstructions(const std::string& name);
     void on_action_HelpContact(const std::string& name);
     void on_action_HelpCheckForUpdates(const std::string& name);

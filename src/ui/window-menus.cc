@@ -1,7 +1,11 @@
 #include "ui/window-menus.h"
 
 #include <cstdio>
+#include <gtkmm/action.h>
+#include <gtkmm/actiongroup.h>
 #include <gtkmm/stock.h>
+#include <gtkmm/toggleaction.h>
+#include <gtkmm/uimanager.h>
 #include <vector>
 
 namespace {
@@ -95,6 +99,20 @@ const std::vector<ActionInfo>& action_table() {
     return table;
 }
 } // namespace
+
+WindowMenus::WindowMenus()
+    : action_group(Gtk::ActionGroup::create("")), ui_manager(Gtk::UIManager::create()) {}
+
+WindowMenus::~WindowMenus() = default;
+
+bool WindowMenus::is_active(const std::string& name) const {
+    auto toggle = toggle_actions.find(name);
+    return toggle != toggle_actions.end() && toggle->second->get_active();
+}
+
+void WindowMenus::set_sensitive(bool sensitive) {
+    action_group->set_sensitive(sensitive);
+}
 
 RetCode WindowMenus::build(Gtk::Window& window, Gtk::Box* box, const Handlers& handlers) {
     for (const ActionInfo& info : action_table()) {

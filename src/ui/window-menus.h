@@ -6,14 +6,18 @@
 #include "core/errors.h"
 
 #include <functional>
-#include <gtkmm/action.h>
-#include <gtkmm/actiongroup.h>
 #include <gtkmm/box.h>
-#include <gtkmm/toggleaction.h>
-#include <gtkmm/uimanager.h>
 #include <gtkmm/window.h>
 #include <map>
 #include <string>
+
+// Only declared here, so that the window's files need none of that API.
+namespace Gtk {
+class Action;
+class ActionGroup;
+class ToggleAction;
+class UIManager;
+} // namespace Gtk
 
 class WindowMenus {
 public:
@@ -22,13 +26,22 @@ public:
 
     std::map<std::string, Glib::RefPtr<Gtk::Action>> actions;
     std::map<std::string, Glib::RefPtr<Gtk::ToggleAction>> toggle_actions;
-    Glib::RefPtr<Gtk::ActionGroup> action_group = Gtk::ActionGroup::create("");
-    Glib::RefPtr<Gtk::UIManager> ui_manager = Gtk::UIManager::create();
+    Glib::RefPtr<Gtk::ActionGroup> action_group;
+    Glib::RefPtr<Gtk::UIManager> ui_manager;
     Gtk::Widget* menubar = nullptr;
     Gtk::Widget* toolbar = nullptr;
+
+    WindowMenus();
+    ~WindowMenus();
+    WindowMenus(const WindowMenus&) = delete;
+    WindowMenus& operator=(const WindowMenus&) = delete;
 
     // Makes every action with its handler, gives the window their
     // accelerators and puts the menu bar, above the hidden tool bar, at the
     // top of box. RC_ERROR when the layout can't be built.
     RetCode build(Gtk::Window& window, Gtk::Box* box, const Handlers& handlers);
+    // Whether the toggle action of that name is on.
+    bool is_active(const std::string& name) const;
+    // Every command on or off at once (off while the window waits for the server).
+    void set_sensitive(bool sensitive);
 };
