@@ -6,7 +6,6 @@
 #include "ui/page-host.h"
 
 #include <cstdio>
-#include <glibmm/main.h>
 
 ConfirmPanel::ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
@@ -94,24 +93,21 @@ void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         tree.name_column.pack_start(tree.name_renderer, true);
         tree.name_column.set_expand(true);
     }
-    attach_to_stores();
-    window->signal_species_stores_rebuilt.connect(
-        sigc::mem_fun(*this, &ConfirmPanel::attach_to_stores));
-}
-
-void ConfirmPanel::attach_to_stores() {
-    // The old filters hold the last references to the old stores: freeing
-    // their rows waits for an idle moment, so that the rebuild answers sooner.
-    Glib::signal_idle().connect_once([old = std::make_pair(listed_filter, unlisted_filter)] {});
     // The trees take the new filters when the page is next checked: a tree
     // given a filter makes it look at every row, which would slow down a
     // survey type change over thousands of species.
-    listed_filter = Gtk::TreeModelFilter::create(window->listed_store);
-    listed_filter->set_visible_func(sigc::mem_fun(*this, &ConfirmPanel::listed_check_visible));
-    if (conf_listed_tree) conf_listed_tree->unset_model();
-    unlisted_filter = Gtk::TreeModelFilter::create(window->unlisted_store);
-    unlisted_filter->set_visible_func(sigc::mem_fun(*this, &ConfirmPanel::unlisted_check_visible));
-    if (conf_unlisted_tree) conf_unlisted_tree->unset_model();
+    SpeciesStores& stores = window->species_stores;
+    stores.watch(SpeciesStores::LISTED, sigc::mem_fun(*this, &ConfirmPanel::listed_check_visible),
+                 [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
+                     listed_filter = filter;
+                     if (conf_listed_tree) conf_listed_tree->unset_model();
+                 });
+    stores.watch(SpeciesStores::UNLISTED,
+                 sigc::mem_fun(*this, &ConfirmPanel::unlisted_check_visible),
+                 [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
+                     unlisted_filter = filter;
+                     if (conf_unlisted_tree) conf_unlisted_tree->unset_model();
+                 });
 }
 
 void ConfirmPanel::set_redbold(Gtk::Label* label) {

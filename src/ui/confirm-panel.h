@@ -89,8 +89,6 @@ public:
     void unlisted_render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
     void on_listed_clicked();
     void on_unlisted_clicked();
-    // Fresh filters over the window's species stores; run whenever they are rebuilt.
-    void attach_to_stores();
 
 private:
     void look_up_widgets(const Glib::RefPtr<Gtk::Builder>& builder);

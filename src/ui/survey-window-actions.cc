@@ -328,34 +328,11 @@ void SurveyWindow::on_abundance_menu_item(int abun) {
         return;
     }
     survey_data.abundances[abundance_target] = abun;
-    int target = abundance_target;
-    auto visit = [this, target](const Gtk::TreeIter& iter) {
-        return update_row_from_abundance(iter, target);
-    };
-    listed_store->foreach_iter(visit);
-    unlisted_store->foreach_iter(visit);
+    species_stores.set_abundance(abundance_target, abun);
     if (unlisted_panel) unlisted_panel->refilter();
     note_change();
     if (debug_level >= 2)
         printf("abun_menu: species id %d abundance = %d\n", abundance_target, abun);
-}
-
-bool SurveyWindow::update_row_from_abundance(const Gtk::TreeIter& iter, int species_id) {
-    const Gtk::TreeRow& row = *iter;
-    if (row[species_columns.id] == species_id)
-        species_columns.set_abundance(row, survey_data.abundances[species_id]);
-    // A view may list a species twice, under two families: every row of it changes.
-    return false;
-}
-
-bool SurveyWindow::update_from_abundance(const Gtk::TreeIter& iter) {
-    const Gtk::TreeRow& row = *iter;
-    int id = row[species_columns.id];
-    // Looked up, not indexed: the survey must not gain an entry per row.
-    auto seen = survey_data.abundances.find(id);
-    if (id >= 0)
-        species_columns.set_abundance(row, seen == survey_data.abundances.end() ? 0 : seen->second);
-    return false;
 }
 
 Gtk::Menu* SurveyWindow::abundance_menu_for(int species_id) const {

@@ -64,8 +64,6 @@ SurveyWindow* SurveyWindow::create(MyApp& app) {
 
 SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Window(cobject) {
-    listed_store = Gtk::TreeStore::create(species_columns);
-    unlisted_store = Gtk::TreeStore::create(species_columns);
     action_group = Gtk::ActionGroup::create("");
     ui_manager = Gtk::UIManager::create();
 }

@@ -209,8 +209,6 @@ public:
 
     // Abundance pop-up menus (listed and unlisted species pages).
     void on_abundance_menu_item(int abun);
-    bool update_row_from_abundance(const Gtk::TreeIter& iter, int species_id);
-    bool update_from_abundance(const Gtk::TreeIter& iter);
     // The menu for a species: list 99 for invertebrates of type 2, otherwise
     // the survey type's; null when there is none.
     Gtk::Menu* abundance_menu_for(int species_id) const;
