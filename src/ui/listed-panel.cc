@@ -75,23 +75,7 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         species_view->init({}, -1);
         species_view->signal_changed().connect(sigc::mem_fun(*this, &ListedPanel::on_view_changed));
     }
-    if (species_tree) {
-        SpeciesStores& stores = window->species_stores;
-        species_tree->set_model(stores.listed_store);
-        stores.signal_species_stores_rebuilt.connect(
-            [this, &stores] { species_tree->set_model(stores.listed_store); });
-        // Before the tree's own handlers, which would take Return and the
-        // arrow keys for themselves.
-        SpeciesRows::connect(
-            *species_tree, window->species_columns, "species",
-            [this](const Gtk::TreePath& path, int id, int button) {
-                if (window->survey_data.already_uploaded) return;
-                window->popup_abundance_menu(*species_tree, path, button, id);
-            },
-            print_click);
-        species_selection = species_tree->get_selection();
-        species_tree->set_fixed_height_mode(true);
-    }
+    if (species_tree) connect_species_tree();
     id_column.set_title("ID");
     id_column.pack_start(id_renderer, false);
     id_column.set_cell_data_func(id_renderer,
@@ -109,6 +93,24 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     if (species_tree && listed_collapse_all_button)
         listed_collapse_all_button->signal_clicked().connect(
             sigc::mem_fun(*species_tree, &Gtk::TreeView::collapse_all));
+}
+
+void ListedPanel::connect_species_tree() {
+    SpeciesStores& stores = window->species_stores;
+    species_tree->set_model(stores.listed_store);
+    stores.signal_species_stores_rebuilt.connect(
+        [this, &stores] { species_tree->set_model(stores.listed_store); });
+    // Before the tree's own handlers, which would take Return and the
+    // arrow keys for themselves.
+    SpeciesRows::connect(
+        *species_tree, window->species_columns, "species",
+        [this](const Gtk::TreePath& path, int id, int button) {
+            if (window->survey_data.already_uploaded) return;
+            window->popup_abundance_menu(*species_tree, path, button, id);
+        },
+        print_click);
+    species_selection = species_tree->get_selection();
+    species_tree->set_fixed_height_mode(true);
 }
 
 RetCode ListedPanel::setup_for_subregion(const Glib::ustring& subregion_code) {

@@ -59,6 +59,9 @@ public:
     void render_species_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
 
 private:
+    // The tree shows the listed store, new after every rebuild, and opens the
+    // abundance menus of its rows.
+    void connect_species_tree();
     bool expand_if_present(const Gtk::TreePath& path, const Gtk::TreeIter& iter);
     // While the view box is filled its changes are not the user's.
     bool view_changes_suppressed = false;

@@ -70,10 +70,8 @@ SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Buil
 
 SurveyWindow::~SurveyWindow() {
     recovery_timer.disconnect();
-    // The pop-up menus and the dialogs are top-level widgets of their own;
-    // everything else goes with the window's widget tree.
-    for (Gtk::Menu* menu : abundance_menus)
-        delete menu;
+    // The dialogs are top-level widgets of their own; everything else goes
+    // with the window's widget tree.
     delete about_dialog;
     delete contact_dialog;
     delete instructions_dialog;
@@ -93,7 +91,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     ui_manager->insert_action_group(action_group, 0);
     add_accel_group(ui_manager->get_accel_group());
     if (build_menus() != RC_OK) return;
-    build_abundance_menus();
+    abundance_popups.build(app ? app->abundance_choices : nullptr);
     connect_buttons(builder);
     make_panels(builder);
     watch_for_changes(*notebook);
@@ -273,9 +271,7 @@ void SurveyWindow::location_set_up(const Glib::ustring& code) {
 }
 
 void SurveyWindow::survey_type_set_up(int subtype_id) {
-    current_abundance_menu = static_cast<size_t>(subtype_id) < abundance_menus.size()
-                                 ? abundance_menus[subtype_id]
-                                 : nullptr;
+    abundance_popups.use_subtype(subtype_id);
     survey_panel2->setup_for_survey_subtype();
     if (survey_data.region_fish_info)
         listed_panel->setup_instructions(*survey_data.region_fish_info);

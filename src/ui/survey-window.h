@@ -7,6 +7,7 @@
 #include "survey/survey-answers.h"
 #include "survey/survey-data.h"
 #include "survey/survey-reader.h"
+#include "ui/abundance-menus.h"
 #include "ui/focus-keeper.h"
 #include "ui/page-host.h"
 #include "ui/progress-window.h"
@@ -75,10 +76,9 @@ public:
     Glib::RefPtr<Gtk::UIManager> ui_manager;
     Gtk::Widget* menubar = nullptr;
     Gtk::Widget* toolbar = nullptr;
-    // Pop-up menu per survey subtype's abundance list, by subtype id; null
-    // where the list is empty. Owned by the window.
-    std::vector<Gtk::Menu*> abundance_menus;
-    Gtk::Menu* current_abundance_menu = nullptr;
+    // The abundance pop-up menus of the species pages.
+    AbundanceMenus abundance_popups{species_columns,
+                                    [this](int abun) { on_abundance_menu_item(abun); }};
 
     // A complete, hidden window built from the UI file.
     static SurveyWindow* create(MyApp& app);
@@ -207,12 +207,8 @@ public:
     // answer came, or the file was no survey to send.
     enum UploadFailure { REFUSED, NO_ANSWER, NOT_SENT } upload_failure = NOT_SENT;
 
-    // Abundance pop-up menus (listed and unlisted species pages).
+    // An item of the abundance menu chosen for abundance_target.
     void on_abundance_menu_item(int abun);
-    // The menu for a species: list 99 for invertebrates of type 2, otherwise
-    // the survey type's; null when there is none.
-    Gtk::Menu* abundance_menu_for(int species_id) const;
-    // The tree keeps the focus and its cursor on the row while the menu is open.
     void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
                               int species_id) override;
 
@@ -245,7 +241,6 @@ protected:
 private:
     void create_actions();
     RetCode build_menus();
-    void build_abundance_menus();
     void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
     void show_contact_addresses(const Glib::RefPtr<Gtk::Builder>& builder);
     void make_panels(const Glib::RefPtr<Gtk::Builder>& builder);

@@ -46,20 +46,7 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         !found_species_box || !selected_species_box || !found_species_heading ||
         !no_found_species_heading)
         return;
-    SpeciesStores& stores = window->species_stores;
-    stores.watch(SpeciesStores::UNLISTED,
-                 sigc::mem_fun(*this, &UnlistedPanel::check_visible_selected),
-                 [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
-                     selected_filter = filter;
-                     selected_species_tree->set_model(filter);
-                 });
-    found_watch = stores.watch(SpeciesStores::UNLISTED,
-                               sigc::mem_fun(*this, &UnlistedPanel::check_visible_found),
-                               [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
-                                   found_filter = filter;
-                                   found_species_tree->set_model(filter);
-                               });
-    take_new_rows();
+    watch_stores();
     connect_tree(selected_species_tree, "selected_species");
     connect_tree(found_species_tree, "found_species");
     // Family rows say so in the ID column; species show their code.
@@ -83,8 +70,6 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         make_fixed(*column, column == &selected_id_column || column == &found_id_column ? 80 : 260);
     selected_species_tree->set_fixed_height_mode(true);
     found_species_tree->set_fixed_height_mode(true);
-    stores.signal_species_stores_rebuilt.connect(
-        sigc::mem_fun(*this, &UnlistedPanel::take_new_rows));
     found_id_column.set_title("ID");
     found_id_column.pack_start(found_id_renderer, false);
     found_id_column.set_cell_data_func(found_id_renderer, render_id(&found_id_renderer));
@@ -100,6 +85,25 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     species_search_by->signal_changed().connect(
         sigc::mem_fun(*this, &UnlistedPanel::on_search_changed));
     update_columns();
+}
+
+void UnlistedPanel::watch_stores() {
+    SpeciesStores& stores = window->species_stores;
+    stores.watch(SpeciesStores::UNLISTED,
+                 sigc::mem_fun(*this, &UnlistedPanel::check_visible_selected),
+                 [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
+                     selected_filter = filter;
+                     selected_species_tree->set_model(filter);
+                 });
+    found_watch = stores.watch(SpeciesStores::UNLISTED,
+                               sigc::mem_fun(*this, &UnlistedPanel::check_visible_found),
+                               [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
+                                   found_filter = filter;
+                                   found_species_tree->set_model(filter);
+                               });
+    take_new_rows();
+    stores.signal_species_stores_rebuilt.connect(
+        sigc::mem_fun(*this, &UnlistedPanel::take_new_rows));
 }
 
 void UnlistedPanel::take_new_rows() {

@@ -78,6 +78,8 @@ public:
     bool check_visible_found(const Gtk::TreeIter& iter);
 
 private:
+    // Both lists show filters over the unlisted store, fresh after every rebuild.
+    void watch_stores();
     bool species_visible_selected(const Gtk::TreeRow& row);
     // Which species and families the search words find, by row.
     void match_rows(std::vector<char>& species, std::vector<char>& families);

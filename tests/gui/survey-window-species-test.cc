@@ -48,8 +48,7 @@ protected:
         const auto& lists = app.abundance_choices->subtype_choices;
         s.subtype_abundance_choices = size_t(subtype) < lists.size() ? &lists[subtype] : nullptr;
         window->species_columns.abundance_choices = s.subtype_abundance_choices;
-        auto& menus = window->abundance_menus;
-        window->current_abundance_menu = size_t(subtype) < menus.size() ? menus[subtype] : nullptr;
+        window->abundance_popups.use_subtype(subtype);
         CaptureStdout out;
         page->setup_for_subregion(subregion);
         printed = out.text();
@@ -79,7 +78,7 @@ protected:
         return shown_menu();
     }
     Gtk::Menu* shown_menu() {
-        for (Gtk::Menu* menu : window->abundance_menus)
+        for (Gtk::Menu* menu : window->abundance_popups.abundance_menus)
             if (menu && menu->get_visible()) return menu;
         return nullptr;
     }
@@ -110,7 +109,7 @@ TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
             "Unnamed family (Undefined family (empty))", "  Mystery fish (Incertae sedis) = None",
             "Unnamed family (Undefined family F9)", "  Lost fish (Nomen nudum) = None"}));
 
-    ASSERT_EQ(open_menu_by_key("0:0"), window->abundance_menus[1]);
+    ASSERT_EQ(open_menu_by_key("0:0"), window->abundance_popups.abundance_menus[1]);
     press_key(*window, GDK_KEY_Down);
     press_key(*window, GDK_KEY_Return);
     run_pending_events();
@@ -143,7 +142,7 @@ TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden
     EXPECT_EQ(rows(window->species_stores.unlisted_store)[4], conch);
     EXPECT_EQ(open_menu_by_key("0:0"), nullptr);
     ASSERT_EQ(open_menu_by_key("0:1"),
-              window->abundance_menus[AbundanceChoices::INVERTEBRATE_SUBTYPE]);
+              window->abundance_popups.abundance_menus[AbundanceChoices::INVERTEBRATE_SUBTYPE]);
     shown_menu()->popdown();
     EXPECT_TRUE(window->survey_data.is_recorded(4));
 

@@ -87,7 +87,7 @@ TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
     show_page(page->page_number);
     page->found_species_tree->grab_focus();
     page->found_species_tree->set_cursor(Gtk::TreePath("0:0"));
-    Gtk::Menu* menu = window->current_abundance_menu;
+    Gtk::Menu* menu = window->abundance_popups.current_abundance_menu;
     ASSERT_TRUE(menu);
     press_key(*window, GDK_KEY_Right, GDK_SHIFT_MASK); // as on the Listed page: the tree's
     EXPECT_FALSE(menu->get_visible());
