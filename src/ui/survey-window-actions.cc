@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/misc.h"
 #include "core/version.h"
+#include "ui/confirm-panel.h"
 #include "ui/dialogs.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
@@ -304,6 +305,9 @@ void SurveyWindow::on_abundance_menu_item(int abun) {
     survey_data.abundances[abundance_target] = abun;
     species_stores.set_abundance(abundance_target, abun);
     if (unlisted_panel) unlisted_panel->refilter();
+    // Chosen on the Confirmation page: its counts and verdict follow.
+    if (confirm_panel && notebook->get_current_page() == confirm_panel->page_number)
+        confirm_panel->refresh();
     note_change();
     if (debug_level >= 2)
         printf("abun_menu: species id %d abundance = %d\n", abundance_target, abun);
