@@ -22,7 +22,6 @@
 #include <gtkmm/dialog.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/label.h>
-#include <gtkmm/menu.h>
 #include <gtkmm/notebook.h>
 #include <gtkmm/stock.h>
 #include <gtkmm/textview.h>
