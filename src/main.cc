@@ -2,6 +2,7 @@
 #include "core/command-line.h"
 #include "net/net-session.h"
 #include "ui/my-app.h"
+#include "ui/restore-offer.h"
 #include "ui/survey-window.h"
 
 #include <cstdio>
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
         NetSession::prepare();
         MyApp my_app(app);
         // Surveys of windows that did not close normally come back first.
-        const std::vector<SurveyWindow*> restored = SurveyWindow::restore_unsaved_surveys(my_app);
+        const std::vector<SurveyWindow*> restored = restore_unsaved_surveys(my_app);
         SurveyWindow* window = restored.empty() ? SurveyWindow::create(my_app) : restored.front();
         const int status = app->run(*window);
         // Closed windows delete themselves when the loop is next idle: let

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <glibmm/exception.h>
 #include <vector>
 
 int debug_level = 0;
@@ -142,4 +143,23 @@ RetCode titled_error_errno(const Glib::ustring& title, const char* fmt, ...) {
 
 void assert_failure(const char* expression, const char* file, int line) {
     fatal(RC_ASSERTION_FAILED, "Assertion failed at %s line %d: %s", file, line, expression);
+}
+
+// The reason a failure carries, in the words the save reports use.
+Glib::ustring reason_of(std::exception_ptr failure) {
+    Glib::ustring reason;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const Glib::Exception& e) {
+        reason = e.what();
+    } catch (const std::exception& e) {
+        reason = e.what();
+    } catch (const char* text) {
+        reason = text;
+    } catch (const std::string& text) {
+        reason = text;
+    } catch (...) {
+        reason = "Unknown error (sorry!)";
+    }
+    return reason.empty() ? Glib::ustring("Unknown exception (sorry!)") : reason;
 }

@@ -1,6 +1,7 @@
 // Result codes, the debug level and the one family of error reporters.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <glibmm/ustring.h>
 #include <string>
@@ -42,6 +43,10 @@ void set_error_context(const std::string& text);
 
 // Exit status of a fatal error with the given code.
 int exit_status_for(RetCode rc);
+
+// The text a caught failure carries, in the words the save and write
+// reports use; never empty.
+Glib::ustring reason_of(std::exception_ptr failure);
 
 // printf into a string of any length.
 std::string vformat(const char* fmt, va_list args);

@@ -35,7 +35,7 @@ public:
     virtual void close_for_good() = 0;
     // Opens the survey at path in a fresh window that takes this one's place;
     // a file that can't be loaded is reported and this window stays.
-    virtual void replace_with_survey(const std::string& path) = 0;
+    virtual RetCode replace_with_survey(const std::string& path) = 0;
     virtual RetCode do_upload_single(const std::string& path) = 0;
     virtual bool maybe_delete_survey(const std::string& path) = 0;
     virtual void manual_check_for_updates() = 0;

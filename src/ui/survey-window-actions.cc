@@ -1,5 +1,5 @@
-// The window's actions: menu bar, tool bar, the Help dialogs and the choices
-// of the abundance pop-up menus.
+// What the window's actions do: the menu bar, tool bar, the Help dialogs and the
+// choices of the abundance pop-up menus.
 #include "core/errors.h"
 #include "core/misc.h"
 #include "core/version.h"
@@ -15,136 +15,34 @@
 #include <gtk/gtk.h>
 #include <pango/pango.h>
 
-namespace {
-const char* const MENU_LAYOUT = R"(<ui>
-  <menubar name="MenuBar">
-    <menu action="FileMenu">
-      <menuitem action="FileNew"/>
-      <menuitem action="FileDelete"/>
-      <menuitem action="FileOpen"/>
-      <separator/>
-      <menuitem action="FileSaveForLater"/>
-      <menuitem action="FileSaveForUpload"/>
-      <separator/>
-      <menuitem action="FileUploadThis"/>
-      <menuitem action="FileUploadAll"/>
-      <separator/>
-      <menuitem action="FileClose"/>
-      <menuitem action="FileQuit"/>
-    </menu>
-    <menu action="EditMenu">
-      <menuitem action="EditCut"/>
-      <menuitem action="EditCopy"/>
-      <menuitem action="EditPaste"/>
-    </menu>
-    <menu action="ViewMenu">
-      <menuitem action="ViewToolbar"/>
-    </menu>
-    <menu action="HelpMenu">
-      <menuitem action="HelpInstructions"/>
-      <menuitem action="HelpContact"/>
-      <menuitem action="HelpCheckForUpdates"/>
-      <menuitem action="HelpReleaseNotes"/>
-      <menuitem action="HelpAbout"/>
-    </menu>
-  </menubar>
-  <toolbar name="ToolBar">
-    <toolitem action="FileNew"/>
-    <toolitem action="FileOpen"/>
-    <toolitem action="FileSaveForLater"/>
-    <toolitem action="FileSaveForUpload"/>
-    <toolitem action="FileQuit"/>
-    <toolitem action="FileUploadThis"/>
-    <toolitem action="FileUploadAll"/>
-  </toolbar>
-</ui>)";
-
-} // namespace
-
-void SurveyWindow::create_menu_action(const std::string& name, const std::string& label) {
-    auto action = Gtk::Action::create(name, label, "");
-    actions[name] = action;
-    action_group->add(action);
-}
-
-void SurveyWindow::create_action(const std::string& name, const std::string& label,
-                                 void (SurveyWindow::*handler)(const std::string&),
-                                 const std::string& tooltip, const Gtk::StockID& stock) {
-    auto action = Gtk::Action::create(name, stock, label, tooltip);
-    actions[name] = action;
-    action_group->add(action, sigc::bind(sigc::mem_fun(*this, handler), name));
-}
-
-void SurveyWindow::create_action(
-    const std::string& name, const std::string& label,
-    void (SurveyWindow::*handler)(const std::string&, const Glib::RefPtr<Gtk::ToggleAction>&),
-    const std::string& tooltip, const Gtk::StockID& stock) {
-    auto action = Gtk::ToggleAction::create(name, stock, label, tooltip, false);
-    actions[name] = action;
-    toggle_actions[name] = action;
-    action_group->add(action, sigc::bind(sigc::mem_fun(*this, handler), name, action));
-}
-
-void SurveyWindow::create_actions() {
-    using W = SurveyWindow;
-    const Gtk::StockID none;
-    create_menu_action("FileMenu", "_File");
-    create_action("FileOpen", "_Open existing survey...", &W::on_action_FileOpen,
-                  "Open saved survey file", Gtk::Stock::OPEN);
-    create_action("FileDelete", "_Delete saved survey...", &W::on_action_FileDelete,
-                  "Delete a saved survey", Gtk::Stock::DELETE);
-    create_action("FileNew", "_New survey...", &W::on_action_FileNew, "Start new survey",
-                  Gtk::Stock::NEW);
-    create_action("FileSaveForLater", "_Save survey for later", &W::on_action_FileSaveForLater,
-                  "Save survey to finish later", Gtk::Stock::SAVE);
-    create_action("FileSaveForUpload", "Mark as _ready to upload", &W::on_action_FileSaveForUpload,
-                  "Save survey for later uploading", none);
-    create_action("FileUploadThis", "_Upload this survey", &W::on_action_FileUploadThis,
-                  "Upload only this survey now", Gtk::Stock::NETWORK);
-    create_action("FileUploadAll", "Upload _all ready surveys", &W::on_action_FileUploadAll,
-                  "Upload all surveys marked ready now", Gtk::Stock::NETWORK);
-    create_action("FileClose", "_Close Survey", &W::on_action_FileClose, "Close current survey",
-                  Gtk::Stock::CLOSE);
-    create_action("FileQuit", "_Quit", &W::on_action_FileQuit, "Quit program and close all windows",
-                  Gtk::Stock::QUIT);
-    create_menu_action("EditMenu", "_Edit");
-    create_action("EditCut", "Cut", &W::on_action_EditCut, "Cut", Gtk::Stock::CUT);
-    create_action("EditCopy", "Copy", &W::on_action_EditCopy, "Copy", Gtk::Stock::COPY);
-    create_action("EditPaste", "Paste", &W::on_action_EditPaste, "Paste", Gtk::Stock::PASTE);
-    create_menu_action("ViewMenu", "_View");
-    create_action("ViewToolbar", "_Toolbar", &W::on_action_ViewToolbar, "View toolbar", none);
-    create_menu_action("HelpMenu", "_Help");
-    create_action("HelpInstructions", "_Instructions", &W::on_action_HelpInstructions,
-                  "Show information about how to use this program", Gtk::Stock::HELP);
-    create_action("HelpContact", "_Contact TAVRO", &W::on_action_HelpContact,
-                  "How to contact TAVRO", none);
-    create_action("HelpCheckForUpdates", "Check For _Updates", &W::on_action_HelpCheckForUpdates,
-                  "Check TAVRO web site for updated program or data files", none);
-    create_action("HelpReleaseNotes", "_Release Notes", &W::on_action_HelpReleaseNotes,
-                  "Show what has been changed recently in this program", none);
-    create_action("HelpAbout", "_About TAVRO Survey...", &W::on_action_HelpAbout,
-                  "About TAVRO Survey", Gtk::Stock::ABOUT);
-}
-
 RetCode SurveyWindow::build_menus() {
-    try {
-        ui_manager->add_ui_from_string(MENU_LAYOUT);
-    } catch (const Glib::Error& e) {
-        printf("SurveyWindow: building menus failed: %s", e.what().c_str());
-        return RC_ERROR;
-    }
-    // Packed one after the other at the start: the menu bar ends up above the tool bar.
-    toolbar = ui_manager->get_widget("/ToolBar");
-    menubar = ui_manager->get_widget("/MenuBar");
-    for (Gtk::Widget* bar : {toolbar, menubar}) {
-        if (!bar || !survey_window_box) continue;
-        survey_window_box->pack_start(*bar, Gtk::PACK_SHRINK);
-        survey_window_box->reorder_child(*bar, 0);
-    }
-    if (toolbar) toolbar->hide();
-    actions["EditMenu"]->set_visible(false);
-    actions["ViewMenu"]->set_visible(false);
-    return RC_OK;
+    using W = SurveyWindow;
+    const std::pair<const char*, void (W::*)(const std::string&)> plain[] = {
+        {"FileOpen", &W::on_action_FileOpen},
+        {"FileDelete", &W::on_action_FileDelete},
+        {"FileNew", &W::on_action_FileNew},
+        {"FileSaveForLater", &W::on_action_FileSaveForLater},
+        {"FileSaveForUpload", &W::on_action_FileSaveForUpload},
+        {"FileUploadThis", &W::on_action_FileUploadThis},
+        {"FileUploadAll", &W::on_action_FileUploadAll},
+        {"FileClose", &W::on_action_FileClose},
+        {"FileQuit", &W::on_action_FileQuit},
+        {"EditCut", &W::on_action_EditCut},
+        {"EditCopy", &W::on_action_EditCopy},
+        {"EditPaste", &W::on_action_EditPaste},
+        {"HelpInstructions", &W::on_action_HelpInstructions},
+        {"HelpContact", &W::on_action_HelpContact},
+        {"HelpCheckForUpdates", &W::on_action_HelpCheckForUpdates},
+        {"HelpReleaseNotes", &W::on_action_HelpReleaseNotes},
+        {"HelpAbout", &W::on_action_HelpAbout},
+    };
+    WindowMenus::Handlers handlers;
+    for (const auto& [name, handler] : plain)
+        handlers[name] = [this, name = std::string(name), handler] { (this->*handler)(name); };
+    handlers["ViewToolbar"] = [this] {
+        on_action_ViewToolbar("ViewToolbar", menus.toggle_actions["ViewToolbar"]);
+    };
+    return menus.build(*this, survey_window_box, handlers);
 }
 
 void SurveyWindow::on_action_FileSaveForLater(const std::string&) {
@@ -195,11 +93,11 @@ void SurveyWindow::on_action_ViewToolbar(const std::string& name,
                                          const Glib::RefPtr<Gtk::ToggleAction>& action) {
     bool active = action->get_active();
     printf("%s() - now %s\n", name.c_str(), active ? "TRUE" : "false");
-    if (!toolbar) return;
+    if (!menus.toolbar) return;
     if (active)
-        toolbar->show();
+        menus.toolbar->show();
     else
-        toolbar->hide();
+        menus.toolbar->hide();
 }
 
 void SurveyWindow::run_and_hide(Gtk::Dialog* dialog) {

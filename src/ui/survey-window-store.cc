@@ -9,6 +9,7 @@
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
 #include "ui/start-panel.h"
+#include "ui/survey-chooser.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-window.h"
 
@@ -21,32 +22,10 @@
 #include <glibmm/miscutils.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/stock.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-// The reason a failure carries, in the words the save reports use.
-Glib::ustring reason_of(std::exception_ptr failure) {
-    Glib::ustring reason;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const Glib::Exception& e) {
-        reason = e.what();
-    } catch (const std::exception& e) {
-        reason = e.what();
-    } catch (const char* text) {
-        reason = text;
-    } catch (const std::string& text) {
-        reason = text;
-    } catch (...) {
-        reason = "Unknown error (sorry!)";
-    }
-    return reason.empty() ? Glib::ustring("Unknown exception (sorry!)") : reason;
-}
-
-} // namespace
 
 std::string SurveyWindow::survey_file_name() const {
     const SurveyPanel1& p1 = *survey_panel1;
@@ -106,7 +85,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         took_file(saved.path, saved.etag, had_file, had_etag);
         survey_data.saved_xml = survey_data.generated_xml;
         restored = false;
-        drop_recovery();
+        recovery->drop(survey_data.generated_xml.raw());
         // Only as this survey left it: a file changed by someone else since stays.
         if (!superseded_file.empty() && superseded_file != saved.path &&
             file_etag(superseded_file) == superseded_etag)
@@ -118,7 +97,7 @@ RetCode SurveyWindow::do_save(MyApp::WhichDir which, DoSaveFlags flags) {
         // counts as unsaved, and its copy of the answers stays.
         took_file(unsure.path, unsure.etag, had_file, had_etag);
         start_panel->build_survey_model();
-        update_recovery();
+        recovery->update();
         return titled_error(title, "FAILED to save survey to %s!\n%s",
                             escape_markup(unsure.path).c_str(),
                             escape_markup(unsure.what()).c_str());
@@ -187,7 +166,7 @@ bool SurveyWindow::check_file_save_okay(const Glib::ustring& action) {
     const int response = run_dialog(question);
     question.hide();
     if (response == Gtk::RESPONSE_NO) {
-        drop_recovery();
+        recovery->drop(survey_data.generated_xml.raw());
         return true;
     }
     if (response == Gtk::RESPONSE_ACCEPT)
@@ -205,60 +184,14 @@ void SurveyWindow::on_filedlg_update_preview(Gtk::FileChooserDialog* dialog, Gtk
     preview->show();
 }
 
-// A chooser of saved surveys with their descriptions as preview; the chosen
-// file, or empty when none was chosen.
-std::string SurveyWindow::choose_survey_file(const char* title, const char* accept,
-                                             MyApp::WhichDir start, const char* trace) {
-    Gtk::FileChooserDialog chooser(*this, title, Gtk::FILE_CHOOSER_ACTION_OPEN);
-    chooser.set_icon_list(MyApp::icon_list);
-    chooser.set_local_only(true);
-    chooser.set_current_folder(app->get_survey_dir(start));
-    chooser.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
-    chooser.add_button(accept, Gtk::RESPONSE_ACCEPT);
-    // The files the Start page lists, a survey whose name begins with "."
-    // included; the filter keeps every other hidden file out.
-    chooser.set_show_hidden(true);
-    auto filter = Gtk::FileFilter::create();
-    filter->set_name("TAVRO survey files");
-    filter->add_custom(Gtk::FILE_FILTER_FILENAME, [](const Gtk::FileFilter::Info& info) {
-        return is_listed_survey(info.filename);
-    });
-    chooser.add_filter(filter);
-    Gtk::Label preview;
-    preview.set_line_wrap(true);
-    preview.set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
-    chooser.set_extra_widget(preview);
-    chooser.signal_update_preview().connect(
-        [this, &chooser, &preview] { on_filedlg_update_preview(&chooser, &preview); });
-    const int response = run_dialog(chooser);
-    chooser.hide();
-    if (response != Gtk::RESPONSE_ACCEPT) {
-        if (debug_level > 0) printf("filedlg for %s returned %d\n", trace, response);
-        return "";
-    }
-    const std::string file = chooser.get_filename();
-    if (debug_level > 0) printf("filedlg for open selected %s\n", file.c_str());
-    return file;
-}
-
 RetCode SurveyWindow::select_and_open_saved_survey() {
     if (debug_level >= 3)
         printf("survey dir is %s\n", app->get_survey_dir(MyApp::IN_PROGRESS).c_str());
     if (!check_file_save_okay("closing it to open a different survey")) return RC_CANCELLED;
-    const std::string file =
-        choose_survey_file("Open saved survey", "_Open", MyApp::IN_PROGRESS, "open");
-    if (file.empty()) return RC_CANCELLED;
-    SurveyWindow* opened = SurveyWindow::create(*app);
-    app->app->add_window(*opened);
-    const RetCode rc = opened->do_open(file);
-    if (rc == RC_OK) {
-        opened->show();
-        close_for_good();
-    } else {
-        app->app->remove_window(*opened);
-        delete opened;
-    }
-    return rc;
+    const std::string file = choose_survey_file(
+        *this, app->get_survey_dir(MyApp::IN_PROGRESS), "Open saved survey", "_Open", "open",
+        [this](auto* c, auto* l) { on_filedlg_update_preview(c, l); });
+    return file.empty() ? RC_CANCELLED : replace_with_survey(file);
 }
 
 void SurveyWindow::on_action_FileOpen(const std::string&) {
@@ -303,8 +236,9 @@ void SurveyWindow::on_action_FileNew(const std::string&) {
 void SurveyWindow::on_action_FileDelete(const std::string&) {
     if (debug_level >= 3)
         printf("survey dir is %s\n", app->get_survey_dir(MyApp::SURVEY_ROOT).c_str());
-    const std::string file =
-        choose_survey_file("Delete saved survey", "_Delete", MyApp::SURVEY_ROOT, "delete");
+    const std::string file = choose_survey_file(
+        *this, app->get_survey_dir(MyApp::SURVEY_ROOT), "Delete saved survey", "_Delete", "delete",
+        [this](auto* c, auto* l) { on_filedlg_update_preview(c, l); });
     if (!file.empty()) maybe_delete_survey(file);
 }
 

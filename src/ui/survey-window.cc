@@ -63,13 +63,9 @@ SurveyWindow* SurveyWindow::create(MyApp& app) {
 }
 
 SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
-    : Gtk::Window(cobject) {
-    action_group = Gtk::ActionGroup::create("");
-    ui_manager = Gtk::UIManager::create();
-}
+    : Gtk::Window(cobject) {}
 
 SurveyWindow::~SurveyWindow() {
-    recovery_timer.disconnect();
     // The dialogs are top-level widgets of their own; everything else goes
     // with the window's widget tree.
     delete about_dialog;
@@ -80,6 +76,7 @@ SurveyWindow::~SurveyWindow() {
 void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* my_app) {
     app = my_app;
     species_columns.app = my_app;
+    recovery = std::make_unique<RecoveryKeeper>(app->get_local_data_dir() + "/recovery", *this);
     base_title = get_title();
     builder->get_widget("about_dialog", about_dialog);
     builder->get_widget("contact_dialog", contact_dialog);
@@ -87,9 +84,6 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     builder->get_widget("program_instructions", program_instructions);
     builder->get_widget("survey_window_box", survey_window_box);
 
-    create_actions();
-    ui_manager->insert_action_group(action_group, 0);
-    add_accel_group(ui_manager->get_accel_group());
     if (build_menus() != RC_OK) return;
     abundance_popups.build(app ? app->abundance_choices : nullptr);
     connect_buttons(builder);
@@ -307,10 +301,11 @@ void SurveyWindow::show_page(int page_number) {
     notebook->set_current_page(page_number);
 }
 
-void SurveyWindow::replace_with_survey(const std::string& path) {
+RetCode SurveyWindow::replace_with_survey(const std::string& path) {
     SurveyWindow* opened = create(*app);
     app->app->add_window(*opened);
-    if (opened->do_open(path) == RC_OK) {
+    const RetCode rc = opened->do_open(path);
+    if (rc == RC_OK) {
         opened->show();
         close_for_good();
     } else {
@@ -318,14 +313,53 @@ void SurveyWindow::replace_with_survey(const std::string& path) {
         app->app->remove_window(*opened);
         delete opened;
     }
+    return rc;
+}
+
+void SurveyWindow::rebuild_from_new_data() {
+    SurveyWindow* rebuilt = create(*app);
+    app->app->add_window(*rebuilt);
+    if (!survey_data.filename.empty()) rebuilt->do_open(survey_data.filename);
+    rebuilt->show();
+    close_for_good();
+}
+
+bool SurveyWindow::ready_to_upload() {
+    confirm_panel->refresh();
+    if (survey_data.is_complete) return true;
+    titled_error("Can't upload yet", "Survey data is missing or invalid.");
+    notebook->set_current_page(confirm_panel->page_number);
+    return false;
+}
+
+void SurveyWindow::refresh_survey_list() {
+    if (start_panel) start_panel->build_survey_model();
+}
+
+NetSession& SurveyWindow::network() {
+    if (!net) {
+        // One exchange at a time: the window waits for it, drawing, with
+        // a way to stop it, and takes no other command meanwhile.
+        net = NetSession::create();
+        progress = std::make_unique<ProgressWindow>(*this, *net);
+        net->progress = progress.get();
+        menus.action_group->set_sensitive(false);
+    }
+    return *net;
+}
+
+void SurveyWindow::end_network() {
+    if (!net) return;
+    progress.reset();
+    net.reset();
+    menus.action_group->set_sensitive(true);
 }
 
 void SurveyWindow::close_for_good() {
     if (closing) return;
     closing = true;
     // A normal close: the copy of any abandoned answers goes with the window.
-    recovery_timer.disconnect();
-    recovery.reset();
+    recovery->stop();
     hide();
     Glib::signal_idle().connect_once([this]() { delete this; });
 }

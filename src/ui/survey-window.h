@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/my-app-core.h"
-#include "app/recovery-store.h"
+#include "app/recovery-keeper.h"
 #include "net/net-session.h"
 #include "survey/survey-answers.h"
 #include "survey/survey-data.h"
@@ -12,10 +12,11 @@
 #include "ui/page-host.h"
 #include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
+#include "ui/update-check.h"
+#include "ui/upload-flow.h"
+#include "ui/window-menus.h"
 
 #include <gtkmm/aboutdialog.h>
-#include <gtkmm/action.h>
-#include <gtkmm/actiongroup.h>
 #include <gtkmm/box.h>
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
@@ -23,12 +24,9 @@
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/label.h>
 #include <gtkmm/notebook.h>
-#include <gtkmm/stock.h>
 #include <gtkmm/textview.h>
-#include <gtkmm/toggleaction.h>
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
-#include <gtkmm/uimanager.h>
 #include <gtkmm/window.h>
 #include <map>
 #include <memory>
@@ -48,7 +46,11 @@ class ListedPanel;
 class UnlistedPanel;
 class ConfirmPanel;
 
-class SurveyWindow : public Gtk::Window, public PageHost {
+class SurveyWindow : public Gtk::Window,
+                     public PageHost,
+                     public UploadFlow::Host,
+                     public UpdateCheck::Host,
+                     public RecoveryKeeper::Source {
 public:
     Gtk::Notebook* notebook = nullptr;
     Gtk::Button* save_button = nullptr;
@@ -69,12 +71,8 @@ public:
     Gtk::Box* survey_window_box = nullptr;
     Gtk::TextView* program_instructions = nullptr;
     Glib::ustring base_title;
-    std::map<std::string, Glib::RefPtr<Gtk::Action>> actions;
-    std::map<std::string, Glib::RefPtr<Gtk::ToggleAction>> toggle_actions;
-    Glib::RefPtr<Gtk::ActionGroup> action_group;
-    Glib::RefPtr<Gtk::UIManager> ui_manager;
-    Gtk::Widget* menubar = nullptr;
-    Gtk::Widget* toolbar = nullptr;
+    WindowMenus menus;
+    std::map<std::string, Glib::RefPtr<Gtk::Action>>& actions = menus.actions;
     // The abundance pop-up menus of the species pages.
     AbundanceMenus abundance_popups{species_columns,
                                     [this](int abun) { on_abundance_menu_item(abun); }};
@@ -89,22 +87,13 @@ public:
     T* make_panel(const Glib::RefPtr<Gtk::Builder>& builder, T*& panel, const char* id,
                   const Glib::ustring& tab_title);
 
-    void create_menu_action(const std::string& name, const std::string& label);
-    void create_action(const std::string& name, const std::string& label,
-                       void (SurveyWindow::*handler)(const std::string&),
-                       const std::string& tooltip, const Gtk::StockID& stock);
-    void create_action(const std::string& name, const std::string& label,
-                       void (SurveyWindow::*handler)(const std::string&,
-                                                     const Glib::RefPtr<Gtk::ToggleAction>&),
-                       const std::string& tooltip, const Gtk::StockID& stock);
-
     void on_action_FileOpen(const std::string& name);
     void on_action_FileDelete(const std::string& name);
     void on_action_FileNew(const std::string& name) override;
     void on_action_FileSaveForLater(const std::string& name);
     void on_action_FileSaveForUpload(const std::string& name);
-    void on_action_FileUploadThis(const std::string& name) override;
-    void on_action_FileUploadAll(const std::string& name) override;
+    void on_action_FileUploadThis(const std::string&) override { uploads().upload_this(); }
+    void on_action_FileUploadAll(const std::string&) override { uploads().upload_all(); }
     void on_action_FileClose(const std::string& name);
     void on_action_FileQuit(const std::string& name);
     void on_action_EditCut(const std::string& name);
@@ -120,7 +109,7 @@ public:
 
     void on_save_button();
     void on_ready_button();
-    void on_upload_button();
+    void on_upload_button() { uploads().on_upload_button(); }
     void on_back_button();
     void on_next_button();
     void on_switch_page(Gtk::Widget* page, guint page_number);
@@ -139,7 +128,7 @@ public:
     void set_can_upload(bool can_upload) override;
     void show_page(int page_number) override;
     Gtk::Window& dialog_parent() override { return *this; }
-    void replace_with_survey(const std::string& path) override;
+    RetCode replace_with_survey(const std::string& path) override;
     // Window title from the date, dive start and zone of Survey Info Part 1.
     void set_title_string() override;
 
@@ -155,14 +144,14 @@ public:
     // file it can't load and returns that code.
     RetCode do_open(std::string path);
     // Whether the survey holds anything not saved yet.
-    bool file_needs_saving();
+    bool file_needs_saving() override;
     // What a successful save does next.
     enum DoSaveFlags { SAVE_OFFER_NEXT = 0, SAVE_SILENT = 1, SAVE_REPORT_ONLY = 2 };
     // Saves the survey into a store folder; reports a failure and returns its code.
     RetCode do_save(MyAppCore::WhichDir which, DoSaveFlags flags);
     // The dialog after a save, and the next step it offers.
     void report_save(DoSaveFlags flags);
-    RetCode select_and_open_saved_survey();
+    RetCode select_and_open_saved_survey() override;
     // Asks, and deletes the saved survey; true only when it is gone.
     bool maybe_delete_survey(const std::string& path) override;
     void on_filedlg_update_preview(Gtk::FileChooserDialog* dialog, Gtk::Label* preview);
@@ -175,36 +164,24 @@ public:
     // The survey's old file, left until a save is surely on the disk.
     std::string superseded_file, superseded_etag;
     // Locks the window of an uploaded survey: it can be read, not changed.
-    void set_survey_is_uploaded();
-    // What follows an update check: the responses of the summaries' buttons.
-    enum ResponseCode {
-        START_NEW_SURVEY = 1,
-        QUIT_PROGRAM = 2,
-        OPEN_SAVED_SURVEY = 3,
-        NOTHING_FURTHER = 4,
-    };
-    // Asks the server for newer program and data versions, offers them, then
-    // carries out the follow-up.
-    RetCode check_for_updates(const std::string& url_override, int follow_up);
-    // The save question, then the check.
-    void manual_check_for_updates() override;
-    // Downloads, unpacks and loads a newer data set.
-    RetCode download_data_files(NetSession* session, const char* url);
-    // Uploads one saved survey that is not the open one.
-    // Uploads one file, then shows the summary and checks for updates.
-    RetCode do_upload_single(const std::string& path) override;
-    // One HTTP exchange: the file posted, and moved into Uploaded when taken.
-    RetCode do_upload_file(const std::string& path);
-    void do_upload_all_ready(const std::vector<std::string>& paths);
+    void set_survey_is_uploaded() override;
+    // The update check and the uploads, for the commands and the Start page.
+    RetCode check_for_updates(const std::string&, int follow_up) override {
+        return updates().check(follow_up);
+    }
+    void manual_check_for_updates() override { updates().manual_check(); }
+    RetCode download_data_files(NetSession* session, const char* url) {
+        return updates().download_data_files(*session, url);
+    }
+    RetCode do_upload_single(const std::string& p) override { return uploads().upload_single(p); }
+    RetCode do_upload_file(const std::string& path) { return uploads().upload_file(path); }
+    void do_upload_all_ready(const std::vector<std::string>& p) { uploads().upload_all_ready(p); }
     // The session of the exchange under way, made with its progress window
     // (the commands wait meanwhile); end_network closes both.
-    NetSession& network();
-    void end_network();
+    NetSession& network() override;
+    void end_network() override;
     std::unique_ptr<NetSession> net;
     std::unique_ptr<ProgressWindow> progress;
-    // Why the last do_upload_file failed: the server refused the survey, no
-    // answer came, or the file was no survey to send.
-    enum UploadFailure { REFUSED, NO_ANSWER, NOT_SENT } upload_failure = NOT_SENT;
 
     // An item of the abundance menu chosen for abundance_target.
     void on_abundance_menu_item(int abun);
@@ -217,19 +194,9 @@ public:
 
     // Crash recovery: a moment after the last change, the survey's XML is
     // copied into the per-user data folder while it holds anything unsaved.
-    // The wait, settable for tests.
-    static unsigned recovery_delay_ms;
-    std::unique_ptr<RecoveryStore> recovery; // made with the first copy
-    // Restarts the wait; called on every change of the survey.
+    std::unique_ptr<RecoveryKeeper> recovery;
+    // Passes a change of the survey on to the copies.
     void note_change();
-    // Writes the copy, or removes it when nothing is unsaved; false when the
-    // survey holds unsaved answers that are not on disk in a copy.
-    bool update_recovery();
-    // The survey's answers are dealt with (saved or abandoned): no copy.
-    void drop_recovery();
-    // Asks about each survey left by a window that did not close normally,
-    // once; the windows of those restored, shown.
-    static std::vector<SurveyWindow*> restore_unsaved_surveys(MyApp& app);
     // Loads a copy into this fresh window as a changed survey that keeps its
     // original file when that lay in In Progress or Ready To Upload.
     RetCode restore(const RecoveryStore::Orphan& orphan);
@@ -238,7 +205,6 @@ protected:
     bool on_delete_event(GdkEventAny* event) override;
 
 private:
-    void create_actions();
     RetCode build_menus();
     void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
     void show_contact_addresses(const Glib::RefPtr<Gtk::Builder>& builder);
@@ -248,16 +214,12 @@ private:
     void run_and_hide(Gtk::Dialog* dialog);
     bool clipboard_action(const std::string& name);
 
-    std::string choose_survey_file(const char* title, const char* accept, MyAppCore::WhichDir start,
-                                   const char* trace);
-    // The open survey checked before an upload; shows what is missing.
-    bool ready_to_upload();
-    bool upload_question(const Glib::ustring& text, bool with_no, int& response);
-    // The summary after uploads with its follow-up choices; the choice.
-    int upload_summary(const Glib::ustring& title, const Glib::ustring& text);
-    RetCode follow_up_after_check(int follow_up, RetCode rc);
-    // The data-version half of the update check, and the download it may offer.
-    RetCode check_data_version(NetSession& session, bool& told, RetCode rc);
+    UploadFlow uploads() { return {*this, *app, survey_data}; }
+    UpdateCheck updates() { return {*this, *app}; }
+    bool ready_to_upload() override;
+    RetCode save_for_upload() override { return do_save(MyAppCore::READY_TO_UPLOAD, SAVE_SILENT); }
+    void refresh_survey_list() override;
+    void rebuild_from_new_data() override;
     // The children of a survey file's "survey" element, into the pages.
     void load_survey(const xmlpp::Element& survey);
     // Puts a file's answers into the pages, those whose elements it has, in
@@ -267,11 +229,6 @@ private:
     void apply_year(int year);
 
     void watch_for_changes(Gtk::Widget& widget);
-    // Asks once about those of paths the server may hold already; false, with
-    // them taken out of paths, when they are not to be sent again.
-    bool send_again(std::vector<std::string>& paths);
-    void record_upload(const std::string& bytes, const std::string& name, const char* verdict);
-    std::string upload_step; // what the progress window says while a file goes
     // Restored answers whose original changed: whether to save them as a new
     // survey of folder.
     bool ask_to_save_as_new(const std::string& folder);
@@ -281,8 +238,8 @@ private:
                    const std::string& had_etag);
 
     bool closing = false; // close_for_good has run
-    sigc::connection recovery_timer;
-    gint64 recovery_due_since = 0; // first change the pending timer waits on
-    Glib::ustring recovery_xml;    // what the copy holds, or was dropped with
+    bool holds_unsaved() override;
+    bool current_document(std::string& document) override;
+    RecoveryStore::Origin origin() const override;
     FocusKeeper focus_keeper{*this};
 };

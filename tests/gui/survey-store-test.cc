@@ -2,6 +2,7 @@
 // new survey, descriptions, deleting, copies of unsaved answers after a crash.
 #include "core/safe-write.h"
 #include "survey-window-fixture.h"
+#include "ui/restore-offer.h"
 #include "ui/start-panel.h"
 
 #include <csignal>
@@ -17,7 +18,7 @@ protected:
         StoreWindowTest::SetUp();
     }
     void TearDown() override {
-        SurveyWindow::recovery_delay_ms = delay;
+        RecoveryKeeper::delay_ms = delay;
         StoreWindowTest::TearDown();
     }
     // Answers of 4 July 2026, saved as this name.
@@ -27,13 +28,15 @@ protected:
     }
     // The copy of unsaved answers, once the main loop has made it.
     std::string wait_for_copy(SurveyWindow& w) {
-        auto copy = [&] { return w.recovery ? read_text_file(w.recovery->survey_path()) : ""; };
+        auto copy = [&] {
+            return w.recovery->store() ? read_text_file(w.recovery->store()->survey_path()) : "";
+        };
         for (int i = 0; i < 400 && copy().empty(); ++i, g_usleep(5000))
             run_pending_events();
         return copy();
     }
     const std::string recovery = app.get_local_data_dir() + "/recovery";
-    const unsigned delay = std::exchange(SurveyWindow::recovery_delay_ms, 5);
+    const unsigned delay = std::exchange(RecoveryKeeper::delay_ms, 5);
 };
 
 TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
@@ -72,9 +75,10 @@ TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
     EXPECT_NE(reported.find("but the disk did not confirm it"), std::string::npos) << reported;
     EXPECT_NE(read_text_file(in(MyApp::READY_TO_UPLOAD)).find(">Unsure<"), std::string::npos);
     EXPECT_TRUE(window->file_needs_saving());
-    EXPECT_NE(read_text_file(window->recovery->survey_path()).find(">Unsure<"), std::string::npos);
+    EXPECT_NE(read_text_file(window->recovery->store()->survey_path()).find(">Unsure<"),
+              std::string::npos);
     ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
-    EXPECT_FALSE(exists(window->recovery->survey_path()));
+    EXPECT_FALSE(exists(window->recovery->store()->survey_path()));
 
     // A full disk: reported, the saved file and the saved state as they were.
     const Glib::ustring saved = window->survey_data.saved_xml;
@@ -167,7 +171,8 @@ TEST_F(SurveyStoreTest, DeletingOnlySurveys) {
 
 TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {
     fill();
-    const std::string copy = wait_for_copy(*window), copy_path = window->recovery->survey_path();
+    const std::string copy = wait_for_copy(*window),
+                      copy_path = window->recovery->store()->survey_path();
     ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK) << reported;
     EXPECT_EQ(read_text_file(in(MyApp::IN_PROGRESS)), copy); // what Save writes
     EXPECT_FALSE(exists(copy_path));
@@ -190,9 +195,9 @@ TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {
     ASSERT_EQ(window->do_open(in(MyApp::IN_PROGRESS)), RC_OK);
     window->member_panel->last_name->set_text("Crashed");
     const std::string crashed = wait_for_copy(*window);
-    window->recovery->abandon(); // the files stay, the lock goes
+    window->recovery->store()->abandon(); // the files stay, the lock goes
     script.answer(Gtk::RESPONSE_YES);
-    std::vector<SurveyWindow*> restored = SurveyWindow::restore_unsaved_surveys(app);
+    std::vector<SurveyWindow*> restored = restore_unsaved_surveys(app);
     ASSERT_EQ(restored.size(), 1u);
     EXPECT_NE(script.seen.back().text.find("Member 4711 - Fish & Invertebrate Survey - 2026-07-04"),
               std::string::npos);
@@ -215,11 +220,11 @@ TEST_F(SurveyStoreTest, RestoredAnswersWhoseOriginalChangedBecomeANewSurvey) {
     ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
     window->member_panel->last_name->set_text("Crashed");
     ASSERT_FALSE(wait_for_copy(*window).empty());
-    window->recovery->abandon();
+    window->recovery->store()->abandon();
     Glib::file_set_contents(in(MyApp::READY_TO_UPLOAD), "changed elsewhere");
     DialogScript script;
     script.answer(Gtk::RESPONSE_YES).answer(Gtk::RESPONSE_CANCEL);
-    std::vector<SurveyWindow*> restored = SurveyWindow::restore_unsaved_surveys(app);
+    std::vector<SurveyWindow*> restored = restore_unsaved_surveys(app);
     ASSERT_EQ(restored.size(), 1u);
     std::unique_ptr<SurveyWindow> back(restored[0]);
     EXPECT_EQ(back->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_CANCELLED);
@@ -227,7 +232,7 @@ TEST_F(SurveyStoreTest, RestoredAnswersWhoseOriginalChangedBecomeANewSurvey) {
     EXPECT_EQ(asked.rfind("The saved survey was changed after this copy was made.", 0), 0u);
     for (const std::string& named : {in(MyApp::READY_TO_UPLOAD), in(MyApp::IN_PROGRESS)})
         EXPECT_NE(asked.find(named), std::string::npos) << asked;
-    const std::string copy = back->recovery->survey_path();
+    const std::string copy = back->recovery->store()->survey_path();
     EXPECT_TRUE(exists(copy));
     script.answer(Gtk::RESPONSE_ACCEPT);
     ASSERT_EQ(back->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
@@ -241,7 +246,7 @@ TEST_F(SurveyStoreTest, RestoredAnswersWhoseOriginalChangedBecomeANewSurvey) {
 TEST_F(SurveyStoreTest, CopyHeldByAnotherRunningProgramIsNotOffered) {
     fill();
     ASSERT_FALSE(wait_for_copy(*window).empty());
-    window->recovery->abandon(); // a crash
+    window->recovery->store()->abandon(); // a crash
     // The program started again finds the copy and holds it while it asks.
     Glib::Pid pid;
     int out = -1;
@@ -254,14 +259,14 @@ TEST_F(SurveyStoreTest, CopyHeldByAnotherRunningProgramIsNotOffered) {
                     (n = read(out, buffer, sizeof buffer)) > 0;)
         said.append(buffer, static_cast<size_t>(n));
     EXPECT_NE(said.find("offering to restore"), std::string::npos) << said;
-    EXPECT_TRUE(SurveyWindow::restore_unsaved_surveys(app).empty()); // and no question
+    EXPECT_TRUE(restore_unsaved_surveys(app).empty()); // and no question
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     close(out);
     // Killed while asking: the next start offers it; "No" deletes it.
     DialogScript script;
     script.answer(Gtk::RESPONSE_NO);
-    EXPECT_TRUE(SurveyWindow::restore_unsaved_surveys(app).empty());
+    EXPECT_TRUE(restore_unsaved_surveys(app).empty());
     EXPECT_EQ(files_in(recovery), 0u);
 }
 
