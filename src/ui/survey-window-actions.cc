@@ -100,91 +100,16 @@ void SurveyWindow::on_action_ViewToolbar(const std::string& name,
         menus.toolbar->hide();
 }
 
-void SurveyWindow::run_and_hide(Gtk::Dialog* dialog) {
-    if (!dialog) return;
-    run_dialog(*dialog);
-    dialog->hide();
-}
-
-namespace {
-
-// The markup in front of a bullet's text ("  <b>•</b>  "); empty for other lines.
-Glib::ustring bullet_prefix(const Glib::ustring& line) {
-    static const auto bullet = Glib::Regex::create("^\\s*(<[^/>][^>]*>\\s*)*•\\s*(</[^>]*>\\s*)*");
-    Glib::MatchInfo match;
-    if (!bullet->match(line, match)) return Glib::ustring();
-    const Glib::ustring prefix = match.fetch(0);
-    return is_valid_markup(prefix) ? prefix : Glib::ustring();
-}
-
-// A wrapped bullet goes on under its text, not under the bullet: each bullet
-// line hangs by the width of what stands in front of its text.
-void show_with_hanging_bullets(Gtk::TextView& view, const Glib::ustring& markup) {
-    // A fresh buffer each time: the markup leaves its tags in the buffer's table.
-    auto buffer = Gtk::TextBuffer::create();
-    view.set_buffer(buffer);
-    Gtk::TextIter end = buffer->end();
-    gtk_text_buffer_insert_markup(buffer->gobj(), end.gobj(), markup.c_str(), -1);
-    auto tags = buffer->get_tag_table();
-    std::vector<Glib::ustring> lines = Glib::Regex::split_simple("\n", markup);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const Glib::ustring prefix = bullet_prefix(lines[i]);
-        if (prefix.empty()) continue;
-        auto layout = view.create_pango_layout("");
-        layout->set_markup(prefix);
-        int width = 0, height = 0;
-        layout->get_pixel_size(width, height);
-        const Glib::ustring name = Glib::ustring::compose("hanging-%1", width);
-        auto tag = tags->lookup(name);
-        if (!tag) {
-            tag = buffer->create_tag(name);
-            tag->property_left_margin() = view.get_left_margin() + width;
-            tag->property_indent() = -width;
-        }
-        Gtk::TextIter start = buffer->get_iter_at_line(static_cast<int>(i));
-        Gtk::TextIter stop = start;
-        stop.forward_to_line_end();
-        buffer->apply_tag(tag, start, stop);
-    }
-}
-
-} // namespace
-
-void SurveyWindow::show_help_file(const std::string& path, const Glib::ustring& contents,
-                                  const Glib::ustring& title) {
-    if (!program_instructions || !instructions_dialog) return;
-    // The file's text is markup; a file that isn't shows a notice instead.
-    if (is_valid_markup(contents))
-        show_with_hanging_bullets(*program_instructions, contents);
-    else
-        program_instructions->get_buffer()->set_text("error parsing markup in " + path);
-    instructions_dialog->set_title(title);
-    run_and_hide(instructions_dialog);
-}
-
 void SurveyWindow::on_action_HelpInstructions(const std::string&) {
-    const std::string path = "resources/instructions.txt";
-    Glib::ustring contents;
-    if (!read_file_contents(path, contents)) {
-        error("Failed to read instructions file %s", path.c_str());
-        return;
-    }
-    show_help_file(path, contents, "Instructions for survey data entry");
+    help->instructions();
 }
 
 void SurveyWindow::on_action_HelpReleaseNotes(const std::string&) {
-    const std::string path = "resources/release-notes.txt";
-    Glib::ustring contents;
-    if (!read_file_contents(path, contents)) {
-        error("Failed to read release notes file %s", path.c_str());
-        return;
-    }
-    show_help_file(path, contents,
-                   Glib::ustring("Release notes - Version ") + BuildInfo::version_str);
+    help->release_notes();
 }
 
 void SurveyWindow::on_action_HelpContact(const std::string&) {
-    run_and_hide(contact_dialog);
+    help->contact();
 }
 
 void SurveyWindow::on_action_HelpCheckForUpdates(const std::string&) {
@@ -192,7 +117,7 @@ void SurveyWindow::on_action_HelpCheckForUpdates(const std::string&) {
 }
 
 void SurveyWindow::on_action_HelpAbout(const std::string&) {
-    run_and_hide(about_dialog);
+    help->about();
 }
 
 void SurveyWindow::on_abundance_menu_item(int abun) {

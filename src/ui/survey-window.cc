@@ -65,23 +65,13 @@ SurveyWindow* SurveyWindow::create(MyApp& app) {
 SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Window(cobject) {}
 
-SurveyWindow::~SurveyWindow() {
-    // The dialogs are top-level widgets of their own; everything else goes
-    // with the window's widget tree.
-    delete about_dialog;
-    delete contact_dialog;
-    delete instructions_dialog;
-}
+SurveyWindow::~SurveyWindow() = default;
 
 void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* my_app) {
     app = my_app;
     species_columns.app = my_app;
     recovery = std::make_unique<RecoveryKeeper>(app->get_local_data_dir() + "/recovery", *this);
     base_title = get_title();
-    builder->get_widget("about_dialog", about_dialog);
-    builder->get_widget("contact_dialog", contact_dialog);
-    builder->get_widget("instructions_dialog", instructions_dialog);
-    builder->get_widget("program_instructions", program_instructions);
     builder->get_widget("survey_window_box", survey_window_box);
 
     if (build_menus() != RC_OK) return;
@@ -94,21 +84,8 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     notebook->set_current_page(start_panel->page_number);
     member_panel->connect_focus_signals();
 
-    if (!MyApp::icon_list.empty()) {
-        set_icon_list(MyApp::icon_list);
-        for (Gtk::Window* dialog : {static_cast<Gtk::Window*>(contact_dialog),
-                                    static_cast<Gtk::Window*>(instructions_dialog),
-                                    static_cast<Gtk::Window*>(about_dialog)})
-            if (dialog) dialog->set_icon_list(MyApp::icon_list);
-    }
-    for (Gtk::Window* dialog :
-         {static_cast<Gtk::Window*>(contact_dialog), static_cast<Gtk::Window*>(instructions_dialog),
-          static_cast<Gtk::Window*>(about_dialog)})
-        if (dialog) dialog->set_transient_for(*this);
-    if (about_dialog)
-        about_dialog->set_version(Glib::ustring("Version ") + BuildInfo::version_str + "\nBuilt " +
-                                  BuildInfo::date_str);
-    show_contact_addresses(builder);
+    if (!MyApp::icon_list.empty()) set_icon_list(MyApp::icon_list);
+    help = std::make_unique<HelpDialogs>(builder, *this);
     resize(900, 600);
 
     // A fresh window counts as unchanged.
@@ -116,26 +93,6 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     generate_xml_string(problem, false);
     survey_data.saved_xml = survey_data.generated_xml;
     survey_data.baseline_xml = survey_data.generated_xml;
-}
-
-// The addresses are deployment settings, so the UI file only holds placeholders.
-void SurveyWindow::show_contact_addresses(const Glib::RefPtr<Gtk::Builder>& builder) {
-    std::string web = MyAppCore::server_base_url();
-    if (about_dialog) about_dialog->set_website(web);
-    Gtk::Label* text = nullptr;
-    builder->get_widget("contact_text", text);
-    if (!text) return;
-    Glib::ustring email = escape_markup(MyAppCore::support_email());
-    Glib::ustring markup = text->get_label();
-    for (auto [placeholder, value] : {std::pair<Glib::ustring, Glib::ustring>{
-                                          "mailto:support@tavro.example", "mailto:" + email},
-                                      {">support@tavro.example<", ">" + email + "<"},
-                                      {"http://www.tavro.example", escape_markup(web)},
-                                      {">www.tavro.example<", ">" + escape_markup(web) + "<"}}) {
-        auto at = markup.find(placeholder);
-        if (at != Glib::ustring::npos) markup.replace(at, placeholder.size(), value);
-    }
-    text->set_markup(markup);
 }
 
 void SurveyWindow::connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder) {

@@ -9,6 +9,7 @@
 #include "survey/survey-reader.h"
 #include "ui/abundance-menus.h"
 #include "ui/focus-keeper.h"
+#include "ui/help-dialogs.h"
 #include "ui/page-host.h"
 #include "ui/progress-window.h"
 #include "ui/species-tree-columns.h"
@@ -16,7 +17,6 @@
 #include "ui/upload-flow.h"
 #include "ui/window-menus.h"
 
-#include <gtkmm/aboutdialog.h>
 #include <gtkmm/box.h>
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
@@ -24,7 +24,6 @@
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/label.h>
 #include <gtkmm/notebook.h>
-#include <gtkmm/textview.h>
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 #include <gtkmm/window.h>
@@ -65,12 +64,9 @@ public:
     ListedPanel* listed_panel = nullptr;
     UnlistedPanel* unlisted_panel = nullptr;
     ConfirmPanel* confirm_panel = nullptr;
-    Gtk::AboutDialog* about_dialog = nullptr;
-    Gtk::Dialog* contact_dialog = nullptr;
-    Gtk::Dialog* instructions_dialog = nullptr;
     Gtk::Box* survey_window_box = nullptr;
-    Gtk::TextView* program_instructions = nullptr;
     Glib::ustring base_title;
+    std::unique_ptr<HelpDialogs> help;
     WindowMenus menus;
     std::map<std::string, Glib::RefPtr<Gtk::Action>>& actions = menus.actions;
     // The abundance pop-up menus of the species pages.
@@ -207,11 +203,7 @@ protected:
 private:
     RetCode build_menus();
     void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
-    void show_contact_addresses(const Glib::RefPtr<Gtk::Builder>& builder);
     void make_panels(const Glib::RefPtr<Gtk::Builder>& builder);
-    void show_help_file(const std::string& path, const Glib::ustring& contents,
-                        const Glib::ustring& title);
-    void run_and_hide(Gtk::Dialog* dialog);
     bool clipboard_action(const std::string& name);
 
     UploadFlow uploads() { return {*this, *app, survey_data}; }

@@ -21,12 +21,12 @@ protected:
     Glib::ustring shown_by(const char* action) {
         Glib::ustring shown;
         script.answer_with([&](Gtk::Dialog& dialog) {
-            EXPECT_EQ(&dialog, window->instructions_dialog);
-            shown = window->program_instructions->get_buffer()->get_text();
+            EXPECT_EQ(&dialog, window->help->instructions_dialog);
+            shown = window->help->program_instructions->get_buffer()->get_text();
             return static_cast<int>(Gtk::RESPONSE_CLOSE);
         });
         window->actions[action]->activate();
-        EXPECT_FALSE(window->instructions_dialog->get_visible());
+        EXPECT_FALSE(window->help->instructions_dialog->get_visible());
         return shown;
     }
     DialogScript script;
