@@ -56,7 +56,7 @@ RetCode SurveyWindow::restore(const RecoveryStore::Orphan& orphan) {
                        origin.state_dir == app->get_survey_dir(MyApp::READY_TO_UPLOAD));
     survey_data.filename = keep ? origin.path : "";
     survey_data.file_etag = keep ? origin.etag : "";
-    restored = true;
+    saves->restored = true;
     // None of it is saved until the user saves it.
     survey_data.saved_xml.clear();
     survey_data.baseline_xml.clear();

@@ -13,6 +13,7 @@
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
+#include "ui/ui-file.h"
 #include "ui/unlisted-panel.h"
 
 #include <cstdio>
@@ -21,37 +22,8 @@
 #include <glibmm/markup.h>
 #include <gtkmm/scrolledwindow.h>
 
-namespace {
-const char* const UI_FILE = "resources/survey-ui.glade";
-
-Glib::RefPtr<Gtk::Builder> load_ui_file() {
-    auto builder = Gtk::Builder::create();
-    try {
-        builder->add_from_file(UI_FILE);
-    } catch (const Glib::FileError& e) {
-        fatal("FileError loading %s: %s", UI_FILE, e.what().c_str());
-    } catch (const Glib::MarkupError& e) {
-        fatal("MarkupError loading %s: %s", UI_FILE, e.what().c_str());
-    } catch (const Gtk::BuilderError& e) {
-        fatal("BuilderError loading %s: %s", UI_FILE, e.what().c_str());
-    } catch (const std::exception& e) {
-        fatal("Unexpected error loading %s: %s", UI_FILE, e.what());
-    } catch (...) {
-        fatal("Unknown error loading %s", UI_FILE);
-    }
-    return builder;
-}
-
-// The toolkit would build a page or the window over an object of another
-// class without complaint; such a UI file is as unusable as one without it.
-void require_object(const Glib::RefPtr<Gtk::Builder>& builder, const char* id, GType type) {
-    GObject* object = gtk_builder_get_object(builder->gobj(), id);
-    if (!object || !G_TYPE_CHECK_INSTANCE_TYPE(object, type)) fatal("Failed to find %s in UI", id);
-}
-} // namespace
-
 SurveyWindow* SurveyWindow::create(MyApp& app) {
-    auto builder = load_ui_file();
+    auto builder = load_ui_file("resources/survey-ui.glade");
     require_object(builder, "survey_window", Gtk::Window::get_base_type());
     SurveyWindow* window = nullptr;
     builder->get_widget_derived("survey_window", window);
@@ -71,6 +43,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     app = my_app;
     species_columns.app = my_app;
     recovery = std::make_unique<RecoveryKeeper>(app->get_local_data_dir() + "/recovery", *this);
+    saves = std::make_unique<SaveFlow>(*this, *app, survey_data, *recovery);
     base_title = get_title();
     builder->get_widget("survey_window_box", survey_window_box);
 

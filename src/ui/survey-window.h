@@ -12,6 +12,7 @@
 #include "ui/help-dialogs.h"
 #include "ui/page-host.h"
 #include "ui/progress-window.h"
+#include "ui/save-flow.h"
 #include "ui/species-tree-columns.h"
 #include "ui/update-check.h"
 #include "ui/upload-flow.h"
@@ -49,6 +50,7 @@ class SurveyWindow : public Gtk::Window,
                      public PageHost,
                      public UploadFlow::Host,
                      public UpdateCheck::Host,
+                     public SaveFlow::Host,
                      public RecoveryKeeper::Source {
 public:
     Gtk::Notebook* notebook = nullptr;
@@ -129,11 +131,13 @@ public:
     void set_title_string() override;
 
     // True when it is safe to go on with `what`: nothing unsaved, discarded or saved.
-    bool check_file_save_okay(const Glib::ustring& what) override;
+    bool check_file_save_okay(const Glib::ustring& what) override {
+        return saves->check_file_save_okay(what);
+    }
     // Puts the survey's XML into survey_data.generated_xml.
     // Writes the survey the pages show into survey_data.generated_xml;
     // RC_ERROR with the reason in error_message, showing nothing, when it can't.
-    RetCode generate_xml_string(Glib::ustring& error_message, bool without_member);
+    RetCode generate_xml_string(Glib::ustring& error_message, bool without_member) override;
     // Every answer the pages hold; without_member leaves the member's out.
     SurveyAnswers gather_answers(bool without_member) const override;
     // Loads a survey file into this fresh, not yet shown window; reports a
@@ -141,24 +145,19 @@ public:
     RetCode do_open(std::string path);
     // Whether the survey holds anything not saved yet.
     bool file_needs_saving() override;
-    // What a successful save does next.
-    enum DoSaveFlags { SAVE_OFFER_NEXT = 0, SAVE_SILENT = 1, SAVE_REPORT_ONLY = 2 };
-    // Saves the survey into a store folder; reports a failure and returns its code.
+    // Saving, the unsaved-answers question and deleting, by the store flow.
+    std::unique_ptr<SaveFlow> saves;
     RetCode do_save(MyAppCore::WhichDir which, DoSaveFlags flags);
-    // The dialog after a save, and the next step it offers.
-    void report_save(DoSaveFlags flags);
+    void report_save(DoSaveFlags flags) { saves->report_save(flags); }
     RetCode select_and_open_saved_survey() override;
-    // Asks, and deletes the saved survey; true only when it is gone.
-    bool maybe_delete_survey(const std::string& path) override;
+    bool maybe_delete_survey(const std::string& p) override {
+        return saves->maybe_delete_survey(p);
+    }
     void on_filedlg_update_preview(Gtk::FileChooserDialog* dialog, Gtk::Label* preview);
     // Writes a file whole, replacing what is there only once all of it is written.
     RetCode write_file(const std::string& path, const char* data, unsigned long length);
     // The store's name for this survey, from its answers, without folder and extension.
-    std::string survey_file_name() const;
-    // Answers restored after a crash, not saved since.
-    bool restored = false;
-    // The survey's old file, left until a save is surely on the disk.
-    std::string superseded_file, superseded_etag;
+    std::string survey_file_name() const override;
     // Locks the window of an uploaded survey: it can be read, not changed.
     void set_survey_is_uploaded() override;
     // The update check and the uploads, for the commands and the Start page.
@@ -221,13 +220,6 @@ private:
     void apply_year(int year);
 
     void watch_for_changes(Gtk::Widget& widget);
-    // Restored answers whose original changed: whether to save them as a new
-    // survey of folder.
-    bool ask_to_save_as_new(const std::string& folder);
-    // The survey's file is now path; the old one, when it is the same survey
-    // of the store, is to go.
-    void took_file(const std::string& path, const std::string& etag, const std::string& had_file,
-                   const std::string& had_etag);
 
     bool closing = false; // close_for_good has run
     bool holds_unsaved() override;
