@@ -17,11 +17,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <glibmm/fileutils.h>
 #include <gtkmm/application.h>
 #include <gtkmm/main.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     search_in(zoned[1], species_search, type_change);
     // Abundance choices from the menu, on species of the listed page.
     std::vector<int> listed;
-    window->listed_store->foreach_iter([&](const Gtk::TreeIter& row) {
+    window->species_stores.listed_store->foreach_iter([&](const Gtk::TreeIter& row) {
         if ((*row)[window->species_columns.id] >= 0)
             listed.push_back((*row)[window->species_columns.id]);
         return listed.size() >= 10;
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     page.survey_subtype->select_id(
         page.survey_subtype->items.empty() ? -1 : page.survey_subtype->items[0].first);
     run_pending_events();
-    window->unlisted_store->foreach_iter([&](const Gtk::TreeIter& row) {
+    window->species_stores.unlisted_store->foreach_iter([&](const Gtk::TreeIter& row) {
         const int id = (*row)[window->species_columns.id];
         if (id > 0) window->survey_data.abundances[id] = 1 + id % 3;
         return window->survey_data.abundances.size() >= 200;

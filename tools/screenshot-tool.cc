@@ -95,9 +95,10 @@ void mark_central_american_species(MyApp& app, SurveyWindow& window) {
     window.listed_panel->spanish_enable->set_active(true);
     window.listed_panel->update_for_view();
     // Down to the last one marked, a shaded one.
-    window.listed_store->foreach_iter([&](const Gtk::TreeIter& iter) {
+    window.species_stores.listed_store->foreach_iter([&](const Gtk::TreeIter& iter) {
         if ((*iter)[window.species_columns.id] != last) return false;
-        window.listed_panel->species_tree->scroll_to_row(window.listed_store->get_path(iter), 0.5);
+        window.listed_panel->species_tree->scroll_to_row(
+            window.species_stores.listed_store->get_path(iter), 0.5);
         return true;
     });
 }
@@ -105,7 +106,7 @@ void mark_central_american_species(MyApp& app, SurveyWindow& window) {
 // Unlisted Species with a species added from a search, and a search shown.
 void add_unlisted_species(SurveyWindow& window) {
     int added = -1;
-    window.unlisted_store->foreach_iter([&](const Gtk::TreeIter& iter) {
+    window.species_stores.unlisted_store->foreach_iter([&](const Gtk::TreeIter& iter) {
         if ((*iter)[window.species_columns.id] < 0 || (*iter)[window.species_columns.in_view])
             return false;
         added = (*iter)[window.species_columns.id];

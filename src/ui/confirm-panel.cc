@@ -4,9 +4,9 @@
 #include "core/misc.h"
 #include "ui/my-app.h"
 #include "ui/page-host.h"
+#include "ui/species-rows.h"
 
 #include <cstdio>
-#include <glibmm/main.h>
 
 ConfirmPanel::ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
@@ -69,49 +69,46 @@ void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
 
     struct Tree {
         Gtk::TreeView* view;
-        Glib::RefPtr<Gtk::TreeSelection>& selection;
-        void (ConfirmPanel::*clicked)();
+        const char* which;
         Gtk::TreeViewColumn& id_column;
         Gtk::CellRendererText& id_renderer;
         void (ConfirmPanel::*render)(Gtk::CellRenderer*, const Gtk::TreeIter&);
         Gtk::TreeViewColumn& name_column;
         Gtk::CellRendererText& name_renderer;
     };
-    Tree trees[] = {{conf_listed_tree, listed_selection, &ConfirmPanel::on_listed_clicked,
-                     listed_id_column, listed_id_renderer, &ConfirmPanel::listed_render_id,
-                     listed_name_column, listed_name_renderer},
-                    {conf_unlisted_tree, unlisted_selection, &ConfirmPanel::on_unlisted_clicked,
-                     unlisted_id_column, unlisted_id_renderer, &ConfirmPanel::unlisted_render_id,
-                     unlisted_name_column, unlisted_name_renderer}};
+    Tree trees[] = {{conf_listed_tree, "conf_listed", listed_id_column, listed_id_renderer,
+                     &ConfirmPanel::listed_render_id, listed_name_column, listed_name_renderer},
+                    {conf_unlisted_tree, "conf_unlisted", unlisted_id_column, unlisted_id_renderer,
+                     &ConfirmPanel::unlisted_render_id, unlisted_name_column,
+                     unlisted_name_renderer}};
     for (Tree& tree : trees) {
-        if (tree.view) {
-            tree.view->signal_cursor_changed().connect(sigc::mem_fun(*this, tree.clicked));
-            tree.selection = tree.view->get_selection();
-        }
+        if (Gtk::TreeView* view = tree.view)
+            SpeciesRows::connect(*view, window->species_columns, tree.which,
+                                 [this, view](const Gtk::TreePath& path, int id, int button) {
+                                     if (window->survey_data.already_uploaded) return;
+                                     window->popup_abundance_menu(*view, path, button, id);
+                                 });
         tree.id_column.set_title("ID");
         tree.id_column.pack_start(tree.id_renderer, false);
         tree.id_column.set_cell_data_func(tree.id_renderer, sigc::mem_fun(*this, tree.render));
         tree.name_column.pack_start(tree.name_renderer, true);
         tree.name_column.set_expand(true);
     }
-    attach_to_stores();
-    window->signal_species_stores_rebuilt.connect(
-        sigc::mem_fun(*this, &ConfirmPanel::attach_to_stores));
-}
-
-void ConfirmPanel::attach_to_stores() {
-    // The old filters hold the last references to the old stores: freeing
-    // their rows waits for an idle moment, so that the rebuild answers sooner.
-    Glib::signal_idle().connect_once([old = std::make_pair(listed_filter, unlisted_filter)] {});
     // The trees take the new filters when the page is next checked: a tree
     // given a filter makes it look at every row, which would slow down a
     // survey type change over thousands of species.
-    listed_filter = Gtk::TreeModelFilter::create(window->listed_store);
-    listed_filter->set_visible_func(sigc::mem_fun(*this, &ConfirmPanel::listed_check_visible));
-    if (conf_listed_tree) conf_listed_tree->unset_model();
-    unlisted_filter = Gtk::TreeModelFilter::create(window->unlisted_store);
-    unlisted_filter->set_visible_func(sigc::mem_fun(*this, &ConfirmPanel::unlisted_check_visible));
-    if (conf_unlisted_tree) conf_unlisted_tree->unset_model();
+    SpeciesStores& stores = window->species_stores;
+    stores.watch(SpeciesStores::LISTED, sigc::mem_fun(*this, &ConfirmPanel::listed_check_visible),
+                 [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
+                     listed_filter = filter;
+                     if (conf_listed_tree) conf_listed_tree->unset_model();
+                 });
+    stores.watch(SpeciesStores::UNLISTED,
+                 sigc::mem_fun(*this, &ConfirmPanel::unlisted_check_visible),
+                 [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
+                     unlisted_filter = filter;
+                     if (conf_unlisted_tree) conf_unlisted_tree->unset_model();
+                 });
 }
 
 void ConfirmPanel::set_redbold(Gtk::Label* label) {
@@ -262,28 +259,4 @@ void ConfirmPanel::listed_render_id(Gtk::CellRenderer* renderer, const Gtk::Tree
 
 void ConfirmPanel::unlisted_render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter) {
     render_id(renderer, iter);
-}
-
-void ConfirmPanel::toggle_family(Gtk::TreeView* tree,
-                                 const Glib::RefPtr<Gtk::TreeSelection>& selection) {
-    Gtk::TreeIter iter = selection ? selection->get_selected() : Gtk::TreeIter();
-    if (!tree || !iter) return;
-    const SpeciesTreeColumns& c = window->species_columns;
-    const int id = (*iter)[c.id];
-    if (debug_level >= 30)
-        printf("species selected: id %d: %s\n", id, Glib::ustring((*iter)[c.common_name]).c_str());
-    if (id >= 0) return;
-    const Gtk::TreePath path = tree->get_model()->get_path(iter);
-    if (tree->row_expanded(path))
-        tree->collapse_row(path);
-    else
-        tree->expand_row(path, false);
-}
-
-void ConfirmPanel::on_listed_clicked() {
-    toggle_family(conf_listed_tree, listed_selection);
-}
-
-void ConfirmPanel::on_unlisted_clicked() {
-    toggle_family(conf_unlisted_tree, unlisted_selection);
 }

@@ -11,7 +11,6 @@
 #include <gtkmm/grid.h>
 #include <gtkmm/label.h>
 #include <gtkmm/treemodelfilter.h>
-#include <gtkmm/treeselection.h>
 #include <gtkmm/treeview.h>
 #include <gtkmm/treeviewcolumn.h>
 
@@ -62,9 +61,7 @@ public:
     Gtk::Box* conf_unlisted_box = nullptr;
     Gtk::Label* conf_unlisted_species = nullptr;
     Gtk::TreeView* conf_unlisted_tree = nullptr;
-    Glib::RefPtr<Gtk::TreeSelection> listed_selection;
     Glib::RefPtr<Gtk::TreeModelFilter> listed_filter;
-    Glib::RefPtr<Gtk::TreeSelection> unlisted_selection;
     Glib::RefPtr<Gtk::TreeModelFilter> unlisted_filter;
     Gtk::TreeViewColumn listed_id_column, listed_name_column;
     Gtk::CellRendererText listed_id_renderer, listed_name_renderer;
@@ -87,10 +84,6 @@ public:
     bool unlisted_check_visible(const Gtk::TreeIter& iter);
     void listed_render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
     void unlisted_render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
-    void on_listed_clicked();
-    void on_unlisted_clicked();
-    // Fresh filters over the window's species stores; run whenever they are rebuilt.
-    void attach_to_stores();
 
 private:
     void look_up_widgets(const Glib::RefPtr<Gtk::Builder>& builder);
@@ -99,5 +92,4 @@ private:
     void show_species_trees(int listed, int unlisted);
     bool species_row_visible(const Gtk::TreeIter& iter, bool listed);
     void render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
-    void toggle_family(Gtk::TreeView* tree, const Glib::RefPtr<Gtk::TreeSelection>& selection);
 };

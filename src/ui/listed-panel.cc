@@ -6,38 +6,10 @@
 #include "ui/page-host.h"
 #include "ui/species-rows.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
 
 namespace {
-using Family = RegionFishInfo::Family;
-using SpeciesListItem = ListedPanel::SpeciesListItem;
-
 const char* const BULLET = "  <b>&#8226;</b>  ";
-
-// A family id the catalogue does not know is a fault of the data set: the
-// species is left out rather than shown under a family that isn't there.
-const Family* find_family(const RegionFishInfo& catalogue, const std::string& family_id,
-                          const std::string& file, int species_id) {
-    auto found = catalogue.families.find(Glib::ustring(family_id));
-    if (found != catalogue.families.end()) return &found->second;
-    printf("Warning: %s: family id \"%s\" of species %d is not in %s-family-info.csv; "
-           "species left out\n",
-           file.c_str(), family_id.c_str(), species_id, catalogue.region.c_str());
-    return nullptr;
-}
-
-void print_list(const char* title, const std::vector<SpeciesListItem>& list) {
-    printf("%s\n", title);
-    for (const SpeciesListItem& item : list)
-        printf("    %d %s (family %s)\n", item.species->speciesid, item.species->commonname.c_str(),
-               item.family->commonname.c_str());
-}
-
-bool shown_by_type(const SurveyData& survey, const RegionFishInfo::Species& species) {
-    return species.invertebratetype == 0 ? survey.show_fish : survey.show_inverts;
-}
 
 const char* event_type_name(GdkEventType type) {
     switch (type) {
@@ -73,13 +45,6 @@ void print_click(const GdkEventButton* event) {
 }
 } // namespace
 
-bool ListedPanel::SpeciesListItem::operator<(const SpeciesListItem& other) const {
-    if (*family_key != *other.family_key) return *family_key < *other.family_key;
-    // Two families of one name stay apart rather than interleave.
-    if (family != other.family) return family->familyid < other.family->familyid;
-    return *species_key < *other.species_key;
-}
-
 ListedPanel::ListedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
     : Gtk::Grid(cobject) {}
 
@@ -110,20 +75,7 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         species_view->init({}, -1);
         species_view->signal_changed().connect(sigc::mem_fun(*this, &ListedPanel::on_view_changed));
     }
-    if (species_tree) {
-        species_tree->set_model(window->listed_store);
-        // Before the tree's own handlers, which would take Return and the
-        // arrow keys for themselves.
-        SpeciesRows::connect(
-            *species_tree, window->species_columns, "species",
-            [this](const Gtk::TreePath& path, int id, int button) {
-                if (window->survey_data.already_uploaded) return;
-                window->popup_abundance_menu(*species_tree, path, button, id);
-            },
-            print_click);
-        species_selection = species_tree->get_selection();
-        species_tree->set_fixed_height_mode(true);
-    }
+    if (species_tree) connect_species_tree();
     id_column.set_title("ID");
     id_column.pack_start(id_renderer, false);
     id_column.set_cell_data_func(id_renderer,
@@ -141,6 +93,24 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     if (species_tree && listed_collapse_all_button)
         listed_collapse_all_button->signal_clicked().connect(
             sigc::mem_fun(*species_tree, &Gtk::TreeView::collapse_all));
+}
+
+void ListedPanel::connect_species_tree() {
+    SpeciesStores& stores = window->species_stores;
+    species_tree->set_model(stores.listed_store);
+    stores.signal_species_stores_rebuilt.connect(
+        [this, &stores] { species_tree->set_model(stores.listed_store); });
+    // Before the tree's own handlers, which would take Return and the
+    // arrow keys for themselves.
+    SpeciesRows::connect(
+        *species_tree, window->species_columns, "species",
+        [this](const Gtk::TreePath& path, int id, int button) {
+            if (window->survey_data.already_uploaded) return;
+            window->popup_abundance_menu(*species_tree, path, button, id);
+        },
+        print_click);
+    species_selection = species_tree->get_selection();
+    species_tree->set_fixed_height_mode(true);
 }
 
 RetCode ListedPanel::setup_for_subregion(const Glib::ustring& subregion_code) {
@@ -213,138 +183,20 @@ void ListedPanel::setup_instructions(const RegionFishInfo& catalogue) {
 
 RetCode ListedPanel::update_for_view() {
     SurveyData& survey = window->survey_data;
-    // Fresh stores, filled while no tree shows them: a shown store makes its
-    // tree react to every row inserted.
-    auto listed = Gtk::TreeStore::create(window->species_columns);
-    auto unlisted = Gtk::TreeStore::create(window->species_columns);
     if (species_tree) species_tree->remove_all_columns();
-    const RegionFishInfo* catalogue = survey.region_fish_info;
-    if (survey.survey_subtype && catalogue) {
+    if (survey.survey_subtype && survey.region_fish_info) {
         int view = species_view ? species_view->get_selected_id() : -1;
         survey.species_view = view;
         survey.species_views = app ? app->species_views : nullptr;
         if (debug_level > 0)
             printf("Using view id %d; show_fish=%d, show_inverts=%d\n", view, survey.show_fish,
                    survey.show_inverts);
-        static const std::vector<SpeciesViewEntry> no_rows;
-        static const std::set<int> no_species;
-        const SpeciesViews* views = survey.species_views;
-        build_species_model(
-            unlisted, all_species_list(*catalogue, views ? views->species_of(view) : no_species));
-        build_species_model(listed,
-                            view_species_list(*catalogue, views ? views->entries(view) : no_rows));
     }
-    // Whoever filters a store (the Unlisted Species and Confirmation pages)
-    // makes a fresh filter on the signal.
-    window->listed_store = listed;
-    window->unlisted_store = unlisted;
-    if (species_tree) species_tree->set_model(listed);
-    window->signal_species_stores_rebuilt.emit();
+    window->species_stores.rebuild();
     if (!survey.survey_subtype) return RC_OK;
     expand_selected_families();
     update_columns();
     return RC_OK;
-}
-
-std::vector<SpeciesListItem> ListedPanel::all_species_list(const RegionFishInfo& catalogue,
-                                                           const std::set<int>& view_set) {
-    const SurveyData& survey = window->survey_data;
-    const std::string species_file = catalogue.region + "-species-info.csv";
-    if (keyed_catalogue != &catalogue) {
-        keyed_catalogue = &catalogue;
-        family_keys.clear();
-        species_keys.clear();
-        for (const RegionFishInfo::Species& species : catalogue.species)
-            species_keys.push_back(species.speciesid < 0 ? "" : species.commonname.collate_key());
-    }
-    std::vector<SpeciesListItem> list;
-    for (const RegionFishInfo::Species& species : catalogue.species) {
-        if (species.speciesid < 0) continue;
-        bool in_view = view_set.count(species.speciesid) > 0;
-        // Invertebrates are offered only through the view.
-        if (!shown_by_type(survey, species) || (species.invertebratetype != 0 && !in_view))
-            continue;
-        const Family* family =
-            find_family(catalogue, species.familyid, species_file, species.speciesid);
-        if (!family) continue;
-        if (debug_level >= 40)
-            printf("unlisted: %d %s (family %s)\n", species.speciesid, species.commonname.c_str(),
-                   family->commonname.c_str());
-        auto key = family_keys.find(family);
-        if (key == family_keys.end())
-            key = family_keys.emplace(family, family->commonname.collate_key()).first;
-        list.push_back({&species, family, in_view, &key->second,
-                        &species_keys[static_cast<size_t>(&species - catalogue.species.data())]});
-    }
-    std::sort(list.begin(), list.end());
-    if (debug_level >= 30) print_list("post-sort, unlisted species_list has:", list);
-    return list;
-}
-
-std::vector<SpeciesListItem>
-ListedPanel::view_species_list(const RegionFishInfo& catalogue,
-                               const std::vector<SpeciesViewEntry>& rows) {
-    std::vector<SpeciesListItem> list;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const SpeciesViewEntry& row = rows[i];
-        const RegionFishInfo::Species* species = catalogue.find_species(row.speciesid);
-        if (debug_level >= 3)
-            printf("%u: %d (%s) %s\n", unsigned(i), row.speciesid,
-                   species ? species->commonname.c_str() : "", row.familyid.c_str());
-        if (!species || !shown_by_type(window->survey_data, *species)) continue;
-        // The view's family, which may differ from the species' own.
-        const Family* family =
-            find_family(catalogue, row.familyid, "species-views.csv", row.speciesid);
-        if (family) list.push_back({species, family, true, nullptr, nullptr});
-    }
-    if (debug_level >= 30) print_list("listed species_list has:", list);
-    return list;
-}
-
-void ListedPanel::build_species_model(const Glib::RefPtr<Gtk::TreeStore>& store,
-                                      const std::vector<SpeciesListItem>& items) {
-    // A family row heads each run of species of one family.
-    struct Run {
-        size_t first, end;
-        bool in_view;
-    };
-    std::vector<Run> runs;
-    for (size_t i = 0; i < items.size(); ++i) {
-        const RegionFishInfo::Species& species = *items[i].species;
-        const Family& family = *items[i].family;
-        if (debug_level >= 3)
-            printf("%d (%s) %s\n", species.speciesid, species.commonname.c_str(),
-                   family.familyid.c_str());
-        if (runs.empty() || items[runs.back().first].family != &family) {
-            if (debug_level >= 3)
-                printf("New family node: %s = %s (%s)\n", family.familyid.c_str(),
-                       family.commonname.c_str(), family.scientificname.c_str());
-            runs.push_back({i, i, false});
-        }
-        runs.back().end = i + 1;
-        runs.back().in_view = runs.back().in_view || items[i].in_view;
-        if (debug_level >= 25)
-            printf("Added %d %s\n", species.speciesid, species.commonname.c_str());
-    }
-    // From the last row to the first, each in front: the store finds a row's
-    // place by walking its level from the start on every insert and change,
-    // so only rows in front come cheap.
-    SpeciesTreeColumns& columns = window->species_columns;
-    const std::map<int, int>& abundances = window->survey_data.abundances;
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-        const Family& family = *items[run->first].family;
-        Gtk::TreeRow family_row = *store->prepend();
-        columns.set(family_row, -1, family.commonname, family.scientificname, "", -1, run->in_view,
-                    0);
-        for (size_t i = run->end; i-- > run->first;) {
-            const RegionFishInfo::Species& species = *items[i].species;
-            auto seen = abundances.find(species.speciesid);
-            columns.set(*store->prepend(family_row.children()), species.speciesid,
-                        species.commonname, species.scientificname, species.spanishname,
-                        seen == abundances.end() ? 0 : seen->second, items[i].in_view,
-                        species.rarefishind);
-        }
-    }
 }
 
 void ListedPanel::sync_name_options() {
@@ -394,7 +246,8 @@ void ListedPanel::render_species_id(Gtk::CellRenderer* renderer, const Gtk::Tree
 
 void ListedPanel::expand_selected_families() {
     if (species_tree)
-        window->listed_store->foreach (sigc::mem_fun(*this, &ListedPanel::expand_if_present));
+        window->species_stores.listed_store->foreach (
+            sigc::mem_fun(*this, &ListedPanel::expand_if_present));
 }
 
 bool ListedPanel::expand_if_present(const Gtk::TreePath& path, const Gtk::TreeIter& iter) {

@@ -10,33 +10,15 @@
 #include <gtkmm/grid.h>
 #include <gtkmm/label.h>
 #include <gtkmm/radiobutton.h>
-#include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
-#include <map>
-#include <set>
 #include <string>
-#include <vector>
 
 class DropDownBox;
 class MyApp;
 class PageHost;
-struct SpeciesViewEntry;
 
 class ListedPanel : public Gtk::Grid {
 public:
-    // One entry of a list from which a species model is built.
-    struct SpeciesListItem {
-        const RegionFishInfo::Species* species;
-        const RegionFishInfo::Family* family; // the family it is shown under
-        bool in_view;
-        // Collation keys of the family's and the species' common names, made
-        // once per catalogue: thousands of species are sorted on every change.
-        const std::string* family_key = nullptr;
-        const std::string* species_key = nullptr;
-        // By family common name, then species common name, in the user's language.
-        bool operator<(const SpeciesListItem& other) const;
-    };
-
     MyApp* app = nullptr;
     PageHost* window = nullptr;
     int page_number = -1;
@@ -66,10 +48,6 @@ public:
     void update_columns();
     // The survey's name options as this page's buttons set them.
     void sync_name_options();
-    // Fills a store from a flat list: a family row above each run of species
-    // of one family.
-    void build_species_model(const Glib::RefPtr<Gtk::TreeStore>& store,
-                             const std::vector<SpeciesListItem>& items);
     // Opens every family that holds a species seen in this survey.
     void expand_selected_families();
     // A view named by a saved survey, taken only when it belongs to its location.
@@ -81,15 +59,9 @@ public:
     void render_species_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter);
 
 private:
-    // Collation keys of the catalogue last sorted: of its species, by their
-    // place in the catalogue, and of its families.
-    const RegionFishInfo* keyed_catalogue = nullptr;
-    std::vector<std::string> species_keys;
-    std::map<const RegionFishInfo::Family*, std::string> family_keys;
-    std::vector<SpeciesListItem> all_species_list(const RegionFishInfo& catalogue,
-                                                  const std::set<int>& view_set);
-    std::vector<SpeciesListItem> view_species_list(const RegionFishInfo& catalogue,
-                                                   const std::vector<SpeciesViewEntry>& rows);
+    // The tree shows the listed store, new after every rebuild, and opens the
+    // abundance menus of its rows.
+    void connect_species_tree();
     bool expand_if_present(const Gtk::TreePath& path, const Gtk::TreeIter& iter);
     // While the view box is filled its changes are not the user's.
     bool view_changes_suppressed = false;

@@ -7,10 +7,10 @@
 #include "core/errors.h"
 #include "survey/survey-answers.h"
 #include "survey/survey-data.h"
+#include "ui/species-stores.h"
 #include "ui/species-tree-columns.h"
 
 #include <glibmm/ustring.h>
-#include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 #include <gtkmm/window.h>
 #include <string>
@@ -22,13 +22,8 @@ public:
     MyApp* app = nullptr;
     SurveyData survey_data;
     SpeciesTreeColumns species_columns{&survey_data};
-    // Both are replaced by fresh stores on every rebuild of the species lists
-    // (ListedPanel::update_for_view), which then emits
-    // signal_species_stores_rebuilt: whoever filters or shows one of them
-    // connects to it and makes a fresh filter.
-    Glib::RefPtr<Gtk::TreeStore> listed_store;
-    Glib::RefPtr<Gtk::TreeStore> unlisted_store;
-    sigc::signal<void> signal_species_stores_rebuilt;
+    // The listed and unlisted species, and the filters the pages show over them.
+    SpeciesStores species_stores{species_columns, survey_data};
     // The species whose abundance menu was opened last; -1 before any.
     int abundance_target = -1;
 

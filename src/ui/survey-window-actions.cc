@@ -1,15 +1,14 @@
 // What the window's actions do: the menu bar, tool bar, the Help dialogs and the
-// pop-up menus of abundance categories.
+// choices of the abundance pop-up menus.
 #include "core/errors.h"
 #include "core/misc.h"
 #include "core/version.h"
-#include "refdata/abundance-choices.h"
+#include "ui/confirm-panel.h"
 #include "ui/dialogs.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <giomm/file.h>
 #include <glibmm/regex.h>
@@ -44,30 +43,6 @@ RetCode SurveyWindow::build_menus() {
         on_action_ViewToolbar("ViewToolbar", menus.is_active("ViewToolbar"));
     };
     return menus.build(*this, survey_window_box, handlers);
-}
-
-void SurveyWindow::build_abundance_menus() {
-    if (!app || !app->abundance_choices) return;
-    const auto& lists = app->abundance_choices->subtype_choices;
-    for (size_t subtype = 0; subtype < lists.size(); ++subtype) {
-        const auto& choices = lists[subtype].choices;
-        if (choices.empty()) {
-            abundance_menus.push_back(nullptr);
-            continue;
-        }
-        auto* menu = new Gtk::Menu();
-        abundance_menus.push_back(menu);
-        for (const auto& choice : choices) {
-            if (debug_level >= 30)
-                printf("For %d, adding %d %s\n", static_cast<int>(subtype), choice.abun,
-                       choice.label.c_str());
-            auto* item = Gtk::manage(new Gtk::MenuItem(choice.label, false));
-            menu->append(*item);
-            item->signal_activate().connect(sigc::bind(
-                sigc::mem_fun(*this, &SurveyWindow::on_abundance_menu_item), int(choice.abun)));
-        }
-        menu->show_all();
-    }
 }
 
 void SurveyWindow::on_action_FileSaveForLater(const std::string&) {
@@ -149,66 +124,20 @@ void SurveyWindow::on_abundance_menu_item(int abun) {
         return;
     }
     survey_data.abundances[abundance_target] = abun;
-    int target = abundance_target;
-    auto visit = [this, target](const Gtk::TreeIter& iter) {
-        return update_row_from_abundance(iter, target);
-    };
-    listed_store->foreach_iter(visit);
-    unlisted_store->foreach_iter(visit);
+    species_stores.set_abundance(abundance_target, abun);
     if (unlisted_panel) unlisted_panel->refilter();
+    // Chosen on the Confirmation page: its counts and verdict follow.
+    if (confirm_panel && notebook->get_current_page() == confirm_panel->page_number)
+        confirm_panel->refresh();
     note_change();
     if (debug_level >= 2)
         printf("abun_menu: species id %d abundance = %d\n", abundance_target, abun);
 }
 
-bool SurveyWindow::update_row_from_abundance(const Gtk::TreeIter& iter, int species_id) {
-    const Gtk::TreeRow& row = *iter;
-    if (row[species_columns.id] == species_id)
-        species_columns.set_abundance(row, survey_data.abundances[species_id]);
-    // A view may list a species twice, under two families: every row of it changes.
-    return false;
-}
-
-bool SurveyWindow::update_from_abundance(const Gtk::TreeIter& iter) {
-    const Gtk::TreeRow& row = *iter;
-    int id = row[species_columns.id];
-    // Looked up, not indexed: the survey must not gain an entry per row.
-    auto seen = survey_data.abundances.find(id);
-    if (id >= 0)
-        species_columns.set_abundance(row, seen == survey_data.abundances.end() ? 0 : seen->second);
-    return false;
-}
-
-Gtk::Menu* SurveyWindow::abundance_menu_for(int species_id) const {
-    if (!species_columns.uses_invertebrate_list(species_id)) return current_abundance_menu;
-    size_t list = AbundanceChoices::INVERTEBRATE_SUBTYPE;
-    return list < abundance_menus.size() ? abundance_menus[list] : nullptr;
-}
-
 void SurveyWindow::popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
                                         int species_id) {
     abundance_target = species_id;
-    Gtk::Menu* menu = abundance_menu_for(abundance_target);
-    Gtk::TreeViewColumn* names = tree.get_column(1);
-    // A tree that is not on the screen has nowhere to put a menu.
-    if (!menu || !names || !tree.get_bin_window()) return;
-    // The event that asked for the menu lets it take over pointer and keyboard.
-    GdkEvent* trigger = gtk_get_current_event();
-    if (button > 0 && trigger) {
-        menu->popup_at_pointer(trigger);
-    } else {
-        Gdk::Rectangle cell;
-        tree.get_cell_area(path, *names, cell);
-        menu->popup_at_rect(tree.get_bin_window(), cell, Gdk::GRAVITY_SOUTH_WEST,
-                            Gdk::GRAVITY_NORTH_WEST, trigger);
-        // The arrow keys start from the category the species has now.
-        std::vector<Gtk::Widget*> items = menu->get_children();
-        auto seen = survey_data.abundances.find(abundance_target);
-        size_t current = seen == survey_data.abundances.end() ? 0 : std::max(seen->second, 0);
-        Gtk::MenuItem* item = nullptr;
-        if (!items.empty())
-            item = dynamic_cast<Gtk::MenuItem*>(items[std::min(current, items.size() - 1)]);
-        if (item) menu->select_item(*item);
-    }
-    if (trigger) gdk_event_free(trigger);
+    auto seen = survey_data.abundances.find(species_id);
+    abundance_popups.popup(tree, path, button, species_id,
+                           seen == survey_data.abundances.end() ? 0 : seen->second);
 }

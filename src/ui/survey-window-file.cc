@@ -99,8 +99,7 @@ RetCode SurveyWindow::do_open(std::string path) {
     }
     survey_data.saved_xml = survey_data.generated_xml;
     survey_data.baseline_xml = survey_data.generated_xml;
-    listed_store->foreach_iter(sigc::mem_fun(*this, &SurveyWindow::update_from_abundance));
-    unlisted_store->foreach_iter(sigc::mem_fun(*this, &SurveyWindow::update_from_abundance));
+    species_stores.show_abundances();
     listed_panel->expand_selected_families();
     unlisted_panel->refilter();
     notebook->set_current_page(confirm_panel->page_number);

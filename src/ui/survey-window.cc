@@ -35,17 +35,9 @@ SurveyWindow* SurveyWindow::create(MyApp& app) {
 }
 
 SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
-    : Gtk::Window(cobject) {
-    listed_store = Gtk::TreeStore::create(species_columns);
-    unlisted_store = Gtk::TreeStore::create(species_columns);
-}
+    : Gtk::Window(cobject) {}
 
-SurveyWindow::~SurveyWindow() {
-    // The pop-up menus are top-level widgets of their own; everything else
-    // goes with the window's widget tree.
-    for (Gtk::Menu* menu : abundance_menus)
-        delete menu;
-}
+SurveyWindow::~SurveyWindow() = default;
 
 void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* my_app) {
     app = my_app;
@@ -56,7 +48,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     builder->get_widget("survey_window_box", survey_window_box);
 
     if (build_menus() != RC_OK) return;
-    build_abundance_menus();
+    abundance_popups.build(app ? app->abundance_choices : nullptr);
     connect_buttons(builder);
     make_panels(builder);
     watch_for_changes(*notebook);
@@ -203,9 +195,7 @@ void SurveyWindow::location_set_up(const Glib::ustring& code) {
 }
 
 void SurveyWindow::survey_type_set_up(int subtype_id) {
-    current_abundance_menu = static_cast<size_t>(subtype_id) < abundance_menus.size()
-                                 ? abundance_menus[subtype_id]
-                                 : nullptr;
+    abundance_popups.use_subtype(subtype_id);
     survey_panel2->setup_for_survey_subtype();
     if (survey_data.region_fish_info)
         listed_panel->setup_instructions(*survey_data.region_fish_info);

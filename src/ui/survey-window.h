@@ -7,6 +7,7 @@
 #include "survey/survey-answers.h"
 #include "survey/survey-data.h"
 #include "survey/survey-reader.h"
+#include "ui/abundance-menus.h"
 #include "ui/focus-keeper.h"
 #include "ui/help-dialogs.h"
 #include "ui/page-host.h"
@@ -23,7 +24,6 @@
 #include <gtkmm/dialog.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/label.h>
-#include <gtkmm/menu.h>
 #include <gtkmm/notebook.h>
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
@@ -71,10 +71,9 @@ public:
     std::unique_ptr<HelpDialogs> help;
     WindowMenus menus;
     std::map<std::string, Glib::RefPtr<Gtk::Action>>& actions = menus.actions;
-    // Pop-up menu per survey subtype's abundance list, by subtype id; null
-    // where the list is empty. Owned by the window.
-    std::vector<Gtk::Menu*> abundance_menus;
-    Gtk::Menu* current_abundance_menu = nullptr;
+    // The abundance pop-up menus of the species pages.
+    AbundanceMenus abundance_popups{species_columns,
+                                    [this](int abun) { on_abundance_menu_item(abun); }};
 
     // A complete, hidden window built from the UI file.
     static SurveyWindow* create(MyApp& app);
@@ -178,14 +177,8 @@ public:
     std::unique_ptr<NetSession> net;
     std::unique_ptr<ProgressWindow> progress;
 
-    // Abundance pop-up menus (listed and unlisted species pages).
+    // An item of the abundance menu chosen for abundance_target.
     void on_abundance_menu_item(int abun);
-    bool update_row_from_abundance(const Gtk::TreeIter& iter, int species_id);
-    bool update_from_abundance(const Gtk::TreeIter& iter);
-    // The menu for a species: list 99 for invertebrates of type 2, otherwise
-    // the survey type's; null when there is none.
-    Gtk::Menu* abundance_menu_for(int species_id) const;
-    // The tree keeps the focus and its cursor on the row while the menu is open.
     void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
                               int species_id) override;
 
@@ -207,7 +200,6 @@ protected:
 
 private:
     RetCode build_menus();
-    void build_abundance_menus();
     void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
     void make_panels(const Glib::RefPtr<Gtk::Builder>& builder);
     bool clipboard_action(const std::string& name);

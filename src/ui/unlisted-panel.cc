@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <gdk/gdkkeysyms.h>
-#include <glibmm/main.h>
 #include <gtkmm/menu.h>
 
 namespace {
@@ -47,7 +46,7 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         !found_species_box || !selected_species_box || !found_species_heading ||
         !no_found_species_heading)
         return;
-    attach_to_store();
+    watch_stores();
     connect_tree(selected_species_tree, "selected_species");
     connect_tree(found_species_tree, "found_species");
     // Family rows say so in the ID column; species show their code.
@@ -71,8 +70,6 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         make_fixed(*column, column == &selected_id_column || column == &found_id_column ? 80 : 260);
     selected_species_tree->set_fixed_height_mode(true);
     found_species_tree->set_fixed_height_mode(true);
-    window->signal_species_stores_rebuilt.connect(
-        sigc::mem_fun(*this, &UnlistedPanel::attach_to_store));
     found_id_column.set_title("ID");
     found_id_column.pack_start(found_id_renderer, false);
     found_id_column.set_cell_data_func(found_id_renderer, render_id(&found_id_renderer));
@@ -90,18 +87,26 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     update_columns();
 }
 
-void UnlistedPanel::attach_to_store() {
-    if (!selected_species_tree || !found_species_tree) return;
-    // The old filters hold the last references to the old store: freeing
-    // thousands of rows waits for the next idle moment of the main loop, so
-    // that the rebuild itself answers sooner.
-    Glib::signal_idle().connect_once([old = std::make_pair(selected_filter, found_filter)] {});
-    selected_filter = Gtk::TreeModelFilter::create(window->unlisted_store);
-    selected_filter->set_visible_func(sigc::mem_fun(*this, &UnlistedPanel::check_visible_selected));
-    selected_species_tree->set_model(selected_filter);
-    found_filter = Gtk::TreeModelFilter::create(window->unlisted_store);
-    found_filter->set_visible_func(sigc::mem_fun(*this, &UnlistedPanel::check_visible_found));
-    found_species_tree->set_model(found_filter);
+void UnlistedPanel::watch_stores() {
+    SpeciesStores& stores = window->species_stores;
+    stores.watch(SpeciesStores::UNLISTED,
+                 sigc::mem_fun(*this, &UnlistedPanel::check_visible_selected),
+                 [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
+                     selected_filter = filter;
+                     selected_species_tree->set_model(filter);
+                 });
+    found_watch = stores.watch(SpeciesStores::UNLISTED,
+                               sigc::mem_fun(*this, &UnlistedPanel::check_visible_found),
+                               [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
+                                   found_filter = filter;
+                                   found_species_tree->set_model(filter);
+                               });
+    take_new_rows();
+    stores.signal_species_stores_rebuilt.connect(
+        sigc::mem_fun(*this, &UnlistedPanel::take_new_rows));
+}
+
+void UnlistedPanel::take_new_rows() {
     indexed = false;
     // The search stays in force over the new rows.
     run_search();
@@ -121,7 +126,7 @@ void UnlistedPanel::build_index() {
                                  ? window->survey_data.region_fish_info->species.size()
                                  : 0;
     row_of_species.assign(catalogue, -1);
-    for (const auto& family : window->unlisted_store->children()) {
+    for (const auto& family : window->species_stores.unlisted_store->children()) {
         family_rows.push_back(family);
         for (const auto& species : family.children()) {
             const int id = species[c.id];
@@ -208,6 +213,7 @@ void UnlistedPanel::refilter_added() {
     // A species row tells the filter itself when its abundance changes; its
     // family row is told here when the family comes or goes.
     const SpeciesTreeColumns& c = window->species_columns;
+    const auto& store = window->species_stores.unlisted_store;
     std::vector<char> families(family_rows.size(), 0);
     selected_count = 0;
     for (const auto& [id, abundance] : window->survey_data.abundances) {
@@ -222,8 +228,7 @@ void UnlistedPanel::refilter_added() {
     for (size_t f = 0; f < families.size(); ++f)
         if (families[f] != added_families[f]) {
             added_families[f] = families[f];
-            window->unlisted_store->row_changed(window->unlisted_store->get_path(family_rows[f]),
-                                                family_rows[f]);
+            store->row_changed(store->get_path(family_rows[f]), family_rows[f]);
         }
     selected_species_tree->expand_all();
     selected_species_box->set_visible(selected_count > 0);
@@ -322,13 +327,11 @@ void UnlistedPanel::show_found(const std::vector<char>& species,
     std::vector<char> old_families = found_families, old_species = found_species;
     found_species = species;
     found_families = families;
-    auto store = window->unlisted_store;
+    auto store = window->species_stores.unlisted_store;
     if (changes > fresh_filter_above) {
         // Many rows come or go: a fresh filter, taken by the tree at once, costs
         // less than telling it about each row.
-        found_filter = Gtk::TreeModelFilter::create(store);
-        found_filter->set_visible_func(sigc::mem_fun(*this, &UnlistedPanel::check_visible_found));
-        found_species_tree->set_model(found_filter);
+        window->species_stores.renew(found_watch);
         found_species_tree->expand_all();
         return;
     }

@@ -57,6 +57,7 @@ public:
     std::vector<char> species_matched; // by species id
     // Above this many rows coming or going, the found list gets a fresh filter.
     size_t fresh_filter_above = 100;
+    int found_watch = -1; // the found list's filter, with the species stores
 
     UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
@@ -71,13 +72,14 @@ public:
     void refilter_added();
     // Both trees' columns, by the name options of the Listed Species page.
     void update_columns();
-    // New filters over the window's unlisted species store; the window calls
-    // it whenever it builds that store afresh.
-    void attach_to_store();
+    // The unlisted species store is new, and the filters over it fresh.
+    void take_new_rows();
     bool check_visible_selected(const Gtk::TreeIter& iter);
     bool check_visible_found(const Gtk::TreeIter& iter);
 
 private:
+    // Both lists show filters over the unlisted store, fresh after every rebuild.
+    void watch_stores();
     bool species_visible_selected(const Gtk::TreeRow& row);
     // Which species and families the search words find, by row.
     void match_rows(std::vector<char>& species, std::vector<char>& families);

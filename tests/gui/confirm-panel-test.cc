@@ -115,4 +115,33 @@ TEST_F(ConfirmPanelTest, SpeciesHiddenByTheTypeAreNotCountedAndTreesFollowRebuil
     EXPECT_EQ(rows(page->conf_listed_tree), "Family 1:Abundant (over 100) ");
 }
 
+TEST_F(ConfirmPanelTest, SummaryRowsOpenTheMenuAndFocusKeepsFamiliesOpen) {
+    fill_in();
+    show_page(page->page_number);
+    Gtk::TreeView* tree = page->conf_listed_tree;
+    page->confirm_bottom_time->show(); // a widget in front of the summaries to tab from
+    page->confirm_bottom_time->grab_focus();
+    for (int i = 0; i < 10 && !tree->has_focus(); ++i)
+        press_key(*window, GDK_KEY_Tab);
+    ASSERT_TRUE(tree->has_focus());
+    EXPECT_TRUE(tree->row_expanded(Gtk::TreePath("0")));
+    tree->set_cursor(Gtk::TreePath("0:0"));
+    press_key(*window, GDK_KEY_Return);
+    Gtk::Menu* menu = window->abundance_popups.current_abundance_menu;
+    ASSERT_TRUE(menu && menu->get_visible());
+    EXPECT_EQ(gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menu->gobj())),
+              GTK_WIDGET(menu->get_children()[1]->gobj())); // Single
+    press_key(*window, GDK_KEY_Down);
+    press_key(*window, GDK_KEY_Return);
+    run_pending_events();
+    EXPECT_EQ(rows(tree), "Family 1:Few (2-10) ");
+    EXPECT_EQ(window->survey_data.abundances[1], 2);
+    press_key(*window, GDK_KEY_Return); // "None": the page is checked again
+    press_key(*window, GDK_KEY_Home);
+    press_key(*window, GDK_KEY_Return);
+    run_pending_events();
+    EXPECT_EQ(page->conf_total_species->get_text(), "0");
+    EXPECT_FALSE(window->upload_button->get_sensitive() || page->conf_listed_box->get_visible());
+}
+
 } // namespace

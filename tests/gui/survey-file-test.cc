@@ -45,7 +45,7 @@ TEST_F(SurveyFileTest, WhatIsWrittenReadsBackTheSame) {
     window->survey_panel2->surface_temp->set_text("12");
     window->confirm_panel->confirm_bottom_time->set_active(true);
     std::vector<int> listed;
-    window->listed_store->foreach_iter([&](const Gtk::TreeIter& row) {
+    window->species_stores.listed_store->foreach_iter([&](const Gtk::TreeIter& row) {
         if ((*row)[window->species_columns.id] > 0)
             listed.push_back((*row)[window->species_columns.id]);
         return listed.size() == 3;

@@ -103,7 +103,7 @@ TEST_F(SurveyWindowTest, RetiredSurveyTypesAndTypesWithoutAbundanceList) {
     other->survey_panel1->setup_for_subregion("CAR");
     other->survey_panel1->survey_subtype->select_id(7); // listed for the installed set only
     app.abundance_choices = saved;
-    EXPECT_EQ(other->current_abundance_menu, nullptr);
+    EXPECT_EQ(other->abundance_popups.current_abundance_menu, nullptr);
     const auto* choices = other->survey_data.subtype_abundance_choices;
     EXPECT_TRUE(choices == nullptr || choices->choices.empty());
 }

@@ -18,7 +18,7 @@ std::string shown_text(const Glib::ustring& markup) {
 
 TEST_F(SurveyWindowTest, SpeciesNamesShowAsTheyAreWritten) {
     SpeciesTreeColumns& c = window->species_columns;
-    auto row = *window->listed_store->append();
+    auto row = *window->species_stores.listed_store->append();
     c.set(row, 7, "Rock & <Reef> Goby", "Gobius <sp.>", "", 0, false, 1);
     EXPECT_EQ(shown_text(row[c.common_name]), "Rock & <Reef> Goby");
     EXPECT_EQ(shown_text(row[c.both_names]), "Rock & <Reef> Goby (Gobius <sp.>)");
@@ -48,8 +48,7 @@ protected:
         const auto& lists = app.abundance_choices->subtype_choices;
         s.subtype_abundance_choices = size_t(subtype) < lists.size() ? &lists[subtype] : nullptr;
         window->species_columns.abundance_choices = s.subtype_abundance_choices;
-        auto& menus = window->abundance_menus;
-        window->current_abundance_menu = size_t(subtype) < menus.size() ? menus[subtype] : nullptr;
+        window->abundance_popups.use_subtype(subtype);
         CaptureStdout out;
         page->setup_for_subregion(subregion);
         printed = out.text();
@@ -79,7 +78,7 @@ protected:
         return shown_menu();
     }
     Gtk::Menu* shown_menu() {
-        for (Gtk::Menu* menu : window->abundance_menus)
+        for (Gtk::Menu* menu : window->abundance_popups.abundance_menus)
             if (menu && menu->get_visible()) return menu;
         return nullptr;
     }
@@ -94,7 +93,7 @@ TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
     const char* sergeant = "  Sergeant major (Abudefduf saxatilis) = None";
     // The view's order: a family that comes back gets a second row; a code
     // beyond the list shows the highest category and opens its family.
-    EXPECT_EQ(rows(window->listed_store),
+    EXPECT_EQ(rows(window->species_stores.listed_store),
               (std::vector<std::string>{"Damselfishes, chromis (Pomacentridae)", sergeant,
                                         "Unnamed family (F2) (Labridae)",
                                         "  Bluehead (Thalassoma bifasciatum) = Abundant",
@@ -103,22 +102,22 @@ TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
     EXPECT_FALSE(page->species_tree->row_expanded(Gtk::TreePath("0")));
     // All the fish by family name, each under its own family; no invertebrates.
     EXPECT_EQ(
-        rows(window->unlisted_store),
+        rows(window->species_stores.unlisted_store),
         (std::vector<std::string>{
             "Damselfishes, chromis (Pomacentridae)", sergeant, "Unnamed family (F2) (Labridae)",
             "  Bluehead (Thalassoma bifasciatum) = Abundant",
             "Unnamed family (Undefined family (empty))", "  Mystery fish (Incertae sedis) = None",
             "Unnamed family (Undefined family F9)", "  Lost fish (Nomen nudum) = None"}));
 
-    ASSERT_EQ(open_menu_by_key("0:0"), window->abundance_menus[1]);
+    ASSERT_EQ(open_menu_by_key("0:0"), window->abundance_popups.abundance_menus[1]);
     press_key(*window, GDK_KEY_Down);
     press_key(*window, GDK_KEY_Return);
     run_pending_events();
     EXPECT_EQ(shown_menu(), nullptr);
     EXPECT_EQ(window->survey_data.abundances[3], 1);
     const char* single = "  Sergeant major (Abudefduf saxatilis) = Single";
-    EXPECT_EQ(rows(window->listed_store)[5], single);   // both rows of the species...
-    EXPECT_EQ(rows(window->unlisted_store)[1], single); // ...on both pages
+    EXPECT_EQ(rows(window->species_stores.listed_store)[5], single); // both rows of the species...
+    EXPECT_EQ(rows(window->species_stores.unlisted_store)[1], single); // ...on both pages
     Gtk::TreePath cursor;
     Gtk::TreeViewColumn* column = nullptr;
     page->species_tree->get_cursor(cursor, column);
@@ -129,33 +128,33 @@ TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
 TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden) {
     window->survey_data.abundances = {{1, 1}, {4, 5}};
     choose("CEE", 2, true, true);
-    EXPECT_TRUE(rows(window->listed_store).empty()); // no default view
+    EXPECT_TRUE(rows(window->species_stores.listed_store).empty()); // no default view
     page->species_view->select_id(6);
-    EXPECT_TRUE(rows(window->listed_store).empty()); // a view without rows
+    EXPECT_TRUE(rows(window->species_stores.listed_store).empty()); // a view without rows
     page->species_view->select_id(2);
     // The conch under the view's family here, under its own on the Unlisted page;
     // the view row without a family is left out with a warning. Subtype 2 has
     // no list: the grouper shows no category and opens no menu.
     const char* conch = "  Queen conch (Strombus gigas) = Two-ten";
-    EXPECT_EQ(rows(window->listed_store),
+    EXPECT_EQ(rows(window->species_stores.listed_store),
               (std::vector<std::string>{"Sea basses and groupers (Serranidae)",
                                         "  Goliath grouper (Epinephelus itajara) = ", conch}));
-    EXPECT_EQ(rows(window->unlisted_store)[4], conch);
+    EXPECT_EQ(rows(window->species_stores.unlisted_store)[4], conch);
     EXPECT_EQ(open_menu_by_key("0:0"), nullptr);
     ASSERT_EQ(open_menu_by_key("0:1"),
-              window->abundance_menus[AbundanceChoices::INVERTEBRATE_SUBTYPE]);
+              window->abundance_popups.abundance_menus[AbundanceChoices::INVERTEBRATE_SUBTYPE]);
     shown_menu()->popdown();
     EXPECT_TRUE(window->survey_data.is_recorded(4));
 
     // A fish-only type hides the conch, but keeps what was marked for it.
     window->survey_data.show_inverts = false;
     page->update_for_view();
-    EXPECT_EQ(rows(window->listed_store).size(), 2u);
+    EXPECT_EQ(rows(window->species_stores.listed_store).size(), 2u);
     EXPECT_FALSE(window->survey_data.is_recorded(4));
     EXPECT_TRUE(window->survey_data.is_recorded(1));
     window->survey_data.show_inverts = true;
     page->update_for_view();
-    EXPECT_EQ(rows(window->listed_store)[2], conch);
+    EXPECT_EQ(rows(window->species_stores.listed_store)[2], conch);
     EXPECT_TRUE(window->survey_data.is_recorded(4));
     for (int unseen : {2, 99})
         EXPECT_FALSE(window->survey_data.is_recorded(unseen)) << unseen;
@@ -171,10 +170,10 @@ TEST_F(ListedSpeciesTest, WithoutTheInvertebrateListNoMenuOpens) {
     window->survey_data.abundances = {{4, 1}};
     choose("CEE", 2, false, true);
     page->set_species_view_carefully(1); // a view of another location
-    EXPECT_TRUE(rows(window->listed_store).empty());
+    EXPECT_TRUE(rows(window->species_stores.listed_store).empty());
     CaptureStdout out;
     page->set_species_view_carefully(2);
-    EXPECT_EQ(rows(window->listed_store),
+    EXPECT_EQ(rows(window->species_stores.listed_store),
               (std::vector<std::string>{"Sea basses and groupers (Serranidae)",
                                         "  Queen conch (Strombus gigas) = "}));
     EXPECT_NE(out.text().find("species-views.csv: family id \"\" of species 4"), std::string::npos);

@@ -13,7 +13,7 @@ protected:
         window->survey_panel1->survey_subtype->select_id(10);
         page = window->unlisted_panel;
         SpeciesTreeColumns& c = window->species_columns;
-        auto store = window->unlisted_store;
+        auto store = window->species_stores.unlisted_store;
         store->clear();
         auto family = *store->append();
         c.set(family, -1, "Damselfishes", "Pomacentridae", "", -1, true, 0);
@@ -26,7 +26,7 @@ protected:
         c.set(*store->append(family->children()), 7, "Rock Wrasse", "Halichoeres semicinctus",
               "Señorita", 0, false, 0);
         window->survey_data.abundances = {{12, 1}, {34, 2}};
-        window->signal_species_stores_rebuilt.emit();
+        window->species_stores.signal_species_stores_rebuilt.emit();
     }
     // The species ids the found list shows, after a search by mode (a row of
     // the search-by box).
@@ -87,7 +87,7 @@ TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
     show_page(page->page_number);
     page->found_species_tree->grab_focus();
     page->found_species_tree->set_cursor(Gtk::TreePath("0:0"));
-    Gtk::Menu* menu = window->current_abundance_menu;
+    Gtk::Menu* menu = window->abundance_popups.current_abundance_menu;
     ASSERT_TRUE(menu);
     press_key(*window, GDK_KEY_Right, GDK_SHIFT_MASK); // as on the Listed page: the tree's
     EXPECT_FALSE(menu->get_visible());
