@@ -12,6 +12,7 @@
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
+#include "ui/restore-offer.h"
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
@@ -196,7 +197,7 @@ int main(int argc, char** argv) {
         lost->member_panel->member_id->set_text("4711");
         if (const Region* subtype = first_subtype_of(my_app, "FLK"))
             choose_survey_type(my_app, *lost, *subtype);
-        if (lost->update_recovery() && lost->recovery) lost->recovery->abandon();
+        if (lost->recovery->update() && lost->recovery->store()) lost->recovery->store()->abandon();
     }
     set_dialog_responder([&](Gtk::Dialog& dialog) {
         dialog.show();
@@ -208,7 +209,7 @@ int main(int argc, char** argv) {
             ++failures;
         return static_cast<int>(Gtk::RESPONSE_NO);
     });
-    SurveyWindow::restore_unsaved_surveys(my_app);
+    restore_unsaved_surveys(my_app);
     SurveyWindow* window = SurveyWindow::create(my_app);
     app->add_window(*window);
     // Survey Info Part 1 and 2 are shown at their fullest: Tropical Western
