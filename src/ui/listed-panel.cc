@@ -282,3 +282,12 @@ void ListedPanel::on_name_display_changed(Gtk::ToggleButton* button) {
 void ListedPanel::on_spanish_display_changed() {
     window->name_options_changed();
 }
+
+void ListedPanel::take_name_options(const ListedPanel& from) {
+    using Pair = std::pair<const Gtk::ToggleButton*, Gtk::ToggleButton*>;
+    for (auto [source, target] : {Pair(from.name_display_common, name_display_common),
+                                  Pair(from.name_display_scientific, name_display_scientific),
+                                  Pair(from.name_display_both, name_display_both),
+                                  Pair(from.spanish_enable, spanish_enable)})
+        if (source && target) target->set_active(source->get_active());
+}

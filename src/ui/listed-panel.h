@@ -48,6 +48,8 @@ public:
     void update_columns();
     // The survey's name options as this page's buttons set them.
     void sync_name_options();
+    // The name options of another survey's page, for a new survey.
+    void take_name_options(const ListedPanel& from);
     // Opens every family that holds a species seen in this survey.
     void expand_selected_families();
     // A view named by a saved survey, taken only when it belongs to its location.

@@ -11,6 +11,7 @@
 #include "ui/my-app.h"
 #include "ui/page-host.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <gtkmm/messagedialog.h>
@@ -392,4 +393,34 @@ Glib::ustring SurveyPanel1::get_dive_start_string() const {
     int id = dive_start ? dive_start->get_selected_id() : -1;
     if (id == 24 || id == -1) return "0000";
     return format("%04d", id * 100);
+}
+
+Glib::ustring SurveyPanel1::title_prefix() const {
+    auto id_of = [](const DropDownBox* box) { return box ? box->get_selected_id() : 0; };
+    Glib::ustring title;
+    const std::string date = format("%04d-%02d-%02d", id_of(year), id_of(month), id_of(mday));
+    if (date != "0000-00-00") title = date;
+    const Glib::ustring start = dive_start ? dive_start->get_selected_label() : "";
+    if (!start.empty()) title += " " + start;
+    if (!zone_description.empty()) {
+        if (!title.empty()) title += " - ";
+        title += zone_description;
+    }
+    return title;
+}
+
+void SurveyPanel1::select_year(int year_id) {
+    // A survey older than the years offered keeps its year.
+    DropDownBox& box = *year;
+    const bool offered = std::any_of(box.items.begin(), box.items.end(),
+                                     [&](const auto& item) { return item.first == year_id; });
+    if (year_id > 0 && !offered) box.add_item(year_id, format("%04d", year_id));
+    box.select_id(year_id);
+}
+
+void SurveyPanel1::take_location_and_type(const SurveyPanel1& from) {
+    const Glib::ustring location = from.subregion->get_selected_label();
+    if (!location.empty()) subregion->select_label(location);
+    const int subtype = from.survey_subtype->get_selected_id();
+    if (subtype != from.survey_subtype->unset_id) survey_subtype->select_id(subtype);
 }

@@ -76,6 +76,12 @@ public:
     void rebuild_zone_tree();
     // Shows this page and puts the keyboard focus on widget.
     void focus_on(Gtk::Widget* widget);
+    // The window title's part from this page: date, dive start and zone.
+    Glib::ustring title_prefix() const;
+    // Selects a year, adding one the year box does not offer.
+    void select_year(int year_id);
+    // What a new survey carries over from the one before.
+    void take_location_and_type(const SurveyPanel1& from);
     // Read-only page for uploaded surveys; the zone finder stays usable.
     void disable_inputs();
     // Dive start as four digits ("0700"); "0000" when none or midnight.

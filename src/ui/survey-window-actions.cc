@@ -2,18 +2,13 @@
 // choices of the abundance pop-up menus.
 #include "core/errors.h"
 #include "core/misc.h"
-#include "core/version.h"
 #include "ui/confirm-panel.h"
-#include "ui/dialogs.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
 #include <cstdio>
-#include <giomm/file.h>
-#include <glibmm/regex.h>
 #include <gtk/gtk.h>
-#include <pango/pango.h>
 
 RetCode SurveyWindow::build_menus() {
     using W = SurveyWindow;
@@ -79,16 +74,6 @@ bool SurveyWindow::clipboard_action(const std::string& name) {
     return true;
 }
 
-void SurveyWindow::on_action_EditCut(const std::string& name) {
-    clipboard_action(name);
-}
-void SurveyWindow::on_action_EditCopy(const std::string& name) {
-    clipboard_action(name);
-}
-void SurveyWindow::on_action_EditPaste(const std::string& name) {
-    clipboard_action(name);
-}
-
 void SurveyWindow::on_action_ViewToolbar(const std::string& name, bool active) {
     printf("%s() - now %s\n", name.c_str(), active ? "TRUE" : "false");
     if (!menus.toolbar) return;
@@ -96,26 +81,6 @@ void SurveyWindow::on_action_ViewToolbar(const std::string& name, bool active) {
         menus.toolbar->show();
     else
         menus.toolbar->hide();
-}
-
-void SurveyWindow::on_action_HelpInstructions(const std::string&) {
-    help->instructions();
-}
-
-void SurveyWindow::on_action_HelpReleaseNotes(const std::string&) {
-    help->release_notes();
-}
-
-void SurveyWindow::on_action_HelpContact(const std::string&) {
-    help->contact();
-}
-
-void SurveyWindow::on_action_HelpCheckForUpdates(const std::string&) {
-    manual_check_for_updates();
-}
-
-void SurveyWindow::on_action_HelpAbout(const std::string&) {
-    help->about();
 }
 
 void SurveyWindow::on_abundance_menu_item(int abun) {

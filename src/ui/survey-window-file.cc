@@ -159,7 +159,7 @@ void SurveyWindow::apply_answers(const SurveyAnswersRead& read) {
     text("last_name", member_panel->last_name, a.last_name);
     if (has("subregion")) p1.setup_for_subregion(a.subregion);
     if (has("survey_subtype")) p1.set_survey_subtype_even_invisible(a.subregion, a.survey_subtype);
-    if (has("year")) apply_year(a.year);
+    if (has("year")) p1.select_year(a.year);
     id("month", p1.month, a.month);
     id("mday", p1.mday, a.mday);
     id("dive_start", p1.dive_start, a.dive_start);
@@ -190,13 +190,4 @@ void SurveyWindow::apply_answers(const SurveyAnswersRead& read) {
     if (has("ids"))
         for (const auto& [species, abun] : a.abundances)
             survey_data.abundances[species] = abun;
-}
-
-void SurveyWindow::apply_year(int year) {
-    // A survey older than the years offered keeps its year.
-    DropDownBox& box = *survey_panel1->year;
-    const bool offered = std::any_of(box.items.begin(), box.items.end(),
-                                     [&](const auto& item) { return item.first == year; });
-    if (year > 0 && !offered) box.add_item(year, format("%04d", year));
-    box.select_id(year);
 }

@@ -72,20 +72,8 @@ void SurveyWindow::on_action_FileNew(const std::string&) {
     const Glib::ustring name = trim_ws(member_panel->last_name->get_text());
     fresh->member_panel->member_id->set_text(member);
     fresh->member_panel->last_name->set_text(name);
-    const Glib::ustring location = survey_panel1->subregion->get_selected_label();
-    if (!location.empty()) fresh->survey_panel1->subregion->select_label(location);
-    const int subtype = survey_panel1->survey_subtype->get_selected_id();
-    if (subtype != survey_panel1->survey_subtype->unset_id)
-        fresh->survey_panel1->survey_subtype->select_id(subtype);
-    for (auto [from, to] :
-         {std::make_pair(listed_panel->name_display_common,
-                         fresh->listed_panel->name_display_common),
-          std::make_pair(listed_panel->name_display_scientific,
-                         fresh->listed_panel->name_display_scientific),
-          std::make_pair(listed_panel->name_display_both, fresh->listed_panel->name_display_both)})
-        if (from && to) to->set_active(from->get_active());
-    if (listed_panel->spanish_enable && fresh->listed_panel->spanish_enable)
-        fresh->listed_panel->spanish_enable->set_active(listed_panel->spanish_enable->get_active());
+    fresh->survey_panel1->take_location_and_type(*survey_panel1);
+    fresh->listed_panel->take_name_options(*listed_panel);
     Glib::ustring problem;
     if (fresh->generate_xml_string(problem, true) == RC_OK)
         fresh->survey_data.baseline_xml = fresh->survey_data.generated_xml;

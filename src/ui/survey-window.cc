@@ -153,23 +153,8 @@ void SurveyWindow::on_switch_page(Gtk::Widget*, guint page_number) {
 }
 
 void SurveyWindow::set_title_string() {
-    auto id_of = [](const DropDownBox* box) { return box ? box->get_selected_id() : 0; };
-    Glib::ustring title;
-    if (survey_panel1) {
-        std::string date = format("%04d-%02d-%02d", id_of(survey_panel1->year),
-                                  id_of(survey_panel1->month), id_of(survey_panel1->mday));
-        if (date != "0000-00-00") title = date;
-        Glib::ustring dive_start;
-        if (survey_panel1->dive_start) dive_start = survey_panel1->dive_start->get_selected_label();
-        if (!dive_start.empty()) title += " " + dive_start;
-        const Glib::ustring& zone = survey_panel1->zone_description;
-        if (!zone.empty()) {
-            if (!title.empty()) title += " - ";
-            title += zone;
-        }
-    }
-    if (!title.empty()) title += " - ";
-    set_title(title + base_title);
+    const Glib::ustring prefix = survey_panel1 ? survey_panel1->title_prefix() : "";
+    set_title(prefix.empty() ? base_title : prefix + " - " + base_title);
 }
 
 void SurveyWindow::sync_name_options() {
@@ -200,12 +185,7 @@ void SurveyWindow::survey_type_set_up(int subtype_id) {
     if (survey_data.region_fish_info)
         listed_panel->setup_instructions(*survey_data.region_fish_info);
     listed_panel->update_for_view();
-    if (unlisted_panel->unlisted_instructions)
-        unlisted_panel->unlisted_instructions->set_markup(
-            "Search for a species to add that was not found on the Listed Species page - "
-            "<b>fish only, please</b>.");
-    unlisted_panel->setup_for_subregion(survey_data.subregion);
-    unlisted_panel->refilter_added();
+    unlisted_panel->setup_for_survey_type();
 }
 
 void SurveyWindow::bottom_time_edited() {

@@ -1,11 +1,7 @@
 // The application's one kind of top-level window: one survey, seven pages.
 #pragma once
 
-#include "app/my-app-core.h"
 #include "app/recovery-keeper.h"
-#include "net/net-session.h"
-#include "survey/survey-answers.h"
-#include "survey/survey-data.h"
 #include "survey/survey-reader.h"
 #include "ui/abundance-menus.h"
 #include "ui/focus-keeper.h"
@@ -13,19 +9,14 @@
 #include "ui/page-host.h"
 #include "ui/progress-window.h"
 #include "ui/save-flow.h"
-#include "ui/species-tree-columns.h"
 #include "ui/update-check.h"
 #include "ui/upload-flow.h"
 #include "ui/window-menus.h"
 
-#include <gtkmm/box.h>
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
-#include <gtkmm/dialog.h>
 #include <gtkmm/filechooserdialog.h>
-#include <gtkmm/label.h>
 #include <gtkmm/notebook.h>
-#include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 #include <gtkmm/window.h>
 #include <map>
@@ -94,15 +85,15 @@ public:
     void on_action_FileUploadAll(const std::string&) override { uploads().upload_all(); }
     void on_action_FileClose(const std::string& name);
     void on_action_FileQuit(const std::string& name);
-    void on_action_EditCut(const std::string& name);
-    void on_action_EditCopy(const std::string& name);
-    void on_action_EditPaste(const std::string& name);
+    void on_action_EditCut(const std::string& name) { clipboard_action(name); }
+    void on_action_EditCopy(const std::string& name) { clipboard_action(name); }
+    void on_action_EditPaste(const std::string& name) { clipboard_action(name); }
     void on_action_ViewToolbar(const std::string& name, bool active);
-    void on_action_HelpInstructions(const std::string& name);
-    void on_action_HelpContact(const std::string& name);
-    void on_action_HelpCheckForUpdates(const std::string& name);
-    void on_action_HelpReleaseNotes(const std::string& name);
-    void on_action_HelpAbout(const std::string& name);
+    void on_action_HelpInstructions(const std::string&) { help->instructions(); }
+    void on_action_HelpContact(const std::string&) { help->contact(); }
+    void on_action_HelpCheckForUpdates(const std::string&) { manual_check_for_updates(); }
+    void on_action_HelpReleaseNotes(const std::string&) { help->release_notes(); }
+    void on_action_HelpAbout(const std::string&) { help->about(); }
 
     void on_save_button();
     void on_ready_button();
@@ -133,7 +124,6 @@ public:
     bool check_file_save_okay(const Glib::ustring& what) override {
         return saves->check_file_save_okay(what);
     }
-    // Puts the survey's XML into survey_data.generated_xml.
     // Writes the survey the pages show into survey_data.generated_xml;
     // RC_ERROR with the reason in error_message, showing nothing, when it can't.
     RetCode generate_xml_string(Glib::ustring& error_message, bool without_member) override;
@@ -215,8 +205,6 @@ private:
     // Puts a file's answers into the pages, those whose elements it has, in
     // the order the writer writes them.
     void apply_answers(const SurveyAnswersRead& read);
-    // Selects a year, adding one the year box does not offer.
-    void apply_year(int year);
 
     void watch_for_changes(Gtk::Widget& widget);
 

@@ -402,3 +402,12 @@ void UnlistedPanel::connect_tree(Gtk::TreeView* tree, const char* which) {
                              window->popup_abundance_menu(*tree, path, button, id);
                          });
 }
+
+void UnlistedPanel::setup_for_survey_type() {
+    if (unlisted_instructions)
+        unlisted_instructions->set_markup(
+            "Search for a species to add that was not found on the Listed Species page - "
+            "<b>fish only, please</b>.");
+    setup_for_subregion(window->survey_data.subregion);
+    refilter_added();
+}

@@ -70,6 +70,9 @@ public:
     // The first half of refilter: the list of species added on this page, its
     // frame shown only when it has rows.
     void refilter_added();
+    // A survey type chosen: the instructions, the search and the added list
+    // set up for it.
+    void setup_for_survey_type();
     // Both trees' columns, by the name options of the Listed Species page.
     void update_columns();
     // The unlisted species store is new, and the filters over it fresh.
