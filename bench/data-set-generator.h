@@ -20,8 +20,9 @@ struct DataSetShape {
     int views_per_subregion = 2;
 };
 
-// Five regions of 3,000 species and 3,000 zones, and one of 16,000 species.
-DataSetShape large_data_set_shape();
+// Five regions of 3,000 species and `zones` zones, and one (BIG) of
+// big_species species.
+DataSetShape large_data_set_shape(int big_species = 16000, int zones = 3000);
 
 // Writes a complete data set into dir (created when missing). Returns false
 // when a file can't be written.

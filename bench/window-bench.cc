@@ -17,9 +17,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
 #include <glibmm/fileutils.h>
+#include <gtk/gtk.h>
 #include <gtkmm/application.h>
 #include <gtkmm/main.h>
 #include <unistd.h>
@@ -36,40 +38,109 @@ double ms_since(std::chrono::steady_clock::time_point start) {
         .count();
 }
 
-// Times of one operation, each with everything it leaves for the main loop,
-// and the longest single step of the main loop among them (the operation
-// itself counts as one): the window looks hung while a step lasts.
+// Paints of the window's frame clock, and when the last one ended.
+int paints = 0;
+std::chrono::steady_clock::time_point last_paint;
+
+void count_paints(Gtk::Window& window) {
+    GdkFrameClock* clock = gtk_widget_get_frame_clock(GTK_WIDGET(window.gobj()));
+    g_signal_connect(clock, "after-paint", G_CALLBACK(+[](GdkFrameClock*, gpointer) {
+                         ++paints;
+                         last_paint = std::chrono::steady_clock::now();
+                     }),
+                     nullptr);
+}
+
+// Times of one operation, each until the first paint of the window after it
+// (or, when nothing is painted within 50 ms, until the main loop has nothing
+// left to do), and the longest single step of the main loop among them (the
+// operation itself counts as one): the window looks hung while a step lasts.
 struct Times {
     std::vector<double> ms;
     double longest_step = 0;
     void add(const std::function<void()>& operation) {
+        // A frame after the last paint, as between a user's keystrokes: the
+        // frame clock paints at most once a frame, and an operation started
+        // right after a paint would be timed until the next frame anyway.
+        while (
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - last_paint)
+                .count() < 20) {
+            if (Gtk::Main::events_pending())
+                Gtk::Main::iteration(false);
+            else
+                g_usleep(500);
+        }
+        const int painted = paints;
         auto start = std::chrono::steady_clock::now();
         operation();
         longest_step = std::max(longest_step, ms_since(start));
+        auto idle = std::chrono::steady_clock::now();
+        while (paints == painted && ms_since(idle) < 50) {
+            if (!Gtk::Main::events_pending()) {
+                g_usleep(100);
+                continue;
+            }
+            auto step = std::chrono::steady_clock::now();
+            Gtk::Main::iteration(false);
+            longest_step = std::max(longest_step, ms_since(step));
+            idle = std::chrono::steady_clock::now();
+        }
+        const auto end = paints != painted ? last_paint : idle;
+        ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        // What the paint left behind belongs to this operation's steps, not the next one's time.
         while (Gtk::Main::events_pending()) {
             auto step = std::chrono::steady_clock::now();
             Gtk::Main::iteration();
             longest_step = std::max(longest_step, ms_since(step));
         }
-        ms.push_back(ms_since(start));
     }
-    double median() const {
+    double at(double fraction) const {
         std::vector<double> sorted = ms;
         std::sort(sorted.begin(), sorted.end());
-        return sorted.empty() ? 0 : sorted[sorted.size() / 2];
+        if (sorted.empty()) return 0;
+        const size_t i = static_cast<size_t>(fraction * static_cast<double>(sorted.size()));
+        return sorted[std::min(i, sorted.size() - 1)];
     }
+    double median() const { return at(0.5); }
+    double p95() const { return at(0.95); }
     double worst() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
 };
 
 int over = 0;
-void report(const char* what, const Times& t, double median_goal, double worst_goal) {
-    const double step_goal = 100;
-    bool ok = t.median() <= median_goal && t.worst() <= worst_goal && t.longest_step <= step_goal;
+// Judged by the median, the 95th percentile and the longest step; the worst
+// is shown, not judged: one slow time on a shared machine says little.
+void report(const char* what, const Times& t, double median_goal, double p95_goal,
+            double step_goal = 100) {
+    bool ok = t.median() <= median_goal && t.p95() <= p95_goal && t.longest_step <= step_goal;
     over += ok ? 0 : 1;
-    printf("  %-44s median %6.1f ms (goal %4.0f), worst %6.1f ms (goal %4.0f), "
-           "longest step %6.1f ms (goal %3.0f)  %s\n",
-           what, t.median(), median_goal, t.worst(), worst_goal, t.longest_step, step_goal,
-           ok ? "OK" : "OVER");
+    printf("  %-44s median %6.1f ms (goal %3.0f), p95 %6.1f (goal %3.0f), worst %6.1f, "
+           "longest step %6.1f (goal %3.0f), n=%zu  %s\n",
+           what, t.median(), median_goal, t.p95(), p95_goal, t.worst(), t.longest_step, step_goal,
+           t.ms.size(), ok ? "OK" : "OVER");
+}
+
+// A fixed piece of work, timed in every run, so that a loaded machine can be
+// told from a slow program: sorting 16,000 names.
+double calibration_ms() {
+    std::vector<std::string> names;
+    unsigned seed = 12345;
+    for (int i = 0; i < 16000; ++i) {
+        std::string name;
+        for (int c = 0; c < 12; ++c) {
+            seed = seed * 1103515245u + 12345u;
+            name += static_cast<char>('a' + (seed >> 16) % 26);
+        }
+        names.push_back(name);
+    }
+    std::vector<double> times;
+    for (int i = 0; i < 5; ++i) {
+        std::vector<std::string> copy = names;
+        auto start = std::chrono::steady_clock::now();
+        std::sort(copy.begin(), copy.end());
+        times.push_back(ms_since(start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 // Display names of the subregions of a region.
@@ -83,11 +154,32 @@ std::vector<Glib::ustring> subregions_of(const RegionInfo& info, const Glib::ust
 } // namespace
 
 int main(int argc, char** argv) {
+    // "--confirmation-first": the Confirmation page has been looked at, so its
+    // summaries follow every change of the species lists. "--species N": the
+    // big region's catalogue (16,000); "--zones N": the other regions' zones
+    // (3,000).
+    bool confirmation_first = false;
+    int species = 16000, zones = 3000;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--confirmation-first")
+            confirmation_first = true;
+        else if (arg == "--species" && i + 1 < argc)
+            species = std::max(100, atoi(argv[++i]));
+        else if (arg == "--zones" && i + 1 < argc)
+            zones = std::max(99, atoi(argv[++i]));
+        else {
+            fprintf(stderr, "usage: %s [--confirmation-first] [--species N] [--zones N]\n",
+                    argv[0]);
+            return 2;
+        }
+    }
+    argc = 1;
     ScratchDir dir("window-bench");
     setenv("HOME", dir.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", (dir.path() + "/config").c_str(), 1);
     printf("Writing the large data set...\n");
-    if (!write_data_set(dir.path() + "/data-files", large_data_set_shape())) return 1;
+    if (!write_data_set(dir.path() + "/data-files", large_data_set_shape(species, zones))) return 1;
     // The window reads its UI file and icons from the working folder.
     if (symlink(TAVRO_SOURCE_DIR "/resources", (dir.path() + "/resources").c_str()) != 0 ||
         chdir(dir.path().c_str()) != 0)
@@ -99,10 +191,8 @@ int main(int argc, char** argv) {
     SurveyWindow* window = SurveyWindow::create(app);
     window->show();
     run_pending_events();
+    count_paints(*window);
     SurveyPanel1& page = *window->survey_panel1;
-    // "--confirmation-first": the Confirmation page has been looked at, so its
-    // summaries follow every change of the species lists.
-    const bool confirmation_first = argc > 1 && std::string(argv[1]) == "--confirmation-first";
     if (confirmation_first) {
         window->notebook->set_current_page(window->confirm_panel->page_number);
         run_pending_events();
@@ -111,10 +201,16 @@ int main(int argc, char** argv) {
     const auto big = subregions_of(*app.region_info, "BIG");
     if (zoned.size() < 2 || big.size() < 2) return 1;
 
-    printf("\n===== Window on the large data set%s =====\n",
-           confirmation_first ? ", Confirmation page visited first" : "");
+    const std::string big_n = format("%d species", species), zones_n = format("%d zones", zones);
+    printf("\n===== Window on the large data set (%s, %s)%s =====\n", big_n.c_str(),
+           zones_n.c_str(), confirmation_first ? ", Confirmation page visited first" : "");
+    const double calibration = calibration_ms();
+    // What the sort takes on a quiet run of the development machine.
+    const double quiet_calibration = 2.0;
+    printf("  %-44s median %6.2f ms (%.2f x a quiet run)\n",
+           "calibration, sorting 16,000 names:", calibration, calibration / quiet_calibration);
     Times change, big_change;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 20; ++i) {
         change.add([&] { page.subregion->select_label(zoned[i % 2]); });
         big_change.add([&] { page.subregion->select_label(big[i % 2]); });
     }
@@ -123,7 +219,7 @@ int main(int argc, char** argv) {
     window->notebook->set_current_page(page.page_number);
     run_pending_events();
     Times search;
-    for (int round = 0; round < 3; ++round)
+    for (int round = 0; round < 8; ++round)
         for (const char* text : {"r", "re", "ree", "reef", "", "s", "si", "sit", "site", "site 1",
                                  "site 12", "site 1", "zzz", ""})
             search.add([&] { page.zone_search->set_text(text); });
@@ -135,12 +231,12 @@ int main(int argc, char** argv) {
         page.subregion->select_label(location);
         run_pending_events();
         const auto& types = page.survey_subtype->items;
-        for (int i = 0; i < 6 && !types.empty(); ++i)
+        for (int i = 0; i < 20 && !types.empty(); ++i)
             type_change.add([&] { page.survey_subtype->select_id(types[i % types.size()].first); });
         page.survey_subtype->select_id(types.empty() ? -1 : types[0].first);
         window->notebook->set_current_page(window->unlisted_panel->page_number);
         run_pending_events();
-        for (int round = 0; round < 2; ++round)
+        for (int round = 0; round < 7; ++round)
             for (const char* text : typing)
                 times.add([&] { window->unlisted_panel->species_search->set_text(text); });
     };
@@ -155,22 +251,28 @@ int main(int argc, char** argv) {
     });
     window->notebook->set_current_page(window->listed_panel->page_number);
     run_pending_events();
-    for (int round = 0; round < 2; ++round)
+    for (int round = 0; round < 10; ++round)
         for (int id : listed)
             abundance.add([&] {
                 window->abundance_target = id;
-                window->on_abundance_menu_item(round == 0 ? 2 : 0);
+                window->on_abundance_menu_item(round % 2 == 0 ? 2 : 0);
             });
     search_in(big[1], big_search, big_type_change);
 
-    report("location change (3,000 zones and species):", change, 100, 200);
-    report("location change (16,000 species):", big_change, 500, 1000);
-    report("zone search keystroke (3,000 zones):", search, 30, 100);
-    report("survey type change (3,000 species):", type_change, 100, 200);
-    report("survey type change (16,000 species):", big_type_change, 500, 1000);
-    report("species search keystroke (3,000 species):", species_search, 16, 30);
-    report("species search keystroke (16,000 species):", big_search, 30, 100);
-    report("abundance choice (3,000 species):", abundance, 10, 30);
+    // The goals grow with the catalogue: those of 100,000 species from there on.
+    const bool huge = species >= 100000;
+    const std::string big_location = "location change (" + big_n + "):";
+    const std::string big_type = "survey type change (" + big_n + "):";
+    const std::string big_keys = "species search keystroke (" + big_n + "):";
+    const std::string zone_keys = "zone search keystroke (" + zones_n + "):";
+    report("location change (3,000 species):", change, 50, 100);
+    report(big_location.c_str(), big_change, huge ? 200 : 50, huge ? 400 : 100);
+    report(zone_keys.c_str(), search, zones > 3000 ? 33 : 16, zones > 3000 ? 100 : 50);
+    report("survey type change (3,000 species):", type_change, 50, 100, 50);
+    report(big_type.c_str(), big_type_change, huge ? 200 : 50, huge ? 400 : 100, huge ? 100 : 50);
+    report("species search keystroke (3,000 species):", species_search, 16, 50);
+    report(big_keys.c_str(), big_search, huge ? 33 : 16, huge ? 100 : 50);
+    report("abundance choice (3,000 species):", abundance, 16, 33);
 
     // A survey of 200 species of the 3,000-species location, written and read back.
     page.subregion->select_label(zoned[0]);
