@@ -57,8 +57,11 @@ void SpeciesStores::rebuild() {
         static const std::set<int> no_species;
         const SpeciesViews* views = survey.species_views;
         const int view = survey.species_view;
-        fill(unlisted, all_species_list(*catalogue, views ? views->species_of(view) : no_species));
-        fill(listed, view_species_list(*catalogue, views ? views->entries(view) : no_rows));
+        mark_up(*catalogue);
+        fill(unlisted, all_species_list(*catalogue, views ? views->species_of(view) : no_species),
+             *catalogue);
+        fill(listed, view_species_list(*catalogue, views ? views->entries(view) : no_rows),
+             *catalogue);
     }
     listed_store = listed;
     unlisted_store = unlisted;
@@ -163,8 +166,24 @@ SpeciesStores::view_species_list(const RegionFishInfo& catalogue,
     return list;
 }
 
-void SpeciesStores::fill(const Glib::RefPtr<Gtk::TreeStore>& store,
-                         const std::vector<Item>& items) const {
+void SpeciesStores::mark_up(const RegionFishInfo& catalogue) {
+    if (marked_up_catalogue == &catalogue) return;
+    marked_up_catalogue = &catalogue;
+    species_texts.clear();
+    family_texts.clear();
+    species_texts.reserve(catalogue.species.size());
+    for (const RegionFishInfo::Species& s : catalogue.species)
+        species_texts.push_back(s.speciesid < 0 ? SpeciesTreeColumns::Texts()
+                                                : SpeciesTreeColumns::markup(
+                                                      s.speciesid, s.commonname, s.scientificname,
+                                                      s.spanishname, s.rarefishind));
+    for (const auto& [id, family] : catalogue.families)
+        family_texts[&family] =
+            SpeciesTreeColumns::markup(-1, family.commonname, family.scientificname, "", 0);
+}
+
+void SpeciesStores::fill(const Glib::RefPtr<Gtk::TreeStore>& store, const std::vector<Item>& items,
+                         const RegionFishInfo& catalogue) {
     // A family row heads each run of species of one family.
     struct Run {
         size_t first, end;
@@ -195,15 +214,13 @@ void SpeciesStores::fill(const Glib::RefPtr<Gtk::TreeStore>& store,
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
         const Family& family = *items[run->first].family;
         Gtk::TreeRow family_row = *store->prepend();
-        columns.set(family_row, -1, family.commonname, family.scientificname, "", -1, run->in_view,
-                    0);
+        columns.set(family_row, -1, family_texts[&family], -1, run->in_view);
         for (size_t i = run->end; i-- > run->first;) {
             const RegionFishInfo::Species& species = *items[i].species;
             auto seen = abundances.find(species.speciesid);
             columns.set(*store->prepend(family_row.children()), species.speciesid,
-                        species.commonname, species.scientificname, species.spanishname,
-                        seen == abundances.end() ? 0 : seen->second, items[i].in_view,
-                        species.rarefishind);
+                        species_texts[static_cast<size_t>(&species - catalogue.species.data())],
+                        seen == abundances.end() ? 0 : seen->second, items[i].in_view);
         }
     }
 }

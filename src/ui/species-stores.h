@@ -73,7 +73,8 @@ private:
     std::vector<Item> view_species_list(const RegionFishInfo& catalogue,
                                         const std::vector<SpeciesViewEntry>& rows) const;
     // A family row above each run of species of one family.
-    void fill(const Glib::RefPtr<Gtk::TreeStore>& store, const std::vector<Item>& items) const;
+    void fill(const Glib::RefPtr<Gtk::TreeStore>& store, const std::vector<Item>& items,
+              const RegionFishInfo& catalogue);
     static void print_list(const char* title, const std::vector<Item>& list);
 
     SpeciesTreeColumns& columns;
@@ -84,4 +85,10 @@ private:
     const RegionFishInfo* keyed_catalogue = nullptr;
     std::vector<std::string> species_keys;
     std::map<const RegionFishInfo::Family*, std::string> family_keys;
+    // The rows' markup, made once per catalogue: of its species, by their
+    // place in the catalogue, and of its families.
+    const RegionFishInfo* marked_up_catalogue = nullptr;
+    std::vector<SpeciesTreeColumns::Texts> species_texts;
+    std::map<const RegionFishInfo::Family*, SpeciesTreeColumns::Texts> family_texts;
+    void mark_up(const RegionFishInfo& catalogue);
 };

@@ -24,9 +24,9 @@ SpeciesTreeColumns::SpeciesTreeColumns(const SurveyData* survey_data) : survey(s
     add(in_view);
 }
 
-void SpeciesTreeColumns::set(const Gtk::TreeRow& row, int species_id, const Glib::ustring& common,
-                             const Glib::ustring& scientific, const Glib::ustring& spanish,
-                             int species_abundance, bool species_in_view, int rarity) {
+SpeciesTreeColumns::Texts SpeciesTreeColumns::markup(int species_id, const Glib::ustring& common,
+                                                     const Glib::ustring& scientific,
+                                                     const Glib::ustring& spanish, int rarity) {
     // Family rows stand out in blue; rare species are shaded by how rare.
     Glib::ustring open;
     if (species_id < 0)
@@ -35,19 +35,29 @@ void SpeciesTreeColumns::set(const Gtk::TreeRow& row, int species_id, const Glib
         open = RARITY_1_SHADE;
     else if (rarity >= 2)
         open = RARITY_2_SHADE;
-    Glib::ustring close = open.empty() ? "" : "</span>";
-
+    const Glib::ustring close = open.empty() ? "" : "</span>";
     Glib::ustring both = escape_markup(common);
-    if (!scientific.empty() && scientific != common) {
+    // Byte for byte: the names are the same text or not; the locale's
+    // collation would cost more than the rest of a row.
+    if (!scientific.empty() && scientific.raw() != common.raw()) {
         if (common.empty())
             both = escape_markup(scientific);
         else
             both += " <i>(" + escape_markup(scientific) + ")</i>";
     }
-    const Glib::ustring common_markup = open + escape_markup(common) + close;
-    const Glib::ustring scientific_markup = open + escape_markup(scientific) + close;
-    const Glib::ustring both_markup = open + both + close;
-    const Glib::ustring spanish_markup = open + escape_markup(spanish) + close;
+    return {open + escape_markup(common) + close, open + escape_markup(scientific) + close,
+            open + both + close, open + escape_markup(spanish) + close};
+}
+
+void SpeciesTreeColumns::set(const Gtk::TreeRow& row, int species_id, const Glib::ustring& common,
+                             const Glib::ustring& scientific, const Glib::ustring& spanish,
+                             int species_abundance, bool species_in_view, int rarity) {
+    set(row, species_id, markup(species_id, common, scientific, spanish, rarity), species_abundance,
+        species_in_view);
+}
+
+void SpeciesTreeColumns::set(const Gtk::TreeRow& row, int species_id, const Texts& texts,
+                             int species_abundance, bool species_in_view) const {
     Glib::ustring label;
     const int shown = shown_abundance(species_id, species_abundance, label);
     // All columns in one go: a store tells its views of every single change,
@@ -56,18 +66,18 @@ void SpeciesTreeColumns::set(const Gtk::TreeRow& row, int species_id, const Glib
     if (GTK_IS_TREE_STORE(model)) {
         GtkTreeIter iter = *row.gobj();
         gtk_tree_store_set(GTK_TREE_STORE(model), &iter, id.index(), species_id,
-                           common_name.index(), common_markup.c_str(), scientific_name.index(),
-                           scientific_markup.c_str(), both_names.index(), both_markup.c_str(),
-                           spanish_name.index(), spanish_markup.c_str(), abundance.index(), shown,
+                           common_name.index(), texts.common.c_str(), scientific_name.index(),
+                           texts.scientific.c_str(), both_names.index(), texts.both.c_str(),
+                           spanish_name.index(), texts.spanish.c_str(), abundance.index(), shown,
                            abundance_label.index(), label.c_str(), in_view.index(),
                            species_in_view ? TRUE : FALSE, -1);
         return;
     }
     row[id] = species_id;
-    row[common_name] = common_markup;
-    row[scientific_name] = scientific_markup;
-    row[both_names] = both_markup;
-    row[spanish_name] = spanish_markup;
+    row[common_name] = texts.common;
+    row[scientific_name] = texts.scientific;
+    row[both_names] = texts.both;
+    row[spanish_name] = texts.spanish;
     row[in_view] = species_in_view;
     row[abundance] = shown;
     row[abundance_label] = label;

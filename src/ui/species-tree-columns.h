@@ -37,10 +37,20 @@ public:
 
     explicit SpeciesTreeColumns(const SurveyData* survey);
 
-    // Fills a row; the names become markup, shaded by rarity (family rows in blue bold).
+    // The markup of a row's names, shaded by rarity (family rows, id below
+    // 0, in blue bold): it depends only on the catalogue, so it can be made
+    // once and set into rows many times.
+    struct Texts {
+        Glib::ustring common, scientific, both, spanish;
+    };
+    static Texts markup(int id, const Glib::ustring& common, const Glib::ustring& scientific,
+                        const Glib::ustring& spanish, int rarity);
+    // Fills a row.
     void set(const Gtk::TreeRow& row, int id, const Glib::ustring& common,
              const Glib::ustring& scientific, const Glib::ustring& spanish, int abundance,
              bool in_view, int rarity);
+    void set(const Gtk::TreeRow& row, int id, const Texts& texts, int abundance,
+             bool in_view) const;
     // Limits a code beyond the species' list to its highest category.
     void set_abundance(const Gtk::TreeRow& row, int abundance);
     // Rebuilds a species tree's columns by the survey's name options: the ID
