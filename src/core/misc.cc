@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <giomm/file.h>
 #include <glibmm/markup.h>
 
@@ -46,4 +47,23 @@ int parse_int_clamped(const std::string& text) {
 
 Glib::ustring escape_markup(const Glib::ustring& text) {
     return Glib::Markup::escape_text(text);
+}
+
+Glib::ustring fold_for_search(const Glib::ustring& text) {
+    if (!text.validate()) return Glib::ustring();
+    // Lower case first: some capitals lower into a letter and a mark ("İ").
+    gchar* lower = g_utf8_strdown(text.c_str(), static_cast<gssize>(text.bytes()));
+    gchar* decomposed = g_utf8_normalize(lower, -1, G_NORMALIZE_NFD);
+    g_free(lower);
+    std::string folded;
+    if (decomposed) {
+        folded.reserve(strlen(decomposed));
+        for (const gchar* p = decomposed; *p; p = g_utf8_next_char(p)) {
+            const gunichar c = g_utf8_get_char(p);
+            if (g_unichar_type(c) == G_UNICODE_NON_SPACING_MARK) continue;
+            folded.append(p, static_cast<size_t>(g_utf8_next_char(p) - p));
+        }
+        g_free(decomposed);
+    }
+    return folded;
 }

@@ -31,5 +31,11 @@ bool read_file_contents(const std::string& path, Glib::ustring& text);
 long long parse_int(const std::string& text);
 int parse_int_clamped(const std::string& text);
 
+// Text as the searches compare it: decomposed, accents and other non-spacing
+// marks removed, lower case. "Bahía" and "BAHIA" both give "bahia"; a letter
+// that does not decompose, such as "Ø", only loses its case. Invalid UTF-8
+// gives an empty text.
+Glib::ustring fold_for_search(const Glib::ustring& text);
+
 // Text made safe for Pango markup.
 Glib::ustring escape_markup(const Glib::ustring& text);

@@ -290,7 +290,7 @@ void SurveyPanel1::index_zone_names(const RegionFishInfo* fish) {
     zone_names_lower.clear();
     for (int id : fish->geog_ids) {
         auto zone = fish->geogs.find(id);
-        zone_names_lower.push_back(zone == fish->geogs.end() ? "" : zone->second.lowercase());
+        zone_names_lower.push_back(zone == fish->geogs.end() ? "" : fold_for_search(zone->second));
     }
 }
 
@@ -298,7 +298,7 @@ void SurveyPanel1::rebuild_zone_tree() {
     const SurveyData& survey = window->survey_data;
     const RegionFishInfo* fish = survey.region_fish_info;
     index_zone_names(fish);
-    const Glib::ustring search = trim_ws(zone_search->get_text().lowercase());
+    const Glib::ustring search = trim_ws(fold_for_search(zone_search->get_text()));
     // A fresh store, filled while no view shows it, and rows added after the
     // last sibling: appending would walk the siblings on every row.
     auto store = Gtk::TreeStore::create(geog_columns);

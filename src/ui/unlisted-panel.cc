@@ -154,7 +154,7 @@ RetCode UnlistedPanel::setup_for_subregion(const Glib::ustring&) {
 RetCode UnlistedPanel::run_search() {
     if (!species_search) return RC_OK;
     search_words.clear();
-    const Glib::ustring text = trim_ws(species_search->get_text().lowercase());
+    const Glib::ustring text = trim_ws(fold_for_search(species_search->get_text()));
     const SurveyData& survey = window->survey_data;
     if (!survey.region_fish_info) {
         found_species_box->hide();
@@ -262,10 +262,10 @@ const std::vector<std::string>& UnlistedPanel::texts(std::vector<std::string> (&
         const Glib::ustring markup = (*row)[*columns[column]];
         char* text = nullptr;
         if (pango_parse_markup(markup.c_str(), -1, 0, nullptr, &text, nullptr, nullptr)) {
-            shown.push_back(Glib::ustring(text).lowercase().raw());
+            shown.push_back(fold_for_search(text).raw());
             g_free(text);
         } else {
-            shown.push_back(markup.lowercase().raw());
+            shown.push_back(fold_for_search(markup).raw());
         }
     }
     return shown;

@@ -74,6 +74,14 @@ TEST_F(SurveyWindowTest, ZoneCodesAndZoneSearch) {
     page->zone_search->set_text("nowhere at all");
     EXPECT_EQ(shown_zones(page), "");
     EXPECT_TRUE(page->no_geog_matches->get_visible());
+    // Typed without the accent, a zone name with one is found all the same.
+    page->setup_for_subregion("GOC");
+    page->zone_search->set_text("Bahía");
+    const std::string accented = shown_zones(page);
+    page->zone_search->set_text("BAHIA");
+    EXPECT_NE(accented, "");
+    EXPECT_EQ(shown_zones(page), accented);
+    page->setup_for_subregion("PNW");
 
     // A click on a zone opens it; a click on a site takes its code.
     page->zone_search->set_text("");

@@ -3,6 +3,7 @@
 #include "core/command-line.h"
 #include "core/errors.h"
 #include "core/link-handlers.h"
+#include "core/misc.h"
 #include "temp-dir.h"
 
 #include <cerrno>
@@ -26,6 +27,22 @@ TEST(CommandLine, DebugOptionOnlyFirst) {
     EXPECT_STREQ(argv[1], "x");
     EXPECT_EQ(debug_level, INT_MAX);
     debug_level = saved;
+}
+
+TEST(SearchFolding, AccentsAndCaseFoldButNothingFoundBeforeIsLost) {
+    EXPECT_EQ(fold_for_search("Bahía de los ÁNGELES"), "bahia de los angeles");
+    EXPECT_EQ(fold_for_search("Tiburón"), fold_for_search("TIBURON"));
+    // Typed with a separate accent, the same word.
+    EXPECT_EQ(fold_for_search("Bahi\u0301a"), "bahia");
+    // Letters that do not decompose keep their form, and lose only their case.
+    EXPECT_EQ(fold_for_search("ØRESUND Œuvre ß"), "øresund œuvre ß");
+    EXPECT_EQ(fold_for_search("İzmir"), "izmir");
+    EXPECT_EQ(fold_for_search(std::string("caf\xc3")), "");
+    // A word that a lower-case search found is still found.
+    const Glib::ustring text = "Mero Guasa (Epinephelus itajara) - Pez Ángel Francés";
+    for (const char* word : {"ángel", "francés", "guasa", "a (e", " - "})
+        EXPECT_NE(fold_for_search(text).raw().find(fold_for_search(word).raw()), std::string::npos)
+            << word;
 }
 
 TEST(LinkHandlers, NeverRegistersADefaultResolver) {
