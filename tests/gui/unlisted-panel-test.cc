@@ -62,6 +62,7 @@ TEST_F(UnlistedPanelTest, SearchModesMatchTheNamesAsShown) {
         EXPECT_EQ(found("12 34", 5), Ids{12});
         EXPECT_EQ(found("centropyge", 1), Ids{12});
         EXPECT_EQ(found("señ", 3), Ids{7});
+        EXPECT_EQ(found("SENORITA", 3), Ids{7}); // the accent need not be typed
         // Family mode (common names off: scientific family names) lists whole families.
         EXPECT_EQ(found("pomacentr", 2), (Ids{12, 34}));
         EXPECT_EQ(page->found_count, 2);
