@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/misc.h"
+#include "core/suggest.h"
 #include "refdata/abundance-choices.h"
 #include "refdata/data-defs.h"
 #include "refdata/region-info.h"
@@ -40,6 +41,7 @@ void SurveyPanel1::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     builder->get_widget("zone_name", zone_name);
     builder->get_widget("zone_search", zone_search);
     builder->get_widget("no_geog_matches", no_geog_matches);
+    no_zone_match.attach(no_geog_matches, zone_search);
     builder->get_widget("geog_tree", geog_tree);
 
     fill_date_boxes();
@@ -352,6 +354,30 @@ void SurveyPanel1::rebuild_zone_tree() {
     // Every row shown by a search leads to a match: show them all.
     if (!search.empty()) geog_tree->expand_all();
     no_geog_matches->set_visible(!any);
+    no_zone_match.offer(any || search.empty() ? std::vector<Glib::ustring>()
+                                              : zone_suggestions(search));
+}
+
+std::vector<Glib::ustring> SurveyPanel1::zone_suggestions(const Glib::ustring& search) const {
+    const SurveyData& survey = window->survey_data;
+    const RegionFishInfo* fish = survey.region_fish_info;
+    if (!fish) return {};
+    // Only the zones the tree could show: the Pacific coast file holds both subregions.
+    const bool pacific = survey.region == "PAC", northwest = survey.subregion == "PNW";
+    std::vector<std::string> names;
+    std::vector<int> ids;
+    for (size_t i = 0; i < fish->geog_ids.size() && i < zone_names_lower.size(); ++i) {
+        const std::string code = std::to_string(fish->geog_ids[i]);
+        if (pacific && (code[0] == '4') == northwest) continue;
+        names.push_back(zone_names_lower[i].raw());
+        ids.push_back(fish->geog_ids[i]);
+    }
+    std::vector<Glib::ustring> offered;
+    for (size_t i : nearest_names(names, search.raw())) {
+        auto zone = fish->geogs.find(ids[i]);
+        if (zone != fish->geogs.end()) offered.push_back(zone->second);
+    }
+    return offered;
 }
 
 void SurveyPanel1::on_geog_clicked() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/errors.h"
+#include "ui/no-match-heading.h"
 
 #include <glibmm/ustring.h>
 #include <gtkmm/builder.h>
@@ -102,4 +103,7 @@ private:
     // keystroke compares against these instead of lower-casing every name again.
     const RegionFishInfo* zone_catalogue = nullptr;
     std::vector<Glib::ustring> zone_names_lower;
+    NoMatchHeading no_zone_match;
+    // The zones nearest to a search that found none, as the data set names them.
+    std::vector<Glib::ustring> zone_suggestions(const Glib::ustring& search) const;
 };

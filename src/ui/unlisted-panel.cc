@@ -1,6 +1,7 @@
 #include "ui/unlisted-panel.h"
 
 #include "core/misc.h"
+#include "core/suggest.h"
 #include "refdata/region-fish-info.h"
 #include "ui/drop-down-box.h"
 #include "ui/page-host.h"
@@ -46,6 +47,7 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         !found_species_box || !selected_species_box || !found_species_heading ||
         !no_found_species_heading)
         return;
+    no_match.attach(no_found_species_heading, species_search);
     watch_stores();
     connect_tree(selected_species_tree, "selected_species");
     connect_tree(found_species_tree, "found_species");
@@ -199,7 +201,46 @@ RetCode UnlistedPanel::run_search() {
     }
     show_found(species, families);
     refilter_found();
+    no_match.offer(suggestions());
     return RC_OK;
+}
+
+std::vector<Glib::ustring> UnlistedPanel::suggestions() {
+    if (found_count != 0 || search_words.empty() || search_by == SEARCH_BY_SPECIES_CODE ||
+        search_by == SEARCH_BY_ALL)
+        return {};
+    const bool by_family = search_by == SEARCH_BY_FAMILY_NAME;
+    const int column = name_column();
+    const std::vector<Gtk::TreeIter>& rows = by_family ? family_rows : species_rows;
+    const auto& folded = texts(by_family ? family_texts : species_texts, rows, column);
+    Glib::ustring query;
+    for (const auto& word : search_words)
+        query += (query.empty() ? "" : " ") + word;
+    const SpeciesTreeColumns& c = window->species_columns;
+    const Gtk::TreeModelColumn<Glib::ustring>* columns[] = {&c.common_name, &c.scientific_name,
+                                                            &c.both_names, &c.spanish_name};
+    std::vector<Glib::ustring> names;
+    for (size_t i : nearest_names(folded, query.raw())) {
+        const Glib::ustring markup = (*rows[i])[*columns[column]];
+        char* text = nullptr;
+        if (!pango_parse_markup(markup.c_str(), -1, 0, nullptr, &text, nullptr, nullptr)) continue;
+        names.emplace_back(text);
+        g_free(text);
+    }
+    return names;
+}
+
+int UnlistedPanel::name_column() const {
+    enum { COMMON, SCIENTIFIC, BOTH, SPANISH };
+    const SurveyData& survey = window->survey_data;
+    if (search_by == SEARCH_BY_FAMILY_NAME)
+        return !survey.show_common_names       ? SCIENTIFIC
+               : !survey.show_scientific_names ? COMMON
+                                               : BOTH;
+    return search_by == SEARCH_BY_SCIENTIFIC_NAME         ? SCIENTIFIC
+           : search_by == SEARCH_BY_SPANISH_NAME          ? SPANISH
+           : search_by == SEARCH_BY_COMMON_AND_SCIENTIFIC ? BOTH
+                                                          : COMMON;
 }
 
 void UnlistedPanel::refilter() {
@@ -285,10 +326,7 @@ void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& fa
     const SurveyData& survey = window->survey_data;
     enum { COMMON, SCIENTIFIC, BOTH, SPANISH };
     if (search_by == SEARCH_BY_FAMILY_NAME) {
-        const int names = !survey.show_common_names       ? SCIENTIFIC
-                          : !survey.show_scientific_names ? COMMON
-                                                          : BOTH;
-        const auto& shown = texts(family_texts, family_rows, names);
+        const auto& shown = texts(family_texts, family_rows, name_column());
         for (size_t f = 0; f < family_rows.size(); ++f)
             families[f] = words_occur_in(shown[f]) ||
                           (survey.show_spanish_names &&
@@ -298,10 +336,7 @@ void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& fa
         return;
     }
     const int code = parse_int_clamped(search_words[0].raw());
-    const int column = search_by == SEARCH_BY_SCIENTIFIC_NAME         ? SCIENTIFIC
-                       : search_by == SEARCH_BY_SPANISH_NAME          ? SPANISH
-                       : search_by == SEARCH_BY_COMMON_AND_SCIENTIFIC ? BOTH
-                                                                      : COMMON;
+    const int column = name_column();
     const std::vector<std::string>* shown =
         search_by == SEARCH_BY_SPECIES_CODE || search_by == SEARCH_BY_ALL
             ? nullptr

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/errors.h"
+#include "ui/no-match-heading.h"
 
 #include <gtkmm/box.h>
 #include <gtkmm/builder.h>
@@ -96,6 +97,10 @@ private:
     // change, else through a fresh filter, which the tree takes in one go.
     void show_found(const std::vector<char>& species, const std::vector<char>& families);
     void refilter_found();
+    // The names nearest to a search that found nothing, as shown.
+    std::vector<Glib::ustring> suggestions();
+    // The name column a name search reads: common, scientific, both or Spanish.
+    int name_column() const;
     void connect_tree(Gtk::TreeView* tree, const char* which);
 
     // The store's rows: families in order, each with its species after it.
@@ -107,4 +112,5 @@ private:
     std::vector<char> found_families; // the same by family row
     std::vector<char> added_families; // families shown in the list of added species
     std::vector<std::string> species_texts[4], family_texts[4];
+    NoMatchHeading no_match;
 };

@@ -74,6 +74,19 @@ TEST_F(SurveyWindowTest, ZoneCodesAndZoneSearch) {
     page->zone_search->set_text("nowhere at all");
     EXPECT_EQ(shown_zones(page), "");
     EXPECT_TRUE(page->no_geog_matches->get_visible());
+    EXPECT_EQ(page->no_geog_matches->get_text(), "No zones match your search.");
+    // Two slips away, the zone is offered; Return on the offer searches it.
+    page->zone_search->set_text("mikes beech");
+    EXPECT_EQ(page->no_geog_matches->get_text().raw(),
+              "No zones match your search.  Did you mean Mike's Beach?");
+    window->show();
+    window->notebook->set_current_page(page->page_number);
+    run_pending_events();
+    page->no_geog_matches->grab_focus();
+    press_key(*window, GDK_KEY_Return);
+    run_pending_events();
+    EXPECT_EQ(shown_zones(page), "1+ 1001+ 10010004 ");
+    EXPECT_TRUE(page->zone_search->has_focus());
     // Typed without the accent, a zone name with one is found all the same.
     page->setup_for_subregion("GOC");
     page->zone_search->set_text("Bahía");

@@ -57,6 +57,9 @@ TEST_F(UnlistedPanelTest, SearchModesMatchTheNamesAsShown) {
         for (const char* markup_only : {"span", "amp", "apos", "background"})
             EXPECT_EQ(found(markup_only), Ids{}) << markup_only;
         EXPECT_TRUE(page->no_found_species_heading->get_visible());
+        EXPECT_EQ(found("potters angelfsh"), Ids{});
+        EXPECT_EQ(page->no_found_species_heading->get_text().raw(),
+                  "No species match your search.  Did you mean Potter's Angelfish?");
         EXPECT_EQ(found("gold  blue"), Ids{34}); // any order; two blanks make an empty word
         EXPECT_EQ(found("0012", 5), Ids{12});
         EXPECT_EQ(found("12 34", 5), Ids{12});

@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "core/link-handlers.h"
 #include "core/misc.h"
+#include "core/suggest.h"
 #include "temp-dir.h"
 
 #include <cerrno>
@@ -43,6 +44,20 @@ TEST(SearchFolding, AccentsAndCaseFoldButNothingFoundBeforeIsLost) {
     for (const char* word : {"ángel", "francés", "guasa", "a (e", " - "})
         EXPECT_NE(fold_for_search(text).raw().find(fold_for_search(word).raw()), std::string::npos)
             << word;
+}
+
+TEST(SearchSuggestions, NearestNamesWithinTwoSlips) {
+    const std::vector<std::string> names = {"whale shark", "white shark", "shark ray",
+                                            "whale shark", "blue whale",  "ødegård's goby"};
+    using Ids = std::vector<size_t>;
+    EXPECT_EQ(nearest_names(names, "whale shrk"), Ids{0});   // white shark is 3 slips away
+    EXPECT_EQ(nearest_names(names, "shrk"), (Ids{0, 1, 2})); // a word of the name; no twin
+    EXPECT_EQ(nearest_names(names, "shrk", 2), (Ids{0, 1}));
+    EXPECT_EQ(nearest_names(names, "blu whle"), Ids{4});
+    EXPECT_EQ(nearest_names(names, "odegard's"), Ids{5}); // letters, not bytes
+    EXPECT_EQ(nearest_names(names, "hammerhead"), Ids{});
+    EXPECT_EQ(nearest_names(names, ""), Ids{});
+    EXPECT_EQ(nearest_names({"ab"}, "abcde"), Ids{}); // too long a difference to look at
 }
 
 TEST(LinkHandlers, NeverRegistersADefaultResolver) {
