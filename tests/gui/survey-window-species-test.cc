@@ -160,6 +160,66 @@ TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden
         EXPECT_FALSE(window->survey_data.is_recorded(unseen)) << unseen;
 }
 
+// Every kind of change leaves the lists as a fresh window shows the same
+// answers: nothing of the last choice stays behind.
+TEST_F(ListedSpeciesTest, ListsAfterEachChangeAreThoseOfAFreshWindow) {
+    TempDir dir;
+    auto everything = [](SurveyWindow& w) {
+        std::string text;
+        const SpeciesTreeColumns& c = w.species_columns;
+        for (const auto& store : {w.species_stores.listed_store, w.species_stores.unlisted_store})
+            store->foreach_iter([&](const Gtk::TreeIter& i) {
+                text += std::to_string((*i)[c.id]) + (i->parent() ? "  " : " ") +
+                        Glib::ustring((*i)[c.both_names]).raw() + " " +
+                        Glib::ustring((*i)[c.spanish_name]).raw() + " = " +
+                        Glib::ustring((*i)[c.abundance_label]).raw() +
+                        ((*i)[c.in_view] ? "" : " (not in view)") + "\n";
+                return false;
+            });
+        return text + "--\n";
+    };
+    SurveyPanel1& p1 = *window->survey_panel1;
+    const std::function<void()> changes[] = {
+        [&] { p1.subregion->select_label("Alpha North"); },
+        [&] { p1.survey_subtype->select_id(1); },
+        [&] {
+            window->survey_data.abundances = {{3, 2}, {10, 1}};
+        },
+        [&] { page->set_species_view_carefully(4); },
+        [&] { p1.survey_subtype->select_id(5); },
+        [&] { page->set_species_view_carefully(1); },
+        [&] { page->name_display_common->set_active(true); },
+        [&] { p1.subregion->select_label("Beta Reef"); },
+        [&] { p1.survey_subtype->select_id(2); },
+        [&] { page->set_species_view_carefully(2); },
+        [&] { page->spanish_enable->set_active(true); },
+    };
+    DialogScript script;
+    int step = 0;
+    std::string all;
+    for (const auto& change : changes) {
+        // A new location asks before it clears the species marked.
+        for (const auto& [id, abundance] : window->survey_data.abundances)
+            if (abundance != 0 && &change == &changes[7]) {
+                script.answer(Gtk::RESPONSE_ACCEPT);
+                break;
+            }
+        change();
+        window->species_stores.show_abundances();
+        Glib::ustring problem;
+        ASSERT_EQ(window->generate_xml_string(problem, false), RC_OK) << problem;
+        const std::string file =
+            dir.write("s.TAVRO-Survey", window->survey_data.generated_xml.raw());
+        std::unique_ptr<SurveyWindow> fresh(SurveyWindow::create(app));
+        ASSERT_EQ(fresh->do_open(file), RC_OK) << step;
+        all += everything(*window);
+        EXPECT_EQ(everything(*window), everything(*fresh)) << "after change " << step++;
+    }
+    // What was compared: species outside the view, and marked ones.
+    EXPECT_NE(all.find("(not in view)"), std::string::npos) << all;
+    EXPECT_NE(all.find("(Abudefduf saxatilis)</i>  = Few"), std::string::npos) << all;
+}
+
 TEST_F(ListedSpeciesTest, WithoutTheInvertebrateListNoMenuOpens) {
     TempDir d;
     d.write("abundance-choices.csv", "responseid,survey_subtype_id,label,abun\n1,1,Single,1\n");
