@@ -9,10 +9,10 @@
 #include "ui/listed-panel.h"
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
+#include "ui/restore-offer.h"
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
-#include "ui/restore-offer.h"
 #include "ui/survey-window.h"
 #include "ui/unlisted-panel.h"
 
