@@ -47,6 +47,15 @@ void SpeciesStores::print_list(const char* title, const std::vector<Item>& list)
 }
 
 void SpeciesStores::rebuild() {
+    const Inputs inputs{survey.region_fish_info, survey.survey_subtype != nullptr,
+                        survey.show_fish,        survey.show_inverts,
+                        survey.species_views,    survey.species_view};
+    if (filled && inputs == filled_from) {
+        show_abundances();
+        return;
+    }
+    filled = true;
+    filled_from = inputs;
     // Fresh stores, filled while no tree shows them: a shown store makes its
     // tree react to every row inserted.
     auto listed = Gtk::TreeStore::create(columns);

@@ -16,6 +16,7 @@
 #include <vector>
 
 struct SpeciesViewEntry;
+class SpeciesViews;
 
 class SpeciesStores {
 public:
@@ -76,6 +77,21 @@ private:
     void fill(const Glib::RefPtr<Gtk::TreeStore>& store, const std::vector<Item>& items,
               const RegionFishInfo& catalogue);
     static void print_list(const char* title, const std::vector<Item>& list);
+
+    // What the stores were last filled from: a survey type that shows the
+    // same species of the same view needs new labels, not new rows.
+    struct Inputs {
+        const RegionFishInfo* catalogue = nullptr;
+        bool typed = false, fish = false, inverts = false;
+        const SpeciesViews* views = nullptr;
+        int view = -1;
+        bool operator==(const Inputs& o) const {
+            return catalogue == o.catalogue && typed == o.typed && fish == o.fish &&
+                   inverts == o.inverts && views == o.views && view == o.view;
+        }
+    };
+    Inputs filled_from;
+    bool filled = false;
 
     SpeciesTreeColumns& columns;
     const SurveyData& survey;
