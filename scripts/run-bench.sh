@@ -33,6 +33,7 @@ echo "Timing the window on the large data set (under Xvfb)..."
 xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
 "${xvfb[@]}" "$build/bench/tavro-window-bench" || status=1
 "${xvfb[@]}" "$build/bench/tavro-window-bench" --confirmation-first || status=1
+"${xvfb[@]}" "$build/bench/tavro-window-bench" --species 100000 --zones 10000 || status=1
 echo "Timing the main loop while the window talks to the server (under Xvfb)..."
 "${xvfb[@]}" "$build/bench/tavro-network-bench" || status=1
 echo "Timing start-up (under Xvfb)..."
