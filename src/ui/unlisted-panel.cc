@@ -216,17 +216,9 @@ std::vector<Glib::ustring> UnlistedPanel::suggestions() {
     Glib::ustring query;
     for (const auto& word : search_words)
         query += (query.empty() ? "" : " ") + word;
-    const SpeciesTreeColumns& c = window->species_columns;
-    const Gtk::TreeModelColumn<Glib::ustring>* columns[] = {&c.common_name, &c.scientific_name,
-                                                            &c.both_names, &c.spanish_name};
     std::vector<Glib::ustring> names;
-    for (size_t i : nearest_names(folded, query.raw())) {
-        const Glib::ustring markup = (*rows[i])[*columns[column]];
-        char* text = nullptr;
-        if (!pango_parse_markup(markup.c_str(), -1, 0, nullptr, &text, nullptr, nullptr)) continue;
-        names.emplace_back(text);
-        g_free(text);
-    }
+    for (size_t i : nearest_names(folded, query.raw()))
+        names.push_back(shown_name(*rows[i], column));
     return names;
 }
 
@@ -293,23 +285,24 @@ const std::vector<std::string>& UnlistedPanel::texts(std::vector<std::string> (&
                                                      int column) {
     std::vector<std::string>& shown = cache[column];
     if (shown.size() == rows.size()) return shown;
+    shown.clear();
+    shown.reserve(rows.size());
+    for (const auto& row : rows)
+        shown.push_back(fold_for_search(shown_name(*row, column)).raw());
+    return shown;
+}
+
+Glib::ustring UnlistedPanel::shown_name(const Gtk::TreeRow& row, int column) const {
     const SpeciesTreeColumns& c = window->species_columns;
     const Gtk::TreeModelColumn<Glib::ustring>* columns[] = {&c.common_name, &c.scientific_name,
                                                             &c.both_names, &c.spanish_name};
-    shown.clear();
-    shown.reserve(rows.size());
-    for (const auto& row : rows) {
-        // The names as the user reads them: never the tags or entities around them.
-        const Glib::ustring markup = (*row)[*columns[column]];
-        char* text = nullptr;
-        if (pango_parse_markup(markup.c_str(), -1, 0, nullptr, &text, nullptr, nullptr)) {
-            shown.push_back(fold_for_search(text).raw());
-            g_free(text);
-        } else {
-            shown.push_back(fold_for_search(markup).raw());
-        }
-    }
-    return shown;
+    // The name as the user reads it: never the tags or entities around it.
+    const Glib::ustring markup = row[*columns[column]];
+    char* text = nullptr;
+    if (!pango_parse_markup(markup.c_str(), -1, 0, nullptr, &text, nullptr, nullptr)) return markup;
+    Glib::ustring name(text);
+    g_free(text);
+    return name;
 }
 
 bool UnlistedPanel::words_occur_in(const std::string& text) const {

@@ -101,6 +101,8 @@ private:
     std::vector<Glib::ustring> suggestions();
     // The name column a name search reads: common, scientific, both or Spanish.
     int name_column() const;
+    // A row's name in one of those columns as shown, without its markup.
+    Glib::ustring shown_name(const Gtk::TreeRow& row, int column) const;
     void connect_tree(Gtk::TreeView* tree, const char* which);
 
     // The store's rows: families in order, each with its species after it.
