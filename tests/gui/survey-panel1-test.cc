@@ -82,7 +82,9 @@ TEST_F(SurveyWindowTest, ZoneCodesAndZoneSearch) {
     window->show();
     window->notebook->set_current_page(page->page_number);
     run_pending_events();
-    page->no_geog_matches->grab_focus();
+    page->zone_search->grab_focus();
+    press_key(*window, GDK_KEY_Tab); // from the search to the offer, by keyboard alone
+    EXPECT_TRUE(page->no_geog_matches->has_focus());
     press_key(*window, GDK_KEY_Return);
     run_pending_events();
     EXPECT_EQ(shown_zones(page), "1+ 1001+ 10010004 ");
