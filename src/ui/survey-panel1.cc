@@ -296,9 +296,15 @@ void SurveyPanel1::index_zone_names(const RegionFishInfo* fish) {
     }
 }
 
-void SurveyPanel1::rebuild_zone_tree() {
+bool SurveyPanel1::in_subregion(const std::string& code) const {
+    // The Pacific coast file holds both subregions: California's codes start with 4.
     const SurveyData& survey = window->survey_data;
-    const RegionFishInfo* fish = survey.region_fish_info;
+    return survey.region != "PAC" || code.empty() ||
+           (code[0] == '4') != (survey.subregion == "PNW");
+}
+
+void SurveyPanel1::rebuild_zone_tree() {
+    const RegionFishInfo* fish = window->survey_data.region_fish_info;
     index_zone_names(fish);
     const Glib::ustring search = trim_ws(fold_for_search(zone_search->get_text()));
     // A fresh store, filled while no view shows it, and rows added after the
@@ -325,7 +331,6 @@ void SurveyPanel1::rebuild_zone_tree() {
         return zone == fish->geogs.end() ? zone_names_lower[i] : zone->second;
     };
     bool any = false;
-    const bool pacific = survey.region == "PAC", northwest = survey.subregion == "PNW";
     for (size_t i = 0; fish && i < fish->geog_ids.size(); ++i) {
         const int id = fish->geog_ids[i];
         const Glib::ustring& name = name_at(i);
@@ -334,8 +339,7 @@ void SurveyPanel1::rebuild_zone_tree() {
         while (!open.empty() &&
                !(open.back().code.size() < code.size() && has_prefix(code, open.back().code)))
             open.pop_back();
-        // The Pacific coast file holds both subregions: California's codes start with 4.
-        if (pacific && (code[0] == '4') == northwest) continue;
+        if (!in_subregion(code)) continue;
         if (!search.empty() && zone_names_lower[i].find(search) == Glib::ustring::npos) {
             open.push_back({code, static_cast<int>(i), Gtk::TreeIter(), Gtk::TreeIter()});
             continue;
@@ -359,16 +363,12 @@ void SurveyPanel1::rebuild_zone_tree() {
 }
 
 std::vector<Glib::ustring> SurveyPanel1::zone_suggestions(const Glib::ustring& search) const {
-    const SurveyData& survey = window->survey_data;
-    const RegionFishInfo* fish = survey.region_fish_info;
+    const RegionFishInfo* fish = window->survey_data.region_fish_info;
     if (!fish) return {};
-    // Only the zones the tree could show: the Pacific coast file holds both subregions.
-    const bool pacific = survey.region == "PAC", northwest = survey.subregion == "PNW";
     std::vector<std::string> names;
     std::vector<int> ids;
     for (size_t i = 0; i < fish->geog_ids.size() && i < zone_names_lower.size(); ++i) {
-        const std::string code = std::to_string(fish->geog_ids[i]);
-        if (pacific && (code[0] == '4') == northwest) continue;
+        if (!in_subregion(std::to_string(fish->geog_ids[i]))) continue;
         names.push_back(zone_names_lower[i].raw());
         ids.push_back(fish->geog_ids[i]);
     }

@@ -75,6 +75,8 @@ public:
     void on_geog_clicked();
     // Refills the zone tree from the region's zones and the search text.
     void rebuild_zone_tree();
+    // Whether the zone of a code belongs to the survey's subregion.
+    bool in_subregion(const std::string& code) const;
     // Shows this page and puts the keyboard focus on widget.
     void focus_on(Gtk::Widget* widget);
     // The window title's part from this page: date, dive start and zone.
