@@ -228,12 +228,28 @@ void ConfirmPanel::update_columns() {
 bool ConfirmPanel::species_row_visible(const Gtk::TreeIter& iter, bool listed) {
     const SpeciesTreeColumns& c = window->species_columns;
     const int id = (*iter)[c.id];
+    const SurveyData& survey = window->survey_data;
     if (id >= 0) {
         const bool in_view = (*iter)[c.in_view];
-        return in_view == listed && window->survey_data.is_recorded(id);
+        return in_view == listed && survey.is_recorded(id);
     }
-    for (const Gtk::TreeIter& child : iter->children())
-        if (species_row_visible(child, listed)) return true;
+    if (listed) {
+        for (const Gtk::TreeIter& child : iter->children())
+            if (species_row_visible(child, listed)) return true;
+        return false;
+    }
+    // The unlisted store holds the whole catalogue: look only at the
+    // species the survey records.
+    SpeciesStores& stores = window->species_stores;
+    const SpeciesStores::Rows& rows = stores.rows();
+    const int family = stores.family_of(iter);
+    for (const auto& [species, abundance] : survey.abundances) {
+        const int row = rows.row_of(species);
+        if (row >= 0 && rows.family_of_row[static_cast<size_t>(row)] == family &&
+            !rows.in_view[static_cast<size_t>(row)] &&
+            stores.offered_species_row(static_cast<size_t>(row)) && survey.is_recorded(species))
+            return true;
+    }
     return false;
 }
 

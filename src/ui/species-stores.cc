@@ -1,6 +1,7 @@
 #include "ui/species-stores.h"
 
 #include "core/errors.h"
+#include "refdata/from-csv.h"
 #include "refdata/species-views.h"
 
 #include <algorithm>
@@ -46,6 +47,31 @@ void SpeciesStores::print_list(const char* title, const std::vector<Item>& list)
                item.family->commonname.c_str());
 }
 
+void SpeciesStores::print_offered() {
+    const RegionFishInfo* catalogue = survey.region_fish_info;
+    if (debug_level < 30 || !catalogue) return;
+    const Rows& r = rows();
+    auto family_name = [&](size_t row) {
+        return Glib::ustring(
+            (*r.family_rows[static_cast<size_t>(r.family_of_row[row])])[columns.common_name]);
+    };
+    if (debug_level >= 40)
+        for (const RegionFishInfo::Species& species : catalogue->species) {
+            const int row = r.row_of(species.speciesid);
+            if (row >= 0 && offered_species_row(static_cast<size_t>(row)))
+                printf("unlisted: %d %s (family %s)\n", species.speciesid,
+                       species.commonname.c_str(), family_name(static_cast<size_t>(row)).c_str());
+        }
+    printf("post-sort, unlisted species_list has:\n");
+    for (size_t row = 0; row < r.species_rows.size(); ++row) {
+        if (!offered_species_row(row)) continue;
+        const int id = (*r.species_rows[row])[columns.id];
+        const RegionFishInfo::Species* species = catalogue->find_species(id);
+        printf("    %d %s (family %s)\n", id, species ? species->commonname.c_str() : "",
+               family_name(row).c_str());
+    }
+}
+
 void SpeciesStores::rebuild() {
     const Inputs inputs{survey.region_fish_info, survey.survey_subtype != nullptr,
                         survey.show_fish,        survey.show_inverts,
@@ -56,30 +82,50 @@ void SpeciesStores::rebuild() {
     }
     filled = true;
     filled_from = inputs;
-    // Fresh stores, filled while no tree shows them: a shown store makes its
-    // tree react to every row inserted.
-    auto listed = Gtk::TreeStore::create(columns);
-    auto unlisted = Gtk::TreeStore::create(columns);
+    static const std::vector<SpeciesViewEntry> no_rows;
+    static const std::set<int> no_species;
     const RegionFishInfo* catalogue = survey.region_fish_info;
-    if (survey.survey_subtype && catalogue) {
-        static const std::vector<SpeciesViewEntry> no_rows;
-        static const std::set<int> no_species;
-        const SpeciesViews* views = survey.species_views;
-        const int view = survey.species_view;
-        mark_up(*catalogue);
-        fill(unlisted, all_species_list(*catalogue, views ? views->species_of(view) : no_species),
-             *catalogue);
-        fill(listed, view_species_list(*catalogue, views ? views->entries(view) : no_rows),
-             *catalogue);
-    }
-    listed_store = listed;
-    unlisted_store = unlisted;
-    // The old filters hold the last references to the old stores: freeing
-    // thousands of rows waits for the next idle moment of the main loop, so
-    // that the rebuild itself answers sooner.
-    std::vector<Glib::RefPtr<Gtk::TreeModelFilter>> old;
+    const SpeciesViews* views = survey.species_views;
+    const int view = survey.species_view;
+    const std::set<int>& view_set = views ? views->species_of(view) : no_species;
+    // The old filters, and a replaced store, are freed at the next idle moment
+    // of the main loop: freeing thousands of rows need not hold up the answer.
+    std::vector<Glib::RefPtr<Glib::Object>> old;
     for (const Watch& w : watches)
         old.push_back(w.filter);
+    // The unlisted rows stay while the catalogue does, typed or not.
+    if (catalogue != unlisted_catalogue || (catalogue && inputs.typed && !unlisted_filled)) {
+        old.push_back(unlisted_store);
+        // Filled while no tree shows it: a shown store makes its tree react to
+        // every row inserted.
+        auto unlisted = Gtk::TreeStore::create(columns);
+        unlisted_catalogue = catalogue;
+        unlisted_filled = catalogue && inputs.typed;
+        rows_replaced();
+        if (unlisted_filled) {
+            mark_up(*catalogue);
+            fill(unlisted, all_species_list(*catalogue, view_set), *catalogue, &index);
+            index_stale = false;
+        }
+        unlisted_store = unlisted;
+        marked.clear();
+        for (const auto& [id, abundance] : survey.abundances)
+            if (abundance != 0) marked.insert(id);
+        zero_labels[0] = columns.zero_label(false);
+        zero_labels[1] = columns.zero_label(true);
+    } else if (unlisted_filled) {
+        mark_view(view_set);
+    }
+    auto listed = Gtk::TreeStore::create(columns);
+    if (inputs.typed && catalogue) {
+        mark_up(*catalogue);
+        fill(listed, view_species_list(*catalogue, views ? views->entries(view) : no_rows),
+             *catalogue, nullptr);
+    }
+    old.push_back(listed_store);
+    listed_store = listed;
+    relabel_unlisted();
+    print_offered();
     Glib::signal_idle().connect_once([old] {});
     for (size_t i = 0; i < watches.size(); ++i)
         renew(static_cast<int>(i));
@@ -87,6 +133,12 @@ void SpeciesStores::rebuild() {
 }
 
 int SpeciesStores::watch(Which which, Visible visible, NewModel on_new_model) {
+    if (which == UNLISTED) {
+        Visible page = std::move(visible);
+        visible = [this, page](const Gtk::TreeModel::const_iterator& iter) {
+            return offered(iter) && page(iter);
+        };
+    }
     watches.push_back({which, std::move(visible), std::move(on_new_model), {}});
     renew(static_cast<int>(watches.size()) - 1);
     return static_cast<int>(watches.size()) - 1;
@@ -99,59 +151,179 @@ void SpeciesStores::renew(int watch_id) {
     w.on_new_model(w.filter);
 }
 
+int SpeciesStores::Rows::row_of(int species_id) const {
+    return species_id >= 0 && static_cast<size_t>(species_id) < row_of_species.size()
+               ? row_of_species[static_cast<size_t>(species_id)]
+               : -1;
+}
+
+void SpeciesStores::rows_replaced() {
+    index_stale = true;
+    ++rows_generation;
+}
+
+const SpeciesStores::Rows& SpeciesStores::rows() {
+    if (!index_stale) return index;
+    index_stale = false;
+    index = Rows();
+    const RegionFishInfo* catalogue = survey.region_fish_info;
+    for (const auto& family : unlisted_store->children()) {
+        const int f = static_cast<int>(index.family_rows.size());
+        index.family_rows.push_back(family);
+        index.family_of_node[family.gobj()->user_data] = f;
+        index.fish.push_back(0);
+        index.inverts_in_view.push_back(0);
+        for (const auto& species : family.children()) {
+            const int id = species[columns.id];
+            const int row = static_cast<int>(index.species_rows.size());
+            if (id >= 0 && id <= MAX_TABLE_ID) {
+                if (static_cast<size_t>(id) >= index.row_of_species.size())
+                    index.row_of_species.resize(static_cast<size_t>(id) + 1, -1);
+                index.row_of_species[static_cast<size_t>(id)] = row;
+            }
+            const RegionFishInfo::Species* known =
+                catalogue ? catalogue->find_species(id) : nullptr;
+            const bool invertebrate = known && known->invertebratetype != 0;
+            const bool in_view = species[columns.in_view];
+            index.species_rows.push_back(species);
+            index.family_of_row.push_back(f);
+            index.invertebrate.push_back(invertebrate);
+            index.in_view.push_back(in_view);
+            (invertebrate ? index.inverts_in_view[f] : index.fish[f]) +=
+                invertebrate && !in_view ? 0 : 1;
+        }
+    }
+    return index;
+}
+
+bool SpeciesStores::offered_species_row(size_t row) {
+    const Rows& r = rows();
+    if (!survey.survey_subtype || row >= r.species_rows.size()) return false;
+    return r.invertebrate[row] ? survey.show_inverts && r.in_view[row] : survey.show_fish;
+}
+
+bool SpeciesStores::offered_family_row(size_t family) {
+    const Rows& r = rows();
+    if (!survey.survey_subtype || family >= r.family_rows.size()) return false;
+    return (survey.show_fish && r.fish[family] > 0) ||
+           (survey.show_inverts && r.inverts_in_view[family] > 0);
+}
+
+int SpeciesStores::family_of(const Gtk::TreeModel::const_iterator& iter) {
+    const Rows& r = rows();
+    auto found = r.family_of_node.find(iter.gobj()->user_data);
+    return found == r.family_of_node.end() ? -1 : found->second;
+}
+
+bool SpeciesStores::offered(const Gtk::TreeModel::const_iterator& iter) {
+    const int id = (*iter)[columns.id];
+    if (id >= 0) {
+        const int row = rows().row_of(id);
+        return row >= 0 && offered_species_row(static_cast<size_t>(row));
+    }
+    const int family = family_of(iter);
+    return family >= 0 && offered_family_row(static_cast<size_t>(family));
+}
+
+void SpeciesStores::mark_view(const std::set<int>& view_set) {
+    rows();
+    std::vector<char> touched(index.family_rows.size(), 0);
+    for (size_t row = 0; row < index.species_rows.size(); ++row) {
+        const int id = (*index.species_rows[row])[columns.id];
+        const bool in_view = view_set.count(id) > 0;
+        if (in_view == static_cast<bool>(index.in_view[row])) continue;
+        index.in_view[row] = in_view;
+        const size_t f = static_cast<size_t>(index.family_of_row[row]);
+        if (index.invertebrate[row]) index.inverts_in_view[f] += in_view ? 1 : -1;
+        touched[f] = 1;
+        (*index.species_rows[row])[columns.in_view] = in_view;
+    }
+    // A family row is in the view when one of its species is.
+    for (size_t row = 0, f = 0; f < touched.size(); ++f) {
+        bool any = false;
+        for (; row < index.species_rows.size() && index.family_of_row[row] == int(f); ++row)
+            any = any || index.in_view[row];
+        if (touched[f]) (*index.family_rows[f])[columns.in_view] = any;
+    }
+}
+
+void SpeciesStores::set_row_abundance(const Gtk::TreeRow& row, int species_id) {
+    // Looked up, not indexed: the survey must not gain an entry per row.
+    auto seen = survey.abundances.find(species_id);
+    const int abundance = seen == survey.abundances.end() ? 0 : seen->second;
+    columns.set_abundance(row, abundance);
+    if (abundance != 0)
+        marked.insert(species_id);
+    else
+        marked.erase(species_id);
+}
+
+void SpeciesStores::relabel_unlisted() {
+    const Glib::ustring now[2] = {columns.zero_label(false), columns.zero_label(true)};
+    const Rows& r = rows();
+    if (now[0] != zero_labels[0] || now[1] != zero_labels[1]) {
+        zero_labels[0] = now[0];
+        zero_labels[1] = now[1];
+        for (const Gtk::TreeIter& row : r.species_rows)
+            set_row_abundance(*row, (*row)[columns.id]);
+        return;
+    }
+    // Only rows that show something other than 0, or are to.
+    std::set<int> ids = marked;
+    for (const auto& [id, abundance] : survey.abundances)
+        ids.insert(id);
+    for (int id : ids) {
+        const int row = r.row_of(id);
+        if (row >= 0) set_row_abundance(*r.species_rows[static_cast<size_t>(row)], id);
+    }
+}
+
 void SpeciesStores::set_abundance(int species_id, int abundance) {
-    auto visit = [&](const Gtk::TreeIter& iter) {
+    listed_store->foreach_iter([&](const Gtk::TreeIter& iter) {
         if ((*iter)[columns.id] == species_id) columns.set_abundance(*iter, abundance);
         return false;
-    };
-    listed_store->foreach_iter(visit);
-    unlisted_store->foreach_iter(visit);
+    });
+    const int row = rows().row_of(species_id);
+    if (row < 0) return;
+    columns.set_abundance(*index.species_rows[static_cast<size_t>(row)], abundance);
+    if (abundance != 0)
+        marked.insert(species_id);
+    else
+        marked.erase(species_id);
 }
 
 void SpeciesStores::show_abundances() {
-    auto visit = [this](const Gtk::TreeIter& iter) {
+    listed_store->foreach_iter([this](const Gtk::TreeIter& iter) {
         const int id = (*iter)[columns.id];
-        // Looked up, not indexed: the survey must not gain an entry per row.
-        auto seen = survey.abundances.find(id);
-        if (id >= 0)
-            columns.set_abundance(*iter, seen == survey.abundances.end() ? 0 : seen->second);
+        if (id >= 0) set_row_abundance(*iter, id);
         return false;
-    };
-    listed_store->foreach_iter(visit);
-    unlisted_store->foreach_iter(visit);
+    });
+    relabel_unlisted();
 }
 
-std::vector<SpeciesStores::Item> SpeciesStores::all_species_list(const RegionFishInfo& catalogue,
-                                                                 const std::set<int>& view_set) {
+std::vector<SpeciesStores::Item>
+SpeciesStores::all_species_list(const RegionFishInfo& catalogue,
+                                const std::set<int>& view_set) const {
     const std::string species_file = catalogue.region + "-species-info.csv";
-    if (keyed_catalogue != &catalogue) {
-        keyed_catalogue = &catalogue;
-        family_keys.clear();
-        species_keys.clear();
-        for (const RegionFishInfo::Species& species : catalogue.species)
-            species_keys.push_back(species.speciesid < 0 ? "" : species.commonname.collate_key());
-    }
+    // Collation keys only for the sort: they are not kept.
+    std::vector<std::string> species_keys(catalogue.species.size());
+    std::map<const Family*, std::string> family_keys;
     std::vector<Item> list;
     for (const RegionFishInfo::Species& species : catalogue.species) {
         if (species.speciesid < 0) continue;
-        bool in_view = view_set.count(species.speciesid) > 0;
-        // Invertebrates are offered only through the view.
-        if (!shown_by_type(survey, species) || (species.invertebratetype != 0 && !in_view))
-            continue;
         const Family* family =
             find_family(catalogue, species.familyid, species_file, species.speciesid);
         if (!family) continue;
-        if (debug_level >= 40)
-            printf("unlisted: %d %s (family %s)\n", species.speciesid, species.commonname.c_str(),
-                   family->commonname.c_str());
         auto key = family_keys.find(family);
         if (key == family_keys.end())
             key = family_keys.emplace(family, family->commonname.collate_key()).first;
-        list.push_back({&species, family, in_view, &key->second,
-                        &species_keys[static_cast<size_t>(&species - catalogue.species.data())]});
+        std::string& species_key =
+            species_keys[static_cast<size_t>(&species - catalogue.species.data())];
+        species_key = species.commonname.collate_key();
+        list.push_back(
+            {&species, family, view_set.count(species.speciesid) > 0, &key->second, &species_key});
     }
     std::sort(list.begin(), list.end());
-    if (debug_level >= 30) print_list("post-sort, unlisted species_list has:", list);
     return list;
 }
 
@@ -192,7 +364,7 @@ void SpeciesStores::mark_up(const RegionFishInfo& catalogue) {
 }
 
 void SpeciesStores::fill(const Glib::RefPtr<Gtk::TreeStore>& store, const std::vector<Item>& items,
-                         const RegionFishInfo& catalogue) {
+                         const RegionFishInfo& catalogue, Rows* into) {
     // A family row heads each run of species of one family.
     struct Run {
         size_t first, end;
@@ -220,16 +392,43 @@ void SpeciesStores::fill(const Glib::RefPtr<Gtk::TreeStore>& store, const std::v
     // place by walking its level from the start on every insert and change,
     // so only rows in front come cheap.
     const std::map<int, int>& abundances = survey.abundances;
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-        const Family& family = *items[run->first].family;
-        Gtk::TreeRow family_row = *store->prepend();
-        columns.set(family_row, -1, family_texts[&family], -1, run->in_view);
-        for (size_t i = run->end; i-- > run->first;) {
+    std::vector<Gtk::TreeIter> family_rows(runs.size()), species_rows(items.size());
+    for (size_t r = runs.size(); r-- > 0;) {
+        const Run& run = runs[r];
+        const Family& family = *items[run.first].family;
+        family_rows[r] = columns.prepend(store, {}, -1, family_texts[&family], -1, run.in_view);
+        for (size_t i = run.end; i-- > run.first;) {
             const RegionFishInfo::Species& species = *items[i].species;
             auto seen = abundances.find(species.speciesid);
-            columns.set(*store->prepend(family_row.children()), species.speciesid,
-                        species_texts[static_cast<size_t>(&species - catalogue.species.data())],
-                        seen == abundances.end() ? 0 : seen->second, items[i].in_view);
+            species_rows[i] = columns.prepend(
+                store, family_rows[r], species.speciesid,
+                species_texts[static_cast<size_t>(&species - catalogue.species.data())],
+                seen == abundances.end() ? 0 : seen->second, items[i].in_view);
+        }
+    }
+    if (!into) return;
+    // The index, as rows() would read it back from the store.
+    Rows& rows = *into;
+    rows = Rows();
+    rows.family_rows = std::move(family_rows);
+    rows.species_rows = std::move(species_rows);
+    rows.fish.assign(runs.size(), 0);
+    rows.inverts_in_view.assign(runs.size(), 0);
+    for (size_t r = 0; r < runs.size(); ++r) {
+        rows.family_of_node[rows.family_rows[r].gobj()->user_data] = static_cast<int>(r);
+        for (size_t i = runs[r].first; i < runs[r].end; ++i) {
+            const RegionFishInfo::Species& species = *items[i].species;
+            const bool invertebrate = species.invertebratetype != 0;
+            if (static_cast<size_t>(species.speciesid) >= rows.row_of_species.size())
+                rows.row_of_species.resize(static_cast<size_t>(species.speciesid) + 1, -1);
+            rows.row_of_species[static_cast<size_t>(species.speciesid)] = static_cast<int>(i);
+            rows.family_of_row.push_back(static_cast<int>(r));
+            rows.invertebrate.push_back(invertebrate);
+            rows.in_view.push_back(items[i].in_view);
+            if (!invertebrate)
+                ++rows.fish[r];
+            else if (items[i].in_view)
+                ++rows.inverts_in_view[r];
         }
     }
 }

@@ -56,6 +56,23 @@ void SpeciesTreeColumns::set(const Gtk::TreeRow& row, int species_id, const Glib
         species_in_view);
 }
 
+Gtk::TreeIter SpeciesTreeColumns::prepend(const Glib::RefPtr<Gtk::TreeStore>& store,
+                                          const Gtk::TreeIter& parent, int species_id,
+                                          const Texts& texts, int species_abundance,
+                                          bool species_in_view) const {
+    Glib::ustring label;
+    const int shown = shown_abundance(species_id, species_abundance, label);
+    // Inserted with its values in one go: one signal instead of two per row.
+    GtkTreeIter iter;
+    gtk_tree_store_insert_with_values(
+        store->gobj(), &iter, parent ? const_cast<GtkTreeIter*>(parent.gobj()) : nullptr, 0,
+        id.index(), species_id, common_name.index(), texts.common.c_str(), scientific_name.index(),
+        texts.scientific.c_str(), both_names.index(), texts.both.c_str(), spanish_name.index(),
+        texts.spanish.c_str(), abundance.index(), shown, abundance_label.index(), label.c_str(),
+        in_view.index(), species_in_view ? TRUE : FALSE, -1);
+    return Gtk::TreeIter(GTK_TREE_MODEL(store->gobj()), &iter);
+}
+
 void SpeciesTreeColumns::set(const Gtk::TreeRow& row, int species_id, const Texts& texts,
                              int species_abundance, bool species_in_view) const {
     Glib::ustring label;
@@ -117,6 +134,15 @@ SpeciesTreeColumns::choices_for_species(int species_id) const {
         return abundance_choices ? &abundance_choices->choices : nullptr;
     const AbundanceChoices* lists = app ? app->abundance_choices : nullptr;
     return lists ? &lists->choices_for(AbundanceChoices::INVERTEBRATE_SUBTYPE) : nullptr;
+}
+
+Glib::ustring SpeciesTreeColumns::zero_label(bool invertebrate_list) const {
+    const AbundanceChoices* lists = app ? app->abundance_choices : nullptr;
+    const std::vector<AbundanceChoices::Choice>* choices =
+        !invertebrate_list ? (abundance_choices ? &abundance_choices->choices : nullptr)
+        : lists            ? &lists->choices_for(AbundanceChoices::INVERTEBRATE_SUBTYPE)
+                           : nullptr;
+    return choices && !choices->empty() ? (*choices)[0].label : empty_label;
 }
 
 void make_fixed(Gtk::TreeViewColumn& column, int width) {

@@ -6,6 +6,7 @@
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/treemodel.h>
 #include <gtkmm/treemodelcolumn.h>
+#include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 #include <gtkmm/treeviewcolumn.h>
 
@@ -51,6 +52,9 @@ public:
              bool in_view, int rarity);
     void set(const Gtk::TreeRow& row, int id, const Texts& texts, int abundance,
              bool in_view) const;
+    // A new row in front of the others of its level, filled.
+    Gtk::TreeIter prepend(const Glib::RefPtr<Gtk::TreeStore>& store, const Gtk::TreeIter& parent,
+                          int id, const Texts& texts, int abundance, bool in_view) const;
     // Limits a code beyond the species' list to its highest category.
     void set_abundance(const Gtk::TreeRow& row, int abundance);
     // Rebuilds a species tree's columns by the survey's name options: the ID
@@ -65,6 +69,9 @@ public:
     bool uses_invertebrate_list(int species_id) const;
     // The categories of a species; null when it has none.
     const std::vector<AbundanceChoices::Choice>* choices_for_species(int species_id) const;
+    // The label of abundance 0 on the survey type's list, or on the
+    // invertebrate list.
+    Glib::ustring zero_label(bool invertebrate_list) const;
     // The category a row shows for an abundance code, and its label.
     int shown_abundance(int species_id, int species_abundance, Glib::ustring& label) const;
 };

@@ -109,38 +109,27 @@ void UnlistedPanel::watch_stores() {
 }
 
 void UnlistedPanel::take_new_rows() {
-    indexed = false;
     // The search stays in force over the new rows.
     run_search();
     refilter_added();
 }
 
-void UnlistedPanel::build_index() {
-    family_rows.clear();
-    species_rows.clear();
-    family_of_row.clear();
+bool UnlistedPanel::flags_current() const {
+    return indexed && rows_generation == window->species_stores.generation();
+}
+
+void UnlistedPanel::follow_rows() {
+    SpeciesStores& stores = window->species_stores;
+    const SpeciesStores::Rows& r = stores.rows();
+    if (flags_current()) return;
     for (auto& cache : species_texts)
         cache.clear();
     for (auto& cache : family_texts)
         cache.clear();
-    const SpeciesTreeColumns& c = window->species_columns;
-    const size_t catalogue = window->survey_data.region_fish_info
-                                 ? window->survey_data.region_fish_info->species.size()
-                                 : 0;
-    row_of_species.assign(catalogue, -1);
-    for (const auto& family : window->species_stores.unlisted_store->children()) {
-        family_rows.push_back(family);
-        for (const auto& species : family.children()) {
-            const int id = species[c.id];
-            if (id >= 0 && static_cast<size_t>(id) < catalogue)
-                row_of_species[id] = static_cast<int>(species_rows.size());
-            species_rows.push_back(species);
-            family_of_row.push_back(static_cast<int>(family_rows.size()) - 1);
-        }
-    }
-    found_species.assign(species_rows.size(), 0);
-    found_families.assign(family_rows.size(), 0);
-    added_families.assign(family_rows.size(), 0);
+    found_species.assign(r.species_rows.size(), 0);
+    found_families.assign(r.family_rows.size(), 0);
+    added_families.assign(r.family_rows.size(), 0);
+    rows_generation = stores.generation();
     indexed = true;
 }
 
@@ -190,12 +179,13 @@ RetCode UnlistedPanel::run_search() {
             shown += " \"" + word + "\"";
         printf("\nSearching for %s ] by %s (%d):\n", shown.c_str(), label.c_str(), search_by);
     }
-    if (!indexed) build_index();
+    follow_rows();
+    const SpeciesStores::Rows& r = window->species_stores.rows();
     std::vector<char> species, families;
     match_rows(species, families);
     species_matched.assign(species_matched.size(), 0);
     for (size_t i = 0; i < species.size(); ++i) {
-        const int id = (*species_rows[i])[window->species_columns.id];
+        const int id = (*r.species_rows[i])[window->species_columns.id];
         if (species[i] && id >= 0 && static_cast<size_t>(id) < species_matched.size())
             species_matched[id] = 1;
     }
@@ -211,14 +201,24 @@ std::vector<Glib::ustring> UnlistedPanel::suggestions() {
         return {};
     const bool by_family = search_by == SEARCH_BY_FAMILY_NAME;
     const int column = name_column();
-    const std::vector<Gtk::TreeIter>& rows = by_family ? family_rows : species_rows;
-    const auto& folded = texts(by_family ? family_texts : species_texts, rows, column);
+    SpeciesStores& stores = window->species_stores;
+    const SpeciesStores::Rows& r = stores.rows();
+    const std::vector<Gtk::TreeIter>& rows = by_family ? r.family_rows : r.species_rows;
+    const auto& all = texts(by_family ? family_texts : species_texts, rows, column);
+    // Only what the survey type offers.
+    std::vector<std::string> folded;
+    std::vector<size_t> row_of;
+    for (size_t i = 0; i < all.size(); ++i)
+        if (by_family ? stores.offered_family_row(i) : stores.offered_species_row(i)) {
+            folded.push_back(all[i]);
+            row_of.push_back(i);
+        }
     Glib::ustring query;
     for (const auto& word : search_words)
         query += (query.empty() ? "" : " ") + word;
     std::vector<Glib::ustring> names;
     for (size_t i : nearest_names(folded, query.raw()))
-        names.push_back(shown_name(*rows[i], column));
+        names.push_back(shown_name(*rows[row_of[i]], column));
     return names;
 }
 
@@ -242,26 +242,26 @@ void UnlistedPanel::refilter() {
 
 void UnlistedPanel::refilter_added() {
     if (!selected_filter) return;
-    if (!indexed) build_index();
+    follow_rows();
     // A species row tells the filter itself when its abundance changes; its
     // family row is told here when the family comes or goes.
-    const SpeciesTreeColumns& c = window->species_columns;
-    const auto& store = window->species_stores.unlisted_store;
-    std::vector<char> families(family_rows.size(), 0);
+    SpeciesStores& stores = window->species_stores;
+    const SpeciesStores::Rows& r = stores.rows();
+    const auto& store = stores.unlisted_store;
+    std::vector<char> families(r.family_rows.size(), 0);
     selected_count = 0;
     for (const auto& [id, abundance] : window->survey_data.abundances) {
-        if (abundance == 0 || id < 0 || static_cast<size_t>(id) >= row_of_species.size() ||
-            row_of_species[id] < 0)
+        const int row = r.row_of(id);
+        if (abundance == 0 || row < 0 || !stores.offered_species_row(static_cast<size_t>(row)))
             continue;
-        const Gtk::TreeIter& row = species_rows[row_of_species[id]];
-        if ((*row)[c.in_view] || (*row)[c.abundance] == 0) continue;
-        families[family_of_row[row_of_species[id]]] = 1;
+        if (!species_visible_selected(*r.species_rows[static_cast<size_t>(row)])) continue;
+        families[static_cast<size_t>(r.family_of_row[static_cast<size_t>(row)])] = 1;
         ++selected_count;
     }
     for (size_t f = 0; f < families.size(); ++f)
         if (families[f] != added_families[f]) {
             added_families[f] = families[f];
-            store->row_changed(store->get_path(family_rows[f]), family_rows[f]);
+            store->row_changed(store->get_path(r.family_rows[f]), r.family_rows[f]);
         }
     selected_species_tree->expand_all();
     selected_species_box->set_visible(selected_count > 0);
@@ -313,6 +313,9 @@ bool UnlistedPanel::words_occur_in(const std::string& text) const {
 }
 
 void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& families) {
+    SpeciesStores& stores = window->species_stores;
+    const SpeciesStores::Rows& r = stores.rows();
+    const std::vector<Gtk::TreeIter>&family_rows = r.family_rows, &species_rows = r.species_rows;
     species.assign(species_rows.size(), 0);
     families.assign(family_rows.size(), 0);
     if (search_words.empty()) return;
@@ -321,11 +324,12 @@ void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& fa
     if (search_by == SEARCH_BY_FAMILY_NAME) {
         const auto& shown = texts(family_texts, family_rows, name_column());
         for (size_t f = 0; f < family_rows.size(); ++f)
-            families[f] = words_occur_in(shown[f]) ||
-                          (survey.show_spanish_names &&
-                           words_occur_in(texts(family_texts, family_rows, SPANISH)[f]));
+            families[f] = stores.offered_family_row(f) &&
+                          (words_occur_in(shown[f]) ||
+                           (survey.show_spanish_names &&
+                            words_occur_in(texts(family_texts, family_rows, SPANISH)[f])));
         for (size_t i = 0; i < species_rows.size(); ++i)
-            species[i] = families[family_of_row[i]];
+            species[i] = families[r.family_of_row[i]] && stores.offered_species_row(i);
         return;
     }
     const int code = parse_int_clamped(search_words[0].raw());
@@ -335,13 +339,14 @@ void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& fa
             ? nullptr
             : &texts(species_texts, species_rows, column);
     for (size_t i = 0; i < species_rows.size(); ++i) {
+        if (!stores.offered_species_row(i)) continue;
         if (search_by == SEARCH_BY_ALL)
             species[i] = 1;
         else if (search_by == SEARCH_BY_SPECIES_CODE)
             species[i] = (*species_rows[i])[window->species_columns.id] == code;
         else
             species[i] = words_occur_in((*shown)[i]);
-        if (species[i]) families[family_of_row[i]] = 1;
+        if (species[i]) families[r.family_of_row[i]] = 1;
     }
 }
 
@@ -356,6 +361,8 @@ void UnlistedPanel::show_found(const std::vector<char>& species,
     found_species = species;
     found_families = families;
     auto store = window->species_stores.unlisted_store;
+    const SpeciesStores::Rows& r = window->species_stores.rows();
+    const std::vector<Gtk::TreeIter>&family_rows = r.family_rows, &species_rows = r.species_rows;
     if (changes > fresh_filter_above) {
         // Many rows come or go: a fresh filter, taken by the tree at once, costs
         // less than telling it about each row.
@@ -378,20 +385,16 @@ void UnlistedPanel::show_found(const std::vector<char>& species,
 }
 
 bool UnlistedPanel::check_visible_found(const Gtk::TreeIter& iter) {
-    if (search_words.empty() || !indexed) return false;
+    if (search_words.empty() || !flags_current()) return false;
+    SpeciesStores& stores = window->species_stores;
     const int id = (*iter)[window->species_columns.id];
     if (id >= 0) {
-        const int row = static_cast<size_t>(id) < row_of_species.size() ? row_of_species[id] : -1;
-        return row >= 0 && found_species[row];
+        const int row = stores.rows().row_of(id);
+        return row >= 0 && static_cast<size_t>(row) < found_species.size() && found_species[row];
     }
-    // A family row: known by its first species.
-    auto first = iter->children().begin();
-    if (!first) return false;
-    const int species = (*first)[window->species_columns.id];
-    const int row = species >= 0 && static_cast<size_t>(species) < row_of_species.size()
-                        ? row_of_species[species]
-                        : -1;
-    return row >= 0 && found_families[family_of_row[row]];
+    const int family = stores.family_of(iter);
+    return family >= 0 && static_cast<size_t>(family) < found_families.size() &&
+           found_families[family];
 }
 
 bool UnlistedPanel::species_visible_selected(const Gtk::TreeRow& row) {
@@ -401,9 +404,10 @@ bool UnlistedPanel::species_visible_selected(const Gtk::TreeRow& row) {
 
 bool UnlistedPanel::check_visible_selected(const Gtk::TreeIter& iter) {
     if ((*iter)[window->species_columns.id] >= 0) return species_visible_selected(*iter);
-    for (const auto& child : iter->children())
-        if (species_visible_selected(child)) return true;
-    return false;
+    // A family row: shown when refilter_added found one of its species.
+    const int family = flags_current() ? window->species_stores.family_of(iter) : -1;
+    return family >= 0 && static_cast<size_t>(family) < added_families.size() &&
+           added_families[family];
 }
 
 void UnlistedPanel::update_columns() {

@@ -92,7 +92,11 @@ private:
     // of the store: worked out once, when a search first needs it.
     const std::vector<std::string>& texts(std::vector<std::string> (&cache)[4],
                                           const std::vector<Gtk::TreeIter>& rows, int column);
-    void build_index();
+    // The found and added lists' flags and the search texts, afresh when the
+    // store's rows were replaced.
+    void follow_rows();
+    // Whether those flags are of the store's present rows.
+    bool flags_current() const;
     // Shows the rows of the new search in the found list: row by row when few
     // change, else through a fresh filter, which the tree takes in one go.
     void show_found(const std::vector<char>& species, const std::vector<char>& families);
@@ -105,11 +109,9 @@ private:
     Glib::ustring shown_name(const Gtk::TreeRow& row, int column) const;
     void connect_tree(Gtk::TreeView* tree, const char* which);
 
-    // The store's rows: families in order, each with its species after it.
+    // The rows of the store these flags and texts are of.
+    unsigned rows_generation = 0;
     bool indexed = false;
-    std::vector<Gtk::TreeIter> family_rows, species_rows;
-    std::vector<int> family_of_row;   // by species row
-    std::vector<int> row_of_species;  // by species id; -1 where none
     std::vector<char> found_species;  // what the found list shows, by species row
     std::vector<char> found_families; // the same by family row
     std::vector<char> added_families; // families shown in the list of added species

@@ -53,11 +53,14 @@ protected:
         page->setup_for_subregion(subregion);
         printed = out.text();
     }
-    // The rows as the user reads them: families, and species indented with their category.
+    // The rows as the user reads them: families, and species indented with
+    // their category; of the unlisted store, those the survey type offers.
     std::vector<std::string> rows(const Glib::RefPtr<Gtk::TreeStore>& store) {
         std::vector<std::string> seen;
         SpeciesTreeColumns& c = window->species_columns;
+        SpeciesStores& stores = window->species_stores;
         store->foreach_iter([&](const Gtk::TreeIter& i) {
+            if (store == stores.unlisted_store && !stores.offered(i)) return false;
             std::string names = shown_text((*i)[c.both_names]);
             seen.push_back(i->parent()
                                ? "  " + names + " = " + Glib::ustring((*i)[c.abundance_label]).raw()
@@ -167,8 +170,10 @@ TEST_F(ListedSpeciesTest, ListsAfterEachChangeAreThoseOfAFreshWindow) {
     auto everything = [](SurveyWindow& w) {
         std::string text;
         const SpeciesTreeColumns& c = w.species_columns;
-        for (const auto& store : {w.species_stores.listed_store, w.species_stores.unlisted_store})
+        SpeciesStores& stores = w.species_stores;
+        for (const auto& store : {stores.listed_store, stores.unlisted_store})
             store->foreach_iter([&](const Gtk::TreeIter& i) {
+                if (store == stores.unlisted_store && !stores.offered(i)) text += "(not offered) ";
                 text += std::to_string((*i)[c.id]) + (i->parent() ? "  " : " ") +
                         Glib::ustring((*i)[c.both_names]).raw() + " " +
                         Glib::ustring((*i)[c.spanish_name]).raw() + " = " +

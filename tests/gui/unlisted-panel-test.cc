@@ -26,6 +26,7 @@ protected:
         c.set(*store->append(family->children()), 7, "Rock Wrasse", "Halichoeres semicinctus",
               "Señorita", 0, false, 0);
         window->survey_data.abundances = {{12, 1}, {34, 2}};
+        window->species_stores.rows_replaced();
         window->species_stores.signal_species_stores_rebuilt.emit();
     }
     // The species ids the found list shows, after a search by mode (a row of
