@@ -201,16 +201,4 @@ TEST(SurveyFileIO, OldDepthIsTheMaximumOnThePacificCoast) {
     }
 }
 
-TEST(SurveyFileIO, DebugLinesTellWhatIsLoaded) {
-    edge(); // loaded quietly first
-    const int old = debug_level;
-    debug_level = 3;
-    CaptureStdout out;
-    SurveyAnswersRead answers;
-    read("<survey><ids><species id='3' abun='2'/></ids><subregion>ZED</subregion></survey>",
-         answers);
-    debug_level = old;
-    EXPECT_EQ(out.text(), "loading subregion ZED\nloading: species id 3 abun 2\n");
-}
-
 } // namespace
