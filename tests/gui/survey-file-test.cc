@@ -57,8 +57,9 @@ TEST_F(SurveyFileTest, WhatIsWrittenReadsBackTheSame) {
     EXPECT_TRUE(exists(dir.path() + "/round.TAVRO-Survey"));
 }
 
-// An old file on the Pacific coast opens in the journey; here the rest.
-TEST_F(SurveyFileTest, OlderFilesOpen) {
+// An old file on the Pacific coast opens in the journey; here the rest, and
+// files that do not open.
+TEST_F(SurveyFileTest, OlderFilesOpenBrokenOnesAreReportedByName) {
     EXPECT_EQ(open_text("<survey><subregion>PNW</subregion></survey>", "1.7"), "");
     // Outside the Pacific the old depth is the average; a snorkel average
     // takes the maximum with it. A year the box does not offer is added.
@@ -72,11 +73,8 @@ TEST_F(SurveyFileTest, OlderFilesOpen) {
     EXPECT_EQ(open_text("<survey><subregion>PNW</subregion><ids><species id='12' abun='1'/>"
                         "</ids></survey>"),
               "");
-}
-
-// Why a file is no survey the unit test checks; here the report names the
-// file, as markup.
-TEST_F(SurveyFileTest, RefusedFilesAreReportedWithTheirNames) {
+    // Why a file is no survey the unit test checks; here the report names the
+    // file, as markup.
     EXPECT_NE(open_text("<survey><colour/></survey>")
                   .find("s.TAVRO-Survey: TAVRO Survey has unknown tag &apos;colour&apos;"),
               std::string::npos);
