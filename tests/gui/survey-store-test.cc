@@ -31,6 +31,19 @@ protected:
             run_pending_events();
         return copy();
     }
+    // The window's program crashes and the next start's offer is answered:
+    // the window restored, or none.
+    std::unique_ptr<SurveyWindow> crash_and_restart(SurveyWindow& w, DialogScript& script,
+                                                    int answer) {
+        EXPECT_FALSE(wait_for_copy(w).empty());
+        w.recovery->store()->abandon(); // the files stay, the lock goes
+        script.answer(answer);
+        std::vector<SurveyWindow*> restored = restore_unsaved_surveys(app);
+        EXPECT_LE(restored.size(), 1u);
+        if (restored.empty()) return nullptr;
+        app.app->remove_window(*restored[0]);
+        return std::unique_ptr<SurveyWindow>(restored[0]);
+    }
     const std::string recovery = app.get_local_data_dir() + "/recovery";
     const unsigned delay = std::exchange(RecoveryKeeper::delay_ms, 5);
 };
@@ -173,13 +186,10 @@ TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {
     ASSERT_EQ(window->do_open(in(MyApp::IN_PROGRESS)), RC_OK);
     window->member_panel->last_name->set_text("Crashed");
     const std::string crashed = wait_for_copy(*window);
-    window->recovery->store()->abandon(); // the files stay, the lock goes
-    script.answer(Gtk::RESPONSE_YES);
-    std::vector<SurveyWindow*> restored = restore_unsaved_surveys(app);
-    ASSERT_EQ(restored.size(), 1u);
+    std::unique_ptr<SurveyWindow> back = crash_and_restart(*window, script, Gtk::RESPONSE_YES);
+    ASSERT_TRUE(back);
     EXPECT_NE(script.seen.back().text.find("Member 4711 - Fish & Invertebrate Survey - 2026-07-04"),
               std::string::npos);
-    std::unique_ptr<SurveyWindow> back(restored[0]);
     EXPECT_EQ(back->member_panel->last_name->get_text(), "Crashed");
     EXPECT_EQ(back->survey_data.filename, in(MyApp::IN_PROGRESS));
     EXPECT_TRUE(back->file_needs_saving());
@@ -187,11 +197,7 @@ TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {
     EXPECT_EQ(read_text_file(in(MyApp::IN_PROGRESS)), crashed);
     // Declined at the next start, the copy goes.
     back->member_panel->last_name->set_text("Declined");
-    ASSERT_FALSE(wait_for_copy(*back).empty());
-    back->recovery->store()->abandon();
-    script.answer(Gtk::RESPONSE_NO);
-    EXPECT_TRUE(restore_unsaved_surveys(app).empty());
-    app.app->remove_window(*back);
+    EXPECT_FALSE(crash_and_restart(*back, script, Gtk::RESPONSE_NO));
     back.reset();
     EXPECT_EQ(files_in(recovery), 0u);
 }
@@ -203,14 +209,11 @@ TEST_F(SurveyStoreTest, RestoredAnswersWhoseOriginalChangedBecomeANewSurvey) {
     fill();
     ASSERT_EQ(window->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_OK);
     window->member_panel->last_name->set_text("Crashed");
-    ASSERT_FALSE(wait_for_copy(*window).empty());
-    window->recovery->store()->abandon();
     Glib::file_set_contents(in(MyApp::READY_TO_UPLOAD), "changed elsewhere");
     DialogScript script;
-    script.answer(Gtk::RESPONSE_YES).answer(Gtk::RESPONSE_CANCEL);
-    std::vector<SurveyWindow*> restored = restore_unsaved_surveys(app);
-    ASSERT_EQ(restored.size(), 1u);
-    std::unique_ptr<SurveyWindow> back(restored[0]);
+    std::unique_ptr<SurveyWindow> back = crash_and_restart(*window, script, Gtk::RESPONSE_YES);
+    ASSERT_TRUE(back);
+    script.answer(Gtk::RESPONSE_CANCEL);
     EXPECT_EQ(back->do_save(MyApp::READY_TO_UPLOAD, SurveyWindow::SAVE_SILENT), RC_CANCELLED);
     const std::string asked = script.seen.back().text;
     EXPECT_EQ(asked.rfind("The saved survey was changed after this copy was made.", 0), 0u);
@@ -224,7 +227,6 @@ TEST_F(SurveyStoreTest, RestoredAnswersWhoseOriginalChangedBecomeANewSurvey) {
     EXPECT_NE(read_text_file(in(MyApp::IN_PROGRESS)).find(">Crashed<"), std::string::npos);
     EXPECT_EQ(read_text_file(in(MyApp::READY_TO_UPLOAD)), "changed elsewhere");
     EXPECT_FALSE(exists(copy));
-    app.app->remove_window(*back);
 }
 
 } // namespace
