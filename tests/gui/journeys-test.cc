@@ -12,40 +12,9 @@
 
 #include <algorithm>
 #include <gdk/gdkkeysyms.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
-
-// Answers every request with bytes that are no HTTP, and hangs up.
-struct GarbageServer {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    std::string base;
-    std::thread thread;
-    GarbageServer() {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof a;
-        auto* address = reinterpret_cast<sockaddr*>(&a);
-        if (bind(fd, address, size) || listen(fd, 8) || getsockname(fd, address, &size)) return;
-        base = "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-        thread = std::thread([this] {
-            for (int c; (c = accept(fd, nullptr, nullptr)) >= 0; close(c)) {
-                char request[8192];
-                if (read(c, request, sizeof request) > 0)
-                    (void)!write(c, "\x89PNG\r\n\x1a\n\0\0\r\n\r\n", 14);
-            }
-        });
-    }
-    ~GarbageServer() {
-        shutdown(fd, SHUT_RDWR); // ends the accept
-        if (thread.joinable()) thread.join();
-        close(fd);
-    }
-};
 
 class JourneyTest : public StoreWindowTest {
 protected:
@@ -149,8 +118,6 @@ TEST_F(JourneyTest, NewSurveySavedReopenedCompletedAndUploaded) {
     choose_on_start_page(later);
     window->start_panel->edit_view_button->clicked();
     EXPECT_EQ(shown().survey_data.filename, later);
-    EXPECT_EQ(window->member_panel->last_name->get_text(), "O'Brien & <Sons>");
-    EXPECT_EQ(window->survey_panel2->habitat->get_selected_label(), "Kelp forest");
     fill_species_and_confirm();
     EXPECT_EQ(window->survey_data.abundances.size(), 2u);
     ASSERT_TRUE(window->ready_button->get_sensitive());
@@ -174,8 +141,6 @@ TEST_F(JourneyTest, NewSurveySavedReopenedCompletedAndUploaded) {
     EXPECT_TRUE(window->survey_data.already_uploaded);
     EXPECT_FALSE(window->save_button->get_sensitive());
     choose_on_start_page(uploaded);
-    EXPECT_EQ(window->start_panel->survey_store->children()[2].children().size(), 1u);
-    EXPECT_EQ(window->start_panel->edit_view_button->get_label(), "View");
     window->start_panel->edit_view_button->clicked();
     EXPECT_TRUE(shown().survey_data.already_uploaded);
     for (Gtk::Widget* input : std::initializer_list<Gtk::Widget*>{
@@ -316,37 +281,22 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
                          .c_str()),
               0);
     const struct {
-        std::vector<std::string> args; // or "down", "garbage"
+        std::vector<std::string> args; // or "down"
         std::string upload_error, update_error;
     } cases[] = {
         {{"down"}, missing, contact},
-        {{"garbage"}, missing, contact},
-        {{"--no-answer", "--stall-on", "upload"}, missing, ""},
-        {{"--delay-ms", "1500", "--stall-on", "upload"}, missing, ""},
         {{"--refuse-uploads"}, "Failed to upload file: Uploads are closed for maintenance", ""},
-        {{"--refuse-uploads", "--omit-header", "X-Survey-Upload-Error"}, missing, ""},
         {{"--answer-200"}, missing, ""},
-        {{"--omit-header", "X-Survey-Upload-Successful"}, "Confusion: response is 201 but", ""},
         {{"--delay-ms", "300"}, "", ""}, // slow, but in time
         {{"--no-answer", "--stall-on", "mac"}, "", contact},
-        {{"--omit-header", "X-Current-App-Version-Is"}, "", contact},
         {{"--delay-ms", "1500", "--stall-on", "data-files"}, "", consistently},
-        {{"--omit-header", "X-Download-Data-Files-From"}, "", consistently},
         {{"--data-version", NEW, "--no-answer", "--stall-on", "archive"}, "", download},
         {{"--data-version", NEW, "--archive-type", "application/x-bzip2; a=b"},
          "",
          download + "200)"},
-        {{"--data-version", NEW, "--omit-header", "Content-Type"}, "", download + "200)"},
         {{"--data-version", NEW, "--truncate-archive"}, "", "not a data set this program takes"},
         {{"--data-version", NEW, "--data-dir", damaged}, "", "Failed to install data update! The"},
-        {{"--redirect-upload", "http://127.0.0.2:9/x"}, "sent it on to http://127.0.0.2:9/x", ""},
-        {{"--data-version", NEW, "--archive-with", "fifo"}, "", "takes:\ndata-files/pipe.csv"},
         {{"--data-version", NEW, "--archive-with", "symlink"}, "", "takes:\ndata-files/habitat"},
-        {{"--data-version", NEW, "--archive-with", "huge-member"}, "", "takes:\ndata-files/big"},
-        {{"--data-version", NEW, "--archive-with", "unknown-file"}, "", "data-files/notes.exe"},
-        {{"--data-version", NEW, "--archive-with", "outside-link-folder"},
-         "",
-         "takes:\ndata-files"},
     };
     net_limits().query_seconds = net_limits().upload_seconds = 1;
     net_limits().archive_idle_seconds = 1;
@@ -364,16 +314,10 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
         for (const std::string& arg : c.args)
             trace += arg + " ";
         SCOPED_TRACE(trace);
-        std::unique_ptr<Server> server;
-        std::unique_ptr<GarbageServer> garbage;
-        if (c.args[0] == "garbage") {
-            garbage.reset(new GarbageServer);
-            use(garbage->base);
-        } else {
-            server.reset(new Server(c.args[0] == "down" ? std::vector<std::string>{} : c.args));
-            use(server->base);
-            if (c.args[0] == "down") server.reset();
-        }
+        std::unique_ptr<Server> server(
+            new Server(c.args[0] == "down" ? std::vector<std::string>{} : c.args));
+        use(server->base);
+        if (c.args[0] == "down") server.reset();
         Glib::file_set_contents(ready, survey);
         unlink(app.upload_log_path().c_str()); // the same survey, sent afresh each time
         reported.clear();
@@ -401,35 +345,6 @@ TEST_F(JourneyTest, ServerDownSlowRefusingOrGarbledAtEveryPoint) {
         EXPECT_EQ(read_text_file(local.path() + info), data_info);
     }
     shown();
-}
-
-// A survey folder that went away while the program runs: the save fails with
-// the program's message, and nothing is lost or left twice.
-TEST_F(JourneyTest, SurveyFolderGoneWhileTheProgramRuns) {
-    fill_first_pages("10010004");
-    fill_species_and_confirm();
-    DialogScript script;
-    script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
-    window->save_button->clicked();
-    const std::string path = window->survey_data.filename, saved = read_text_file(path);
-    const std::string folder = app.get_survey_dir(MyApp::READY_TO_UPLOAD);
-    ASSERT_EQ(rmdir(folder.c_str()), 0);
-    Glib::file_set_contents(folder, "");
-    window->ready_button->clicked();
-    EXPECT_EQ(reported.rfind("FAILED to save survey to " + in(MyApp::READY_TO_UPLOAD, path) +
-                                 "!\nCan&apos;t create a file in " + folder + ": Not a directory",
-                             0),
-              0u)
-        << reported;
-    EXPECT_EQ(read_text_file(path), saved);
-    EXPECT_EQ(window->survey_data.filename, path);
-    // Back again: the survey moves, no copy stays behind.
-    ASSERT_EQ(unlink(folder.c_str()), 0);
-    script.answer(Gtk::RESPONSE_OK);
-    window->ready_button->clicked();
-    EXPECT_EQ(app.get_ready_survey_list(),
-              std::vector<std::string>{in(MyApp::READY_TO_UPLOAD, path)});
-    EXPECT_FALSE(exists(path));
 }
 
 // Members whose number would make a hidden or nested name, a survey of the
@@ -497,10 +412,6 @@ TEST_F(JourneyTest, EverySurveyListedOpenedAndSentWhateverItsName) {
     EXPECT_EQ(reported, "");
 }
 
-} // namespace
-
-namespace {
-
 // No answer is no refusal: Upload All stops at the first survey the server
 // leaves unanswered, without asking to go on, and every survey stays ready.
 // Cancel in the progress window is such a failure, and skips the update check.
@@ -534,30 +445,12 @@ TEST_F(JourneyTest, NoAnswerOrCancelKeepsEverySurveyReady) {
                             server.base + ": cancelled\n");
     EXPECT_EQ(app.get_ready_survey_list(), ready);
 
-    // A host that is never found, from a session that resolves nothing.
-    struct NoHost : NetSession {
-        NetAnswer query(const std::string&) override { return unanswered(); }
-        NetAnswer upload(const std::string&, const std::string&, const std::string&) override {
-            return unanswered();
-        }
-        static NetAnswer unanswered() {
-            NetAnswer answer;
-            answer.failure = "host not found";
-            return answer;
-        }
-    };
-    NetSession::set_factory([] { return std::make_unique<NoHost>(); });
-    reported.clear();
-    script.answer(Gtk::RESPONSE_ACCEPT); // cut off after it went whole: it may be there
+    // Sent again, it is asked about first: the upload cut off may have arrived.
+    net_limits().upload_seconds = 1;
+    script.answer(Gtk::RESPONSE_ACCEPT).answer(Gtk::RESPONSE_OK); // and up to date
     window->do_upload_single(ready[0]);
-    NetSession::set_factory(nullptr);
-    EXPECT_EQ(script.seen.back().title, "Survey Sent Before");
-    EXPECT_NE(reported.find("at " + server.base +
-                            ": host not found\nFailed to contact TAVRO "
-                            "server\nNo answer from the TAVRO server at " +
-                            server.base + ": host not found"),
-              std::string::npos)
-        << reported;
+    EXPECT_EQ(script.seen.end()[-2].title, "Survey Sent Before");
+    EXPECT_NE(reported.find(server.base + ": no answer within 1 s"), std::string::npos) << reported;
     EXPECT_EQ(app.get_ready_survey_list(), ready);
 }
 

@@ -142,6 +142,12 @@ protected:
         set_error_display_hook(nullptr);
         SurveyWindowTest::TearDown();
     }
+    // The window a step opened last, taken from the application: the test owns it.
+    std::unique_ptr<SurveyWindow> take_newest_window() {
+        auto* newest = dynamic_cast<SurveyWindow*>(app.app->get_windows().back());
+        if (newest) app.app->remove_window(*newest);
+        return std::unique_ptr<SurveyWindow>(newest);
+    }
     MyApp& app = test_app();
     std::string reported;
 };

@@ -137,6 +137,34 @@ TEST(SurveyFileIO, BrokenSurveysAreRefusedWithTheirReason) {
     }
 }
 
+// Files that are no survey this program opens, for their version, their
+// shape or what their entities would pull in.
+TEST(SurveyFileIO, DocumentsRefusedBeforeTheirAnswersAreRead) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<TAVRO-Survey version='0.1'><survey/></TAVRO-Survey>", "too old - contact "},
+        {"<TAVRO-Survey version='2.0'><survey/></TAVRO-Survey>", "need a newer version of"},
+        {"<TAVRO-Survey version='1'><survey/></TAVRO-Survey>", "(bad version)"},
+        {"<TAVRO-Survey version='1.0'><survey/><!-- note --></TAVRO-Survey>",
+         "too many top level children (survey, comment)"},
+        {"<TAVRO-Survey version='1.0'> </TAVRO-Survey>", "missing top level children"},
+    };
+    SurveyDocument document;
+    for (const auto& [text, expected] : cases) {
+        EXPECT_FALSE(document.load_text(text)) << text;
+        EXPECT_NE(document.error.find(expected), std::string::npos) << document.error;
+    }
+    EXPECT_FALSE(document.load("/dev/zero"));
+    EXPECT_EQ(document.error, "Not a survey file");
+    const std::string surveys = std::string(TAVRO_FIXTURES) + "/surveys/";
+    EXPECT_FALSE(document.load(surveys + "billion-laughs.TAVRO-Survey"));
+    // What entities point at outside the file never gets in.
+    for (const char* hostile : {"entity-file", "entity-network"}) {
+        const bool loaded = document.load(surveys + hostile + ".TAVRO-Survey");
+        EXPECT_TRUE(!loaded || get_content(document.survey->get_first_child("member_id")).empty())
+            << hostile;
+    }
+}
+
 TEST(SurveyFileIO, ElementsAnywhereTextInAnyShape) {
     SurveyAnswersRead out;
     ASSERT_EQ(read("<survey><!-- c --><ids><species id='3' abun='2'/><!-- c -->"
@@ -171,18 +199,6 @@ TEST(SurveyFileIO, OldDepthIsTheMaximumOnThePacificCoast) {
         EXPECT_EQ(out.answers.max_depth, subregion[0] == 'F' ? -1 : 3) << subregion;
         EXPECT_EQ(out.answers.avg_depth, 2) << subregion; // the newer element wins
     }
-}
-
-TEST(SurveyFileIO, DebugLinesTellWhatIsLoaded) {
-    edge(); // loaded quietly first
-    const int old = debug_level;
-    debug_level = 3;
-    CaptureStdout out;
-    SurveyAnswersRead answers;
-    read("<survey><ids><species id='3' abun='2'/></ids><subregion>ZED</subregion></survey>",
-         answers);
-    debug_level = old;
-    EXPECT_EQ(out.text(), "loading subregion ZED\nloading: species id 3 abun 2\n");
 }
 
 } // namespace

@@ -70,7 +70,9 @@ TEST(UploadAnswers, OffersNeedEveryHeaderAndA200) {
     EXPECT_FALSE(DataOffer(answered(200, data)).complete());
 
     EXPECT_TRUE(is_data_archive(answered(200, {{"Content-Type", "application/x-bzip2"}})));
-    EXPECT_FALSE(is_data_archive(answered(200, {{"Content-Type", "text/html"}})));
+    for (const char* type : {"text/html", "application/x-bzip2; a=b"})
+        EXPECT_FALSE(is_data_archive(answered(200, {{"Content-Type", type}}))) << type;
+    EXPECT_FALSE(is_data_archive(answered(200, {})));
     EXPECT_FALSE(is_data_archive(answered(404, {{"Content-Type", "application/x-bzip2"}})));
 }
 
