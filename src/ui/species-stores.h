@@ -1,19 +1,20 @@
 // The two species lists every species page shows: the listed species (the
-// chosen view's rows) and the unlisted ones (every species the survey type
-// shows), by family, and the filters the pages show over them.
+// chosen view's rows) and the unlisted ones (the catalogue's species the
+// survey type offers), by family, and the filters the pages show over them.
 #pragma once
 
 #include "refdata/region-fish-info.h"
 #include "survey/survey-data.h"
+#include "ui/catalogue-rows.h"
 #include "ui/species-tree-columns.h"
 
 #include <functional>
 #include <gtkmm/treemodelfilter.h>
 #include <gtkmm/treestore.h>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 struct SpeciesViewEntry;
@@ -24,33 +25,23 @@ public:
     enum Which { LISTED, UNLISTED };
     using Visible = Gtk::TreeModelFilter::SlotVisible;
     using NewModel = std::function<void(const Glib::RefPtr<Gtk::TreeModelFilter>& filter)>;
+    using Rows = SpeciesRowIndex;
 
     // The listed store holds the chosen view's rows and is replaced when the
     // view or the kinds of species the survey type shows change. The unlisted
     // store holds every species of the catalogue by family, made once per
-    // catalogue: which of its rows the survey type offers is said by
-    // offered(), and every filter watching it shows only those. After every
-    // rebuild signal_species_stores_rebuilt comes: whoever shows a store
-    // takes it again then; watched filters are fresh before it comes.
+    // catalogue (in slices while the main loop is idle, from the moment the
+    // catalogue is chosen): which of its rows the survey type offers is said
+    // by offered(), and every filter watching it shows only those. After
+    // every rebuild, and when the rows of a catalogue are complete,
+    // signal_species_stores_rebuilt comes: whoever shows a store takes it
+    // again then; watched filters are fresh before it comes.
     Glib::RefPtr<Gtk::TreeStore> listed_store;
     Glib::RefPtr<Gtk::TreeStore> unlisted_store;
     sigc::signal<void> signal_species_stores_rebuilt;
 
-    // The rows of unlisted_store: families in order, each species after its
-    // family, and where to find them.
-    struct Rows {
-        std::vector<Gtk::TreeIter> family_rows, species_rows;
-        std::vector<int> family_of_row;  // by species row
-        std::vector<int> row_of_species; // by species id; -1 where none
-        std::vector<char> invertebrate;  // by species row
-        std::vector<char> in_view;       // by species row
-        // Per family: its fish, and its invertebrates in the view.
-        std::vector<int> fish, inverts_in_view;
-        std::unordered_map<const void*, int> family_of_node;
-        int row_of(int species_id) const;
-    };
-
     SpeciesStores(SpeciesTreeColumns& columns, const SurveyData& survey);
+    ~SpeciesStores();
     SpeciesStores(const SpeciesStores&) = delete;
     SpeciesStores& operator=(const SpeciesStores&) = delete;
 
@@ -68,8 +59,8 @@ public:
     // A fresh filter for a watch at once, when many of its rows come or go.
     void renew(int watch_id);
 
-    // The index of unlisted_store, made when first asked for after its rows
-    // were replaced.
+    // The index of unlisted_store, read from it when first asked for after
+    // its rows were replaced from outside.
     const Rows& rows();
     // Changes whenever the rows of unlisted_store are replaced.
     unsigned generation() const { return rows_generation; }
@@ -91,33 +82,23 @@ private:
         NewModel on_new_model;
         Glib::RefPtr<Gtk::TreeModelFilter> filter;
     };
-    // One entry of a list from which a store is built.
-    struct Item {
-        const RegionFishInfo::Species* species;
-        const RegionFishInfo::Family* family; // the family it is shown under
-        bool in_view;
-        // Collation keys of the family's and the species' common names, only
-        // for the sort.
-        const std::string* family_key = nullptr;
-        const std::string* species_key = nullptr;
-        // By family common name, then species common name, in the user's language.
-        bool operator<(const Item& other) const;
-    };
 
-    std::vector<Item> all_species_list(const RegionFishInfo& catalogue,
-                                       const std::set<int>& view_set) const;
-    std::vector<Item> view_species_list(const RegionFishInfo& catalogue,
-                                        const std::vector<SpeciesViewEntry>& rows) const;
-    // A family row above each run of species of one family.
-    // With into, the index of the rows as well.
-    void fill(const Glib::RefPtr<Gtk::TreeStore>& store, const std::vector<Item>& items,
-              const RegionFishInfo& catalogue, Rows* into);
-    static void print_list(const char* title, const std::vector<Item>& list);
+    std::vector<SpeciesItem> view_species_list(const RegionFishInfo& catalogue,
+                                               const std::vector<SpeciesViewEntry>& rows) const;
     void print_offered();
+    // Starts making the rows of a catalogue, at idle moments.
+    void start_making(const RegionFishInfo* catalogue, const std::set<int>& view_set);
+    // Makes the rest at once and takes them as the unlisted rows.
+    void finish_making();
+    void take_made_rows();
     // The view's species marked in the unlisted rows, and the families' counts.
     void mark_view(const std::set<int>& view_set);
+    // The survey's abundance of a species on a row.
     void set_row_abundance(const Gtk::TreeRow& row, int species_id);
     void relabel_unlisted();
+    // The label abundance 0 will most likely show: before a survey type is
+    // chosen, the one the types' lists share.
+    Glib::ustring likely_zero_label(bool invertebrate_list) const;
 
     // What the stores were last filled from: a survey type that shows the
     // same species of the same view needs new labels, not new rows.
@@ -133,26 +114,22 @@ private:
     };
     Inputs filled_from;
     bool filled = false;
-    // The catalogue of the unlisted rows, and whether they were made: they
-    // are made at the first survey type chosen in it.
-    const RegionFishInfo* unlisted_catalogue = nullptr;
-    bool unlisted_filled = false;
 
     SpeciesTreeColumns& columns;
     const SurveyData& survey;
     std::vector<Watch> watches;
-    Rows index;
-    bool index_stale = true;
+    // The rows of every catalogue the window showed, made once each (the
+    // data readers a window used outlive it, so a catalogue's address stays
+    // its own), and those of the catalogue in use, made or in the making:
+    // their markup serves the listed store as well.
+    std::map<const RegionFishInfo*, std::unique_ptr<CatalogueRows>> made;
+    const RegionFishInfo* unlisted_catalogue = nullptr;
+    CatalogueRows* making = nullptr;
+    sigc::connection making_idle;
+    bool unlisted_filled = false; // unlisted_store holds the made rows
+    Rows own_rows;                // the index while there are none
+    bool index_stale = false;
     unsigned rows_generation = 0;
-    // Species whose unlisted row shows an abundance other than 0, and the
-    // labels rows of abundance 0 show (fish list, invertebrate list): a new
-    // survey type relabels only those rows unless these labels change.
-    std::set<int> marked;
-    Glib::ustring zero_labels[2];
-    // The rows' markup, made once per catalogue: of its species, by their
-    // place in the catalogue, and of its families.
-    const RegionFishInfo* marked_up_catalogue = nullptr;
-    std::vector<SpeciesTreeColumns::Texts> species_texts;
-    std::map<const RegionFishInfo::Family*, SpeciesTreeColumns::Texts> family_texts;
-    void mark_up(const RegionFishInfo& catalogue);
+    // A species' abundance shown on its unlisted row, kept track of.
+    void set_unlisted_abundance(size_t row, int species_id, int abundance);
 };

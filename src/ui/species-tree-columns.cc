@@ -62,6 +62,13 @@ Gtk::TreeIter SpeciesTreeColumns::prepend(const Glib::RefPtr<Gtk::TreeStore>& st
                                           bool species_in_view) const {
     Glib::ustring label;
     const int shown = shown_abundance(species_id, species_abundance, label);
+    return prepend(store, parent, species_id, texts, shown, label, species_in_view);
+}
+
+Gtk::TreeIter SpeciesTreeColumns::prepend(const Glib::RefPtr<Gtk::TreeStore>& store,
+                                          const Gtk::TreeIter& parent, int species_id,
+                                          const Texts& texts, int shown, const Glib::ustring& label,
+                                          bool species_in_view) const {
     // Inserted with its values in one go: one signal instead of two per row.
     GtkTreeIter iter;
     gtk_tree_store_insert_with_values(

@@ -55,6 +55,10 @@ public:
     // A new row in front of the others of its level, filled.
     Gtk::TreeIter prepend(const Glib::RefPtr<Gtk::TreeStore>& store, const Gtk::TreeIter& parent,
                           int id, const Texts& texts, int abundance, bool in_view) const;
+    // The same with the category shown and its label given.
+    Gtk::TreeIter prepend(const Glib::RefPtr<Gtk::TreeStore>& store, const Gtk::TreeIter& parent,
+                          int id, const Texts& texts, int shown, const Glib::ustring& label,
+                          bool in_view) const;
     // Limits a code beyond the species' list to its highest category.
     void set_abundance(const Gtk::TreeRow& row, int abundance);
     // Rebuilds a species tree's columns by the survey's name options: the ID
