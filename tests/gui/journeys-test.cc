@@ -11,7 +11,6 @@
 #include "ui/unlisted-panel.h"
 
 #include <algorithm>
-#include <gdk/gdkkeysyms.h>
 #include <sys/stat.h>
 
 namespace {
@@ -47,12 +46,7 @@ protected:
     }
     // Return on a row of a species tree, then the nth category of its menu.
     void record(Gtk::TreeView& tree, int page, const char* row, int category) {
-        window->notebook->set_current_page(page);
-        tree.expand_to_path(Gtk::TreePath(row));
-        tree.set_cursor(Gtk::TreePath(row));
-        tree.grab_focus();
-        run_pending_events();
-        press_key(*window, GDK_KEY_Return);
+        press_on_row(*window, page, tree, row);
         for (int i = 0; i < category; ++i)
             press_key(*window, GDK_KEY_Down);
         press_key(*window, GDK_KEY_Return);
@@ -70,8 +64,6 @@ protected:
     // Cursor and Return on the survey's row of the Start page, as a user chooses it.
     void choose_on_start_page(const std::string& path) {
         StartPanel& p = *window->start_panel;
-        window->notebook->set_current_page(p.page_number);
-        p.survey_tree->expand_all();
         Gtk::TreePath row;
         p.survey_store->foreach_iter([&](const Gtk::TreeIter& it) {
             if (std::string((*it)[p.survey_columns.path]) == path)
@@ -79,9 +71,7 @@ protected:
             return !row.empty();
         });
         ASSERT_FALSE(row.empty()) << path;
-        p.survey_tree->set_cursor(row);
-        p.survey_tree->grab_focus();
-        press_key(*window, GDK_KEY_Return);
+        press_on_row(*window, p.page_number, *p.survey_tree, row.to_string());
     }
     static std::vector<std::string> contents(std::vector<std::string> paths) {
         for (std::string& path : paths)
@@ -241,7 +231,7 @@ TEST_F(JourneyTest, SurveyOfAnOlderFileVersionCompletedAndUploaded) {
     EXPECT_EQ(shown().survey_data.filename, old);
     EXPECT_EQ(window->survey_panel1->year->get_selected_label(), "2009"); // not offered
     EXPECT_EQ(window->survey_data.abundances, (std::map<int, int>{{12, 2}, {34, 0}}));
-    set_date(time(nullptr));
+    set_date();
     conditions();
     window->notebook->set_current_page(0);
     window->notebook->set_current_page(window->confirm_panel->page_number);
