@@ -164,10 +164,6 @@ TEST_F(JourneyTest, ThreeReadySurveysTheSecondDamagedThenRetried) {
     window->start_panel->upload_all_button->clicked();
     ASSERT_EQ(script.seen.size(), 6u);
     EXPECT_EQ(script.seen[4].title, "Upload Partially Successful");
-    EXPECT_EQ(script.seen[4].text.rfind("Failed to upload one survey.\nSuccessfully uploaded 2 "
-                                        "surveys.\nStep 1 of 2 completed.",
-                                        0),
-              0u);
     EXPECT_NE(reported.find("Failed to read survey file " + ready[1]), std::string::npos)
         << reported;
     EXPECT_EQ(received(server),
@@ -181,10 +177,6 @@ TEST_F(JourneyTest, ThreeReadySurveysTheSecondDamagedThenRetried) {
     script.answer(Gtk::RESPONSE_ACCEPT).answer(Gtk::RESPONSE_OK).answer(Gtk::RESPONSE_OK);
     window->start_panel->upload_button->clicked();
     EXPECT_EQ(script.seen.end()[-3].title, "Survey Sent Before");
-    EXPECT_EQ(script.seen.end()[-3].text.rfind("A survey with the same contents was sent to "
-                                               "TAVRO on ",
-                                               0),
-              0u);
     EXPECT_EQ(script.seen.end()[-2].title, "Upload Successful");
     EXPECT_EQ(received(server).back(), good);
 }
@@ -429,7 +421,6 @@ TEST_F(JourneyTest, NoAnswerOrCancelKeepsEverySurveyReady) {
     EXPECT_LT(g_get_monotonic_time() - start, 5 * G_USEC_PER_SEC); // the server never answers
     ASSERT_EQ(script.seen.size(), 2u);
     EXPECT_EQ(script.seen[1].title, "Upload Failed");
-    EXPECT_EQ(script.seen[1].text, "Failed to upload one survey.\n");
     EXPECT_EQ(reported, "Failed to upload file: Unknown (error header missing)\nNo answer from "
                         "the TAVRO server at " +
                             server.base + ": cancelled\n");
