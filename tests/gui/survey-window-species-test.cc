@@ -2,7 +2,11 @@
 // abundance pop-up menus and what stays recorded when the survey type changes.
 #include "refdata/abundance-choices.h"
 #include "survey-window-fixture.h"
+#include "ui/confirm-panel.h"
 #include "ui/listed-panel.h"
+#include "ui/unlisted-panel.h"
+
+#include <set>
 
 namespace {
 
@@ -176,6 +180,18 @@ TEST_F(ListedSpeciesTest, ListsAfterEachChangeAreThoseOfAFreshWindow) {
             });
         return text + "--\n";
     };
+    // Every species list shows the names the Listed page's buttons choose: the
+    // titles over their names, each once.
+    auto titles = [&] {
+        window->notebook->set_current_page(window->confirm_panel->page_number); // as it is seen
+        std::set<std::string> seen;
+        for (Gtk::TreeView* view :
+             {page->species_tree, window->unlisted_panel->found_species_tree,
+              window->unlisted_panel->selected_species_tree,
+              window->confirm_panel->conf_listed_tree, window->confirm_panel->conf_unlisted_tree})
+            seen.insert(view->get_column(1) ? view->get_column(1)->get_title().raw() : "none");
+        return seen;
+    };
     SurveyPanel1& p1 = *window->survey_panel1;
     DialogScript script;
     const std::function<void()> changes[] = {
@@ -208,8 +224,11 @@ TEST_F(ListedSpeciesTest, ListsAfterEachChangeAreThoseOfAFreshWindow) {
         std::unique_ptr<SurveyWindow> fresh(SurveyWindow::create(app));
         ASSERT_EQ(fresh->do_open(file), RC_OK) << step;
         all += everything(*window);
+        if (window->survey_data.survey_subtype) // else no species to show
+            EXPECT_EQ(titles().size(), 1u) << "after change " << step;
         EXPECT_EQ(everything(*window), everything(*fresh)) << "after change " << step++;
     }
+    EXPECT_EQ(titles(), std::set<std::string>{"Common Name"});
     // What was compared: species outside the view, and marked ones.
     EXPECT_NE(all.find("(not in view)"), std::string::npos) << all;
     EXPECT_NE(all.find("(Abudefduf saxatilis)</i>  = Few"), std::string::npos) << all;
