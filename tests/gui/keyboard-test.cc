@@ -67,13 +67,6 @@ TEST_F(SurveyWindowTest, TabReachesEveryControlOfEveryPageAndEachHasAName) {
         }
 }
 
-// Pasting waits for the clipboard's answer from the X server.
-bool wait_for(const std::function<bool()>& done) {
-    for (int i = 0; i < 200 && !done(); ++i, g_usleep(10000))
-        run_pending_events();
-    return done();
-}
-
 bool inside(Gtk::Widget* focus, Gtk::Widget* control) {
     return focus && (focus == control || focus->is_ancestor(*control));
 }
@@ -85,7 +78,7 @@ TEST_F(SurveyWindowTest, PasteAndReturnOnTheMemberPage) {
     Gtk::Entry* entry = window->member_panel->member_id;
     entry->grab_focus();
     Gtk::Clipboard::get()->set_text("4711");
-    press_key(*window, GDK_KEY_v, GDK_CONTROL_MASK);
+    press_key(*window, GDK_KEY_v, GDK_CONTROL_MASK); // the X server answers later
     EXPECT_TRUE(wait_for([&] { return entry->get_text() == "4711"; })) << entry->get_text();
     window->next_button->grab_focus();
     {

@@ -2,13 +2,12 @@
 #include "survey-window-fixture.h"
 #include "ui/start-panel.h"
 #include <algorithm>
-#include <gdk/gdkkeysyms.h>
 
 class StartPanelTest : public StoreWindowTest {
 protected:
     // Saves the window's survey as member's on 2026-07-<day> into which.
     std::string save(const char* member, int day, MyApp::WhichDir which) {
-        fill_first_pages("10010004", july_2026(day));
+        fill_first_pages("10010004", day);
         window->member_panel->member_id->set_text(member);
         EXPECT_EQ(window->do_save(which, SurveyWindow::SAVE_SILENT), RC_OK);
         return window->survey_data.filename;
@@ -26,9 +25,7 @@ protected:
     }
     // Puts the cursor on a row and presses a key there, as a user does.
     std::string choose(StartPanel& p, const char* row, guint key = GDK_KEY_Return) {
-        p.survey_tree->set_cursor(Gtk::TreePath(row));
-        p.survey_tree->grab_focus();
-        press_key(p.window->dialog_parent(), key);
+        press_on_row(*window, p.page_number, *p.survey_tree, row, key);
         std::string state;
         for (Gtk::Button* b : {p.edit_view_button, p.mark_button, p.upload_button, p.delete_button})
             state += b->get_label() + (b->get_sensitive() ? "" : " (off)") +

@@ -1,6 +1,5 @@
 // Survey Info Part 1 on the installed data set: location changes, zone codes and
 // the zone tree.
-#include "refdata/abundance-choices.h"
 #include "refdata/region-info.h"
 #include "survey-window-fixture.h"
 
@@ -107,7 +106,7 @@ TEST_F(SurveyWindowTest, ZoneCodesAndZoneSearch) {
     EXPECT_EQ(page->zonecode->get_text(), "10010004");
 }
 
-TEST_F(SurveyWindowTest, RetiredSurveyTypesAndTypesWithoutAbundanceList) {
+TEST_F(SurveyWindowTest, RetiredSurveyTypes) {
     SurveyPanel1* page = window->survey_panel1;
     page->setup_for_subregion("CAR");
     EXPECT_EQ(page->set_survey_subtype_even_invisible("", 8), RC_ERROR);
@@ -115,20 +114,6 @@ TEST_F(SurveyWindowTest, RetiredSurveyTypesAndTypesWithoutAbundanceList) {
     EXPECT_EQ(page->survey_subtype->get_selected_label(), "Timed Fish Count - No longer available");
     ASSERT_NE(window->survey_data.survey_subtype, nullptr);
     EXPECT_EQ(window->survey_data.survey_subtype->surveytypeid, 8);
-
-    // A type the abundance lists do not name has no list and no menu.
-    MyApp& app = test_app();
-    CaptureStdout warnings;
-    AbundanceChoices edge(EDGE_DATA);
-    AbundanceChoices* saved = app.abundance_choices;
-    app.abundance_choices = &edge;
-    std::unique_ptr<SurveyWindow> other(SurveyWindow::create(app));
-    other->survey_panel1->setup_for_subregion("CAR");
-    other->survey_panel1->survey_subtype->select_id(7); // listed for the installed set only
-    app.abundance_choices = saved;
-    EXPECT_EQ(other->abundance_popups.current_abundance_menu, nullptr);
-    const auto* choices = other->survey_data.subtype_abundance_choices;
-    EXPECT_TRUE(choices == nullptr || choices->choices.empty());
 }
 
 } // namespace

@@ -18,7 +18,7 @@ protected:
         StoreWindowTest::TearDown();
     }
     // Answers of 4 July 2026, saved as this name.
-    void fill() { fill_first_pages("10010004", july_2026(4)); }
+    void fill() { fill_first_pages("10010004", 4); }
     std::string in(MyApp::WhichDir which) {
         return ::in(which, "4711-PNW-20260704-0900-10010004.TAVRO-Survey");
     }
@@ -27,8 +27,7 @@ protected:
         auto copy = [&] {
             return w.recovery->store() ? read_text_file(w.recovery->store()->survey_path()) : "";
         };
-        for (int i = 0; i < 400 && copy().empty(); ++i, g_usleep(5000))
-            run_pending_events();
+        wait_for([&] { return !copy().empty(); });
         return copy();
     }
     // The window's program crashes and the next start's offer is answered:
@@ -117,8 +116,7 @@ TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
     script.answer_with([&](Gtk::Dialog& chooser) {
         auto& files = dynamic_cast<Gtk::FileChooser&>(chooser);
         files.set_filename(in(MyApp::IN_PROGRESS));
-        for (int i = 0; i < 100 && files.get_filename().empty(); ++i, g_usleep(10000))
-            run_pending_events(); // the chooser reads its folder first
+        wait_for([&] { return !files.get_filename().empty(); }); // it reads its folder first
         return static_cast<int>(Gtk::RESPONSE_ACCEPT);
     });
     ASSERT_EQ(other->select_and_open_saved_survey(), RC_OK);

@@ -13,6 +13,7 @@
 
 #include <ctime>
 #include <deque>
+#include <gdk/gdkkeysyms.h>
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
 #include <gtest/gtest.h>
@@ -30,6 +31,25 @@ inline void install_unexpected_dialog_guard() {
 }
 inline bool exists(const std::string& path) {
     return Glib::file_test(path, Glib::FILE_TEST_EXISTS);
+}
+// Runs the main loop until done() holds, for at most two seconds: for what
+// comes from the X server or a timer. Returns done().
+inline bool wait_for(const std::function<bool()>& done) {
+    for (int i = 0; i < 200 && !done(); ++i, g_usleep(10000))
+        run_pending_events();
+    return done();
+}
+// Shows the window on a page, puts the cursor on a row of a tree there and
+// presses a key on it, as a user does.
+inline void press_on_row(SurveyWindow& w, int page, Gtk::TreeView& tree, const std::string& row,
+                         guint key = GDK_KEY_Return, GdkModifierType state = GdkModifierType(0)) {
+    w.show();
+    w.notebook->set_current_page(page);
+    tree.expand_to_path(Gtk::TreePath(row));
+    tree.set_cursor(Gtk::TreePath(row));
+    tree.grab_focus();
+    run_pending_events();
+    press_key(w, key, state);
 }
 // Where a survey file of that name lies in a folder of the store.
 inline std::string in(MyApp::WhichDir which, const std::string& path) {
@@ -89,15 +109,15 @@ protected:
         run_pending_events();
     }
     // A complete Pacific Northwest survey on the first three pages, of today
-    // unless another day is given.
-    void fill_first_pages(const char* zone, time_t day = time(nullptr)) {
+    // unless a day of July 2026 is given.
+    void fill_first_pages(const char* zone, int july_2026 = 0) {
         window->member_panel->member_id->set_text(" 4711 ");
         window->member_panel->last_name->set_text("O'Brien & <Sons>");
         SurveyPanel1& p1 = *window->survey_panel1;
         SurveyPanel2& p2 = *window->survey_panel2;
         p1.subregion->select_label("Pacific Northwest");
         p1.survey_subtype->select_id(10);
-        set_date(day);
+        set_date(july_2026);
         p1.dive_start->select_id(9);
         p1.zonecode->set_text(zone);
         p2.surface_temp->set_text("55");
@@ -105,17 +125,14 @@ protected:
         p2.max_depth->select_id(5);
         conditions();
     }
-    static time_t july_2026(int mday) {
-        struct tm day = {};
-        day.tm_year = 126, day.tm_mon = 6, day.tm_mday = mday, day.tm_hour = 12;
-        return mktime(&day);
-    }
-    void set_date(time_t when) {
-        struct tm day;
-        localtime_r(&when, &day);
-        window->survey_panel1->year->select_id(day.tm_year + 1900);
-        window->survey_panel1->month->select_id(day.tm_mon + 1);
-        window->survey_panel1->mday->select_id(day.tm_mday);
+    void set_date(int july_2026 = 0) {
+        const time_t now = time(nullptr);
+        struct tm today;
+        localtime_r(&now, &today);
+        SurveyPanel1& p1 = *window->survey_panel1;
+        p1.year->select_id(july_2026 ? 2026 : today.tm_year + 1900);
+        p1.month->select_id(july_2026 ? 7 : today.tm_mon + 1);
+        p1.mday->select_id(july_2026 ? july_2026 : today.tm_mday);
     }
     void conditions() {
         SurveyPanel2& p2 = *window->survey_panel2;

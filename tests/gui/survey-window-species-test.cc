@@ -1,9 +1,12 @@
 // The Listed Species page on the shared fixture set: both species lists, the
 // abundance pop-up menus and what stays recorded when the survey type changes.
 #include "refdata/abundance-choices.h"
-#include "refdata/region-info.h"
 #include "survey-window-fixture.h"
+#include "ui/confirm-panel.h"
 #include "ui/listed-panel.h"
+#include "ui/unlisted-panel.h"
+
+#include <set>
 
 namespace {
 
@@ -24,34 +27,21 @@ TEST_F(SurveyWindowTest, SpeciesNamesShowAsTheyAreWritten) {
     EXPECT_EQ(shown_text(row[c.both_names]), "Rock & <Reef> Goby (Gobius <sp.>)");
 }
 
-// A window on the fixture set's locations and lists, set up the way Survey
-// Info Part 1 does it.
+// A window on the fixture set's locations and lists.
 class ListedSpeciesTest : public EdgeSetWindowTest {
 protected:
     void SetUp() override {
         EdgeSetWindowTest::SetUp();
         page = window->listed_panel;
     }
-    void make_window() {
-        window.reset(SurveyWindow::create(app));
+    // Location and type chosen on Survey Info Part 1, then species marked as
+    // an opened survey brings them.
+    void choose(const char* subregion, int subtype, std::map<int, int> abundances = {}) {
         page = window->listed_panel;
-    }
-    void choose(const char* subregion, int subtype, bool fish, bool inverts) {
-        SurveyData& s = window->survey_data;
-        RegionInfo& regions = *app.region_info;
-        s.subregion = subregion;
-        s.region = regions.region_code_by_subregion[subregion];
-        s.region_fish_info = &regions.fish_info[s.region];
-        s.subregion_info = &regions.subregion_info[subregion];
-        s.survey_subtype = regions.find_subtype(subtype);
-        s.show_fish = fish, s.show_inverts = inverts;
-        const auto& lists = app.abundance_choices->subtype_choices;
-        s.subtype_abundance_choices = size_t(subtype) < lists.size() ? &lists[subtype] : nullptr;
-        window->species_columns.abundance_choices = s.subtype_abundance_choices;
-        window->abundance_popups.use_subtype(subtype);
-        CaptureStdout out;
-        page->setup_for_subregion(subregion);
-        printed = out.text();
+        window->survey_panel1->subregion->select_label(subregion);
+        window->survey_panel1->survey_subtype->select_id(subtype);
+        window->survey_data.abundances = abundances;
+        page->update_for_view();
     }
     // The rows as the user reads them: families, and species indented with
     // their category; of the unlisted store, those the survey type offers.
@@ -69,30 +59,19 @@ protected:
         });
         return seen;
     }
-    // Return on a row, as the user opens the menu from the keyboard.
+    // Return on a row, as the user opens the menu from the keyboard: the menu shown.
     Gtk::Menu* open_menu_by_key(const char* row) {
-        window->show();
-        window->notebook->set_current_page(page->page_number);
-        page->species_tree->grab_focus();
-        page->species_tree->expand_to_path(Gtk::TreePath(row));
-        page->species_tree->set_cursor(Gtk::TreePath(row));
-        run_pending_events();
-        press_key(*window, GDK_KEY_Return);
-        return shown_menu();
-    }
-    Gtk::Menu* shown_menu() {
+        press_on_row(*window, page->page_number, *page->species_tree, row);
         for (Gtk::Menu* menu : window->abundance_popups.abundance_menus)
             if (menu && menu->get_visible()) return menu;
         return nullptr;
     }
 
     ListedPanel* page = nullptr;
-    std::string printed;
 };
 
 TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
-    window->survey_data.abundances = {{10, 7}};
-    choose("ZED", 1, true, false);
+    choose("Alpha North", 1, {{10, 7}});
     const char* sergeant = "  Sergeant major (Abudefduf saxatilis) = None";
     // The view's order: a family that comes back gets a second row; a code
     // beyond the list shows the highest category and opens its family.
@@ -113,10 +92,11 @@ TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
             "Unnamed family (Undefined family F9)", "  Lost fish (Nomen nudum) = None"}));
 
     ASSERT_EQ(open_menu_by_key("0:0"), window->abundance_popups.abundance_menus[1]);
+    Gtk::Menu* menu = window->abundance_popups.abundance_menus[1];
     press_key(*window, GDK_KEY_Down);
     press_key(*window, GDK_KEY_Return);
     run_pending_events();
-    EXPECT_EQ(shown_menu(), nullptr);
+    EXPECT_FALSE(menu->get_visible());
     EXPECT_EQ(window->survey_data.abundances[3], 1);
     const char* single = "  Sergeant major (Abudefduf saxatilis) = Single";
     EXPECT_EQ(rows(window->species_stores.listed_store)[5], single); // both rows of the species...
@@ -129,15 +109,19 @@ TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
 }
 
 TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden) {
-    window->survey_data.abundances = {{1, 1}, {4, 5}};
-    choose("CEE", 2, true, true);
+    choose("Beta Reef", 2, {{1, 1}, {4, 5}});
+    window->survey_data.show_fish = true; // as a type of fish and invertebrates would
     EXPECT_TRUE(rows(window->species_stores.listed_store).empty()); // no default view
     page->species_view->select_id(6);
     EXPECT_TRUE(rows(window->species_stores.listed_store).empty()); // a view without rows
-    page->species_view->select_id(2);
+    page->set_species_view_carefully(1); // a view of another location is not taken
+    EXPECT_EQ(page->species_view->get_selected_id(), 6);
     // The conch under the view's family here, under its own on the Unlisted page;
     // the view row without a family is left out with a warning. Subtype 2 has
     // no list: the grouper shows no category and opens no menu.
+    CaptureStdout out;
+    page->species_view->select_id(2);
+    EXPECT_NE(out.text().find("species-views.csv: family id \"\" of species 4"), std::string::npos);
     const char* conch = "  Queen conch (Strombus gigas) = Two-ten";
     EXPECT_EQ(rows(window->species_stores.listed_store),
               (std::vector<std::string>{"Sea basses and groupers (Serranidae)",
@@ -146,7 +130,7 @@ TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden
     EXPECT_EQ(open_menu_by_key("0:0"), nullptr);
     ASSERT_EQ(open_menu_by_key("0:1"),
               window->abundance_popups.abundance_menus[AbundanceChoices::INVERTEBRATE_SUBTYPE]);
-    shown_menu()->popdown();
+    window->abundance_popups.abundance_menus[AbundanceChoices::INVERTEBRATE_SUBTYPE]->popdown();
     EXPECT_TRUE(window->survey_data.is_recorded(4));
 
     // A fish-only type hides the conch, but keeps what was marked for it.
@@ -161,6 +145,19 @@ TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden
     EXPECT_TRUE(window->survey_data.is_recorded(4));
     for (int unseen : {2, 99})
         EXPECT_FALSE(window->survey_data.is_recorded(unseen)) << unseen;
+
+    // Without the invertebrates' list, the conch opens no menu either.
+    TempDir d;
+    d.write("abundance-choices.csv", "responseid,survey_subtype_id,label,abun\n1,1,Single,1\n");
+    AbundanceChoices fish_only(d.path() + "/");
+    AbundanceChoices* edge_lists = std::exchange(app.abundance_choices, &fish_only);
+    window.reset(SurveyWindow::create(app));
+    choose("Beta Reef", 2, {{4, 1}});
+    page->set_species_view_carefully(2);
+    EXPECT_EQ(rows(window->species_stores.listed_store)[1], "  Queen conch (Strombus gigas) = ");
+    EXPECT_EQ(open_menu_by_key("0:0"), nullptr);
+    window.reset();
+    app.abundance_choices = edge_lists;
 }
 
 // Every kind of change leaves the lists as a fresh window shows the same
@@ -183,7 +180,20 @@ TEST_F(ListedSpeciesTest, ListsAfterEachChangeAreThoseOfAFreshWindow) {
             });
         return text + "--\n";
     };
+    // Every species list shows the names the Listed page's buttons choose: the
+    // titles over their names, each once.
+    auto titles = [&] {
+        window->notebook->set_current_page(window->confirm_panel->page_number); // as it is seen
+        std::set<std::string> seen;
+        for (Gtk::TreeView* view :
+             {page->species_tree, window->unlisted_panel->found_species_tree,
+              window->unlisted_panel->selected_species_tree,
+              window->confirm_panel->conf_listed_tree, window->confirm_panel->conf_unlisted_tree})
+            seen.insert(view->get_column(1) ? view->get_column(1)->get_title().raw() : "none");
+        return seen;
+    };
     SurveyPanel1& p1 = *window->survey_panel1;
+    DialogScript script;
     const std::function<void()> changes[] = {
         [&] { p1.subregion->select_label("Alpha North"); },
         [&] { p1.survey_subtype->select_id(1); },
@@ -194,21 +204,17 @@ TEST_F(ListedSpeciesTest, ListsAfterEachChangeAreThoseOfAFreshWindow) {
         [&] { p1.survey_subtype->select_id(5); },
         [&] { page->set_species_view_carefully(1); },
         [&] { page->name_display_common->set_active(true); },
-        [&] { p1.subregion->select_label("Beta Reef"); },
+        [&] {
+            script.answer(Gtk::RESPONSE_ACCEPT); // clear the species marked
+            p1.subregion->select_label("Beta Reef");
+        },
         [&] { p1.survey_subtype->select_id(2); },
         [&] { page->set_species_view_carefully(2); },
         [&] { page->spanish_enable->set_active(true); },
     };
-    DialogScript script;
     int step = 0;
     std::string all;
     for (const auto& change : changes) {
-        // A new location asks before it clears the species marked.
-        for (const auto& [id, abundance] : window->survey_data.abundances)
-            if (abundance != 0 && &change == &changes[7]) {
-                script.answer(Gtk::RESPONSE_ACCEPT);
-                break;
-            }
         change();
         window->species_stores.show_abundances();
         Glib::ustring problem;
@@ -218,33 +224,14 @@ TEST_F(ListedSpeciesTest, ListsAfterEachChangeAreThoseOfAFreshWindow) {
         std::unique_ptr<SurveyWindow> fresh(SurveyWindow::create(app));
         ASSERT_EQ(fresh->do_open(file), RC_OK) << step;
         all += everything(*window);
+        if (window->survey_data.survey_subtype) // else no species to show
+            EXPECT_EQ(titles().size(), 1u) << "after change " << step;
         EXPECT_EQ(everything(*window), everything(*fresh)) << "after change " << step++;
     }
+    EXPECT_EQ(titles(), std::set<std::string>{"Common Name"});
     // What was compared: species outside the view, and marked ones.
     EXPECT_NE(all.find("(not in view)"), std::string::npos) << all;
     EXPECT_NE(all.find("(Abudefduf saxatilis)</i>  = Few"), std::string::npos) << all;
-}
-
-TEST_F(ListedSpeciesTest, WithoutTheInvertebrateListNoMenuOpens) {
-    TempDir d;
-    d.write("abundance-choices.csv", "responseid,survey_subtype_id,label,abun\n1,1,Single,1\n");
-    AbundanceChoices fish_only(d.path() + "/");
-    AbundanceChoices* edge_lists = app.abundance_choices;
-    app.abundance_choices = &fish_only;
-    make_window();
-    window->survey_data.abundances = {{4, 1}};
-    choose("CEE", 2, false, true);
-    page->set_species_view_carefully(1); // a view of another location
-    EXPECT_TRUE(rows(window->species_stores.listed_store).empty());
-    CaptureStdout out;
-    page->set_species_view_carefully(2);
-    EXPECT_EQ(rows(window->species_stores.listed_store),
-              (std::vector<std::string>{"Sea basses and groupers (Serranidae)",
-                                        "  Queen conch (Strombus gigas) = "}));
-    EXPECT_NE(out.text().find("species-views.csv: family id \"\" of species 4"), std::string::npos);
-    EXPECT_EQ(open_menu_by_key("0:0"), nullptr);
-    window.reset();
-    app.abundance_choices = edge_lists;
 }
 
 } // namespace

@@ -1,10 +1,6 @@
 #include "survey-window-fixture.h"
-#include "ui/confirm-panel.h"
-#include "ui/listed-panel.h"
-#include "ui/unlisted-panel.h"
 
 #include <gtk/gtk.h>
-#include <set>
 #include <unistd.h>
 
 namespace {
@@ -85,38 +81,6 @@ TEST_F(SurveyWindowTest, PagesKeepTheirNamesWhileTheWindowGoes) {
     delete std::exchange(window, nullptr);
     EXPECT_EQ(names, "Start/Open Survey;Member Info;Survey Info Part 1;Survey Info Part 2;Listed "
                      "Species;Unlisted Species;Confirmation;");
-}
-
-// Every species list shows the names the Listed Species page's buttons choose,
-// from the start and after each change of type, view and location.
-TEST_F(SurveyWindowTest, EverySpeciesListShowsTheNamesTheListedPageChooses) {
-    // The titles the lists show over their names, each once.
-    auto titles = [&] {
-        window->notebook->set_current_page(window->confirm_panel->page_number); // as it is seen
-        std::set<std::string> seen;
-        for (Gtk::TreeView* view :
-             {window->listed_panel->species_tree, window->unlisted_panel->found_species_tree,
-              window->unlisted_panel->selected_species_tree,
-              window->confirm_panel->conf_listed_tree, window->confirm_panel->conf_unlisted_tree})
-            seen.insert(view->get_column(1) ? view->get_column(1)->get_title().raw() : "none");
-        return std::vector<std::string>(seen.begin(), seen.end());
-    };
-    using V = std::vector<std::string>;
-    const std::string both = "Common + Scientific Names", common = "Common Name";
-    EXPECT_EQ(titles(), (V{both, "none"})); // no type yet: no listed species to show
-    SurveyPanel1& p1 = *window->survey_panel1;
-    p1.subregion->select_label("Pacific Northwest");
-    p1.survey_subtype->select_id(10);
-    EXPECT_EQ(titles(), V{both});
-    p1.survey_subtype->select_id(p1.survey_subtype->items.back().first);
-    EXPECT_EQ(titles(), V{both});
-    window->listed_panel->name_display_common->set_active(true);
-    DropDownBox& views = *window->listed_panel->species_view;
-    views.select_id(views.items.front().first);
-    EXPECT_EQ(titles(), V{common});
-    p1.subregion->select_label(p1.subregion->items.back().second);
-    p1.survey_subtype->select_id(p1.survey_subtype->items.front().first);
-    EXPECT_EQ(titles(), V{common});
 }
 
 } // namespace
