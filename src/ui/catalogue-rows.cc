@@ -78,14 +78,11 @@ CatalogueRows::CatalogueRows(const SpeciesTreeColumns& species_columns,
                              const RegionFishInfo& species_catalogue,
                              const std::set<int>& view_species, const Glib::ustring (&labels)[2])
     : catalogue(species_catalogue), view_marked(view_species), zero_labels{labels[0], labels[1]},
-      store(Gtk::TreeStore::create(species_columns)), columns(species_columns) {
-    species_texts.reserve(catalogue.species.size());
-}
+      store(Gtk::TreeStore::create(species_columns)), columns(species_columns) {}
 
-const CatalogueRows::Texts& CatalogueRows::texts_of(const RegionFishInfo::Species& species) const {
-    static const Texts none;
-    const size_t slot = static_cast<size_t>(&species - catalogue.species.data());
-    return slot < species_texts.size() ? species_texts[slot] : none;
+CatalogueRows::Texts CatalogueRows::texts_of(const RegionFishInfo::Species& s) {
+    return SpeciesTreeColumns::markup(s.speciesid, s.commonname, s.scientificname, s.spanishname,
+                                      s.rarefishind);
 }
 
 bool CatalogueRows::make(gint64 deadline) {
@@ -102,15 +99,6 @@ void CatalogueRows::step() {
     const std::vector<RegionFishInfo::Species>& all = catalogue.species;
     switch (phase) {
     case MARKUP:
-        if (next < all.size()) {
-            const RegionFishInfo::Species& s = all[next++];
-            species_texts.push_back(s.speciesid < 0
-                                        ? Texts()
-                                        : SpeciesTreeColumns::markup(s.speciesid, s.commonname,
-                                                                     s.scientificname,
-                                                                     s.spanishname, s.rarefishind));
-            return;
-        }
         for (const auto& [id, family] : catalogue.families)
             family_texts[&family] =
                 SpeciesTreeColumns::markup(-1, family.commonname, family.scientificname, "", 0);

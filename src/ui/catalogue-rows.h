@@ -82,17 +82,17 @@ public:
     // Complete once done.
     Glib::RefPtr<Gtk::TreeStore> store;
     SpeciesRowIndex rows;
-    // The rows' markup, made first: of the species, by their place in the
-    // catalogue, and of the families.
-    std::vector<Texts> species_texts;
+    // The markup of the families' rows, made first, and of a species' row,
+    // made when needed: kept for every species, it would double what the
+    // store holds.
     std::map<const RegionFishInfo::Family*, Texts> family_texts;
-    const Texts& texts_of(const RegionFishInfo::Species& species) const;
+    static Texts texts_of(const RegionFishInfo::Species& species);
 
 private:
     enum Phase { MARKUP, KEYS, SORT, FILL, DONE };
     const SpeciesTreeColumns& columns;
     Phase phase = MARKUP;
-    size_t next = 0; // the species to mark up or key next; in FILL, the item
+    size_t next = 0; // the species to key next; in FILL, the item
     size_t run = 0;  // in FILL, one past the run being filled
     std::vector<std::string> species_keys;
     std::map<const RegionFishInfo::Family*, std::string> family_keys;
