@@ -22,7 +22,7 @@
 
 namespace {
 
-const int STARTS = 7;
+const int STARTS = 11;
 
 long long monotonic_ns() {
     timespec t{};
@@ -42,8 +42,8 @@ int run_child(const std::string& mode, const std::string& dir) {
     char name[] = "tavro-startup-bench";
     char* argv[] = {name, nullptr};
     char** args = argv;
-    auto app = Gtk::Application::create(argc, args, "org.tavro.StartupBench",
-                                        Gio::APPLICATION_NON_UNIQUE);
+    auto app =
+        Gtk::Application::create(argc, args, "org.tavro.StartupBench", Gio::APPLICATION_NON_UNIQUE);
     app->register_application();
     Gtk::Window* window = nullptr;
     std::unique_ptr<MyApp> my_app;
@@ -132,38 +132,42 @@ int main(int argc, char** argv) {
         double median_ms = 0, median_rss = 0;
     } cases[] = {
         {"bare", "window from the UI file, no data", prepare(root, "bare", "")},
-        {"shipped", "program, shipped data set", prepare(root, "shipped", TAVRO_SOURCE_DIR "/data-files")},
+        {"shipped", "program, shipped data set",
+         prepare(root, "shipped", TAVRO_SOURCE_DIR "/data-files")},
         {"large", "program, large data set", prepare(root, "large", large)},
     };
     printf("\n===== Start-up to the first window drawn (%d starts each) =====\n", STARTS);
     int over = 0;
-    for (Case& c : cases) {
-        std::vector<double> ms;
-        std::vector<long> rss;
-        for (int i = 0; i < STARTS; ++i) {
+    // Interleaved, so that a machine busy for a while weighs on every case alike.
+    std::vector<double> ms[3];
+    std::vector<long> rss[3];
+    for (int i = 0; i < STARTS; ++i)
+        for (int k = 0; k < 3; ++k) {
             Start s;
-            if (c.dir.empty() || !start_once(path, c.mode, c.dir, s)) {
-                printf("  %s: did not start\n", c.what);
+            if (cases[k].dir.empty() || !start_once(path, cases[k].mode, cases[k].dir, s)) {
+                printf("  %s: did not start\n", cases[k].what);
                 return 1;
             }
-            ms.push_back(s.ms);
-            rss.push_back(s.rss_kib);
+            ms[k].push_back(s.ms);
+            rss[k].push_back(s.rss_kib);
         }
-        std::sort(ms.begin(), ms.end());
-        std::sort(rss.begin(), rss.end());
-        c.median_ms = ms[ms.size() / 2];
-        c.median_rss = rss[rss.size() / 2] / 1024.0;
+    for (int k = 0; k < 3; ++k) {
+        Case& c = cases[k];
+        std::sort(ms[k].begin(), ms[k].end());
+        std::sort(rss[k].begin(), rss[k].end());
+        c.median_ms = ms[k][ms[k].size() / 2];
+        c.median_rss = static_cast<double>(rss[k][rss[k].size() / 2]) / 1024.0;
         const double bare = cases[0].median_ms;
         if (&c == &cases[0]) {
             printf("  %-40s median %6.0f ms, peak memory %5.1f MiB\n", c.what, c.median_ms,
                    c.median_rss);
             continue;
         }
-        // Goals of our own: the first window within a second, and loading the
-        // data costs no more than the window itself does again.
-        const bool ok = c.median_ms <= 1000 && c.median_ms <= 2 * bare;
+        // The first window within a second, and the data loaded costing at
+        // most half of what the window itself does.
+        const bool ok = c.median_ms <= 1000 && c.median_ms <= 1.5 * bare;
         over += ok ? 0 : 1;
-        printf("  %-40s median %6.0f ms (%.2f x bare; goal 1000 ms and 2 x), peak memory %5.1f "
+        printf("  %-40s median %6.0f ms (%.2f x bare; goal 1000 ms and 1.5 x), peak memory %5.1f "
                "MiB  %s\n",
                c.what, c.median_ms, c.median_ms / bare, c.median_rss, ok ? "OK" : "OVER");
     }
