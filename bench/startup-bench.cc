@@ -52,8 +52,10 @@ int run_child(const std::string& mode, const std::string& dir) {
         builder = Gtk::Builder::create_from_file("resources/survey-ui.glade");
         builder->get_widget("survey_window", window);
     } else {
-        my_app = std::make_unique<MyApp>(app);
-        window = SurveyWindow::create(*my_app);
+        // As the program starts: the UI file read while the data set is.
+        Glib::RefPtr<Gtk::Builder> ui;
+        my_app = std::make_unique<MyApp>(app, [&ui] { ui = SurveyWindow::read_ui(); });
+        window = SurveyWindow::create(*my_app, ui);
     }
     if (!window) return 1;
     window->signal_draw().connect(

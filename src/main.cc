@@ -23,10 +23,13 @@ int main(int argc, char** argv) {
     }
     try {
         NetSession::prepare();
-        MyApp my_app(app);
+        // The window's UI file is read while the data set is.
+        Glib::RefPtr<Gtk::Builder> ui;
+        MyApp my_app(app, [&ui] { ui = SurveyWindow::read_ui(); });
         // Surveys of windows that did not close normally come back first.
         const std::vector<SurveyWindow*> restored = restore_unsaved_surveys(my_app);
-        SurveyWindow* window = restored.empty() ? SurveyWindow::create(my_app) : restored.front();
+        SurveyWindow* window =
+            restored.empty() ? SurveyWindow::create(my_app, ui) : restored.front();
         const int status = app->run(*window);
         // Closed windows delete themselves when the loop is next idle: let
         // them, while the data they refer to is still there.

@@ -89,6 +89,10 @@ void set_error_display_hook(ErrorDisplayHook hook) {
     display_hook = std::move(hook);
 }
 
+void show_error_message(const Glib::ustring& message, bool is_fatal, const Glib::ustring& title) {
+    if (display_hook) display_hook(message, is_fatal, title);
+}
+
 // errno is read first thing in every reporter, before formatting can change it.
 #define REPORT(rc, fatal_, with_errno, title)                                                      \
     int saved = (with_errno) ? errno : NO_ERRNO;                                                   \

@@ -57,3 +57,6 @@ std::string format(const char* fmt, ...) TAVRO_PRINTF(1, 2);
 using ErrorDisplayHook =
     std::function<void(const Glib::ustring& message, bool is_fatal, const Glib::ustring& title)>;
 void set_error_display_hook(ErrorDisplayHook hook);
+// Shows through the hook a message already printed (one that waited for the
+// thread that may show dialogs).
+void show_error_message(const Glib::ustring& message, bool is_fatal, const Glib::ustring& title);

@@ -4,14 +4,70 @@
 #include "core/link-handlers.h"
 #include "ui/dialogs.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 std::vector<Glib::RefPtr<Gdk::Pixbuf>> MyApp::icon_list;
 
-MyApp::MyApp(Glib::RefPtr<Gtk::Application> application) : app(std::move(application)) {
-    install_error_dialogs();
-    if (load_reference_data() != RC_OK)
+MyApp::MyApp(Glib::RefPtr<Gtk::Application> application, const std::function<void()>& meanwhile)
+    : app(std::move(application)) {
+    RetCode loaded = RC_OK;
+    if (meanwhile) {
+        loaded = load_beside(meanwhile);
+    } else {
+        install_error_dialogs();
+        loaded = load_reference_data();
+    }
+    if (loaded != RC_OK)
         fatal("Failed to read data files; you may need to reinstall the app.  Sorry!");
     if (icon_list.empty()) load_icons();
     ensure_link_handlers();
+}
+
+RetCode MyApp::load_beside(const std::function<void()>& meanwhile) {
+    // The readers' reports wait for the main thread, which alone may show
+    // dialogs; a fatal one stops the reading thread where it is.
+    struct Report {
+        Glib::ustring message, title;
+        bool is_fatal;
+    };
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<Report> reports;
+    bool done = false, fatal_report = false;
+    set_error_display_hook(
+        [&](const Glib::ustring& message, bool is_fatal, const Glib::ustring& title) {
+            std::unique_lock<std::mutex> held(lock);
+            reports.push_back({message, title, is_fatal});
+            if (!is_fatal) return;
+            fatal_report = true;
+            changed.notify_all();
+            changed.wait(held, [] { return false; }); // until the program ends
+        });
+    RetCode loaded = RC_ERROR;
+    std::thread reader([&] {
+        loaded = load_reference_data();
+        std::lock_guard<std::mutex> held(lock);
+        done = true;
+        changed.notify_all();
+    });
+    meanwhile();
+    std::vector<Report> shown;
+    {
+        std::unique_lock<std::mutex> held(lock);
+        changed.wait(held, [&] { return done || fatal_report; });
+        shown = reports;
+    }
+    install_error_dialogs();
+    for (const Report& report : shown)
+        show_error_message(report.message, report.is_fatal, report.title);
+    if (fatal_report) {
+        reader.detach();
+        exit(exit_status_for(RC_ERROR));
+    }
+    reader.join();
+    return loaded;
 }
 
 void MyApp::load_icons() {

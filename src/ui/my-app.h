@@ -3,6 +3,7 @@
 
 #include "app/my-app-core.h"
 
+#include <functional>
 #include <gdkmm/pixbuf.h>
 #include <gtkmm/application.h>
 #include <vector>
@@ -13,8 +14,15 @@ public:
     // Logo in every size we have, given to every window and dialog.
     static std::vector<Glib::RefPtr<Gdk::Pixbuf>> icon_list;
 
-    explicit MyApp(Glib::RefPtr<Gtk::Application> app);
+    // Reads the reference data; given meanwhile, on a thread of its own while
+    // meanwhile runs here (the window's UI file is read meanwhile at start-up).
+    // What the reading reports is shown once it is done, a fatal fault first.
+    explicit MyApp(Glib::RefPtr<Gtk::Application> app,
+                   const std::function<void()>& meanwhile = nullptr);
 
     // Fills icon_list from "resources/TAVRO-logo-%d.png"; a missing size is left out.
     static void load_icons();
+
+private:
+    RetCode load_beside(const std::function<void()>& meanwhile);
 };

@@ -22,8 +22,12 @@
 #include <glibmm/markup.h>
 #include <gtkmm/scrolledwindow.h>
 
-SurveyWindow* SurveyWindow::create(MyApp& app) {
-    auto builder = load_ui_file("resources/survey-ui.glade");
+Glib::RefPtr<Gtk::Builder> SurveyWindow::read_ui() {
+    return load_ui_file("resources/survey-ui.glade");
+}
+
+SurveyWindow* SurveyWindow::create(MyApp& app, Glib::RefPtr<Gtk::Builder> ui) {
+    auto builder = ui ? ui : read_ui();
     require_object(builder, "survey_window", Gtk::Window::get_base_type());
     SurveyWindow* window = nullptr;
     builder->get_widget_derived("survey_window", window);

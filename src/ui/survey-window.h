@@ -67,7 +67,10 @@ public:
                                     [this](int abun) { on_abundance_menu_item(abun); }};
 
     // A complete, hidden window built from the UI file.
-    static SurveyWindow* create(MyApp& app);
+    // With ui, from that reading of the UI file rather than a fresh one.
+    static SurveyWindow* create(MyApp& app, Glib::RefPtr<Gtk::Builder> ui = {});
+    // The window's UI file, read.
+    static Glib::RefPtr<Gtk::Builder> read_ui();
     SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     ~SurveyWindow() override;
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* app);

@@ -2,6 +2,7 @@
 #include "core/misc.h"
 #include "survey-window-fixture.h"
 
+#include <glibmm/fileutils.h>
 #include <gtkmm/messagedialog.h>
 
 namespace {
@@ -43,6 +44,39 @@ TEST(ErrorDialog, WarningsShowMarkupOrPlainTextWithOkButton) {
     EXPECT_EQ(shown[0], std::to_string(Gtk::MESSAGE_WARNING) + " _OK markup icons");
     EXPECT_EQ(script.seen[1].text, "a < b & c");
     EXPECT_EQ(shown[1], std::to_string(Gtk::MESSAGE_WARNING) + " _OK plain icons");
+}
+
+// At start-up the data set is read beside the window's UI file: what the
+// reading reports shows once it is done, on this thread, and a broken
+// downloaded set gives way to the installed one.
+TEST(ErrorDialog, ReportsOfTheDataReadBesideTheWindowShowAfterIt) {
+    const std::string local = test_app().get_local_data_dir() + "/data-files/";
+    g_mkdir_with_parents(local.c_str(), 0700);
+    Glib::Dir edge(EDGE_DATA);
+    for (const std::string& file : std::vector<std::string>(edge.begin(), edge.end()))
+        Glib::file_set_contents(local + file, read_text_file(EDGE_DATA + file));
+    Glib::file_set_contents(local + "data-file-info.txt",
+                            "version=1\ntimestamp=2099-01-01 00:00:00\nupdated=January 1, 2099\n");
+    Glib::file_set_contents(local + "habitatregion.csv", "regioncode,habitat,habitatid\nAAA,1\n");
+    DialogScript script;
+    script.answer(Gtk::RESPONSE_OK);
+    bool ran_meanwhile = false;
+    testing::internal::CaptureStderr();
+    {
+        CaptureStdout quiet;
+        MyApp other(test_app().app, [&] {
+            ran_meanwhile = true;
+            EXPECT_TRUE(script.seen.empty()); // nothing shown while the data is read
+        });
+        EXPECT_EQ(other.loaded_data_dir, MyAppCore::INSTALLED_DATA_DIR);
+    }
+    testing::internal::GetCapturedStderr();
+    set_error_display_hook(nullptr);
+    system(("rm -rf '" + local + "'").c_str());
+    EXPECT_TRUE(ran_meanwhile);
+    ASSERT_EQ(script.seen.size(), 1u);
+    EXPECT_NE(script.seen[0].text.find("habitatregion.csv line 2"), std::string::npos)
+        << script.seen[0].text;
 }
 
 TEST(ErrorDialogDeathTest, FatalShowsErrorDialogWithCloseThenExits) {
