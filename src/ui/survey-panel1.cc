@@ -131,6 +131,17 @@ void GeogTreeColumns::set(const Gtk::TreeRow& row, int zone_id, const Glib::ustr
     row[label] = Glib::ustring::format(zone_id) + ": " + zone_name;
 }
 
+GtkTreeIter GeogTreeColumns::insert_row(GtkTreeStore* store, GtkTreeIter* parent,
+                                        GtkTreeIter* sibling, int zone_id,
+                                        const Glib::ustring& zone_name) const {
+    GtkTreeIter row;
+    gtk_tree_store_insert_after(store, &row, sibling ? nullptr : parent, sibling);
+    const std::string text = std::to_string(zone_id) + ": " + zone_name.raw();
+    gtk_tree_store_set(store, &row, id.index(), zone_id, name.index(), zone_name.c_str(),
+                       label.index(), text.c_str(), -1);
+    return row;
+}
+
 bool SurveyPanel1::suppressed(const char* handler) const {
     if (triggers_suppressed && debug_level > 0) printf("suppressed: %s\n", handler);
     return triggers_suppressed;
@@ -313,18 +324,19 @@ void SurveyPanel1::rebuild_zone_tree() {
     struct Open {
         std::string code;
         int list_index;
-        Gtk::TreeIter row, last_child;
+        bool shown, any_child;
+        GtkTreeIter row, last_child;
     };
     std::vector<Open> open; // ancestors of the zone at hand, outermost first
-    Gtk::TreeIter last_top;
+    GtkTreeIter last_top;
+    bool any_top = false;
     auto add_row = [&](Open* parent, int id, const Glib::ustring& name) {
-        Gtk::TreeIter& last = parent ? parent->last_child : last_top;
-        Gtk::TreeIter row = last     ? store->insert_after(last)
-                            : parent ? store->append(parent->row->children())
-                                     : store->append();
-        last = row;
-        geog_columns.set(*row, id, name);
-        return row;
+        GtkTreeIter& last = parent ? parent->last_child : last_top;
+        bool& any_before = parent ? parent->any_child : any_top;
+        last = geog_columns.insert_row(store->gobj(), parent ? &parent->row : nullptr,
+                                       any_before ? &last : nullptr, id, name);
+        any_before = true;
+        return last;
     };
     auto name_at = [&](size_t i) -> const Glib::ustring& {
         auto zone = fish->geogs.find(fish->geog_ids[i]);
@@ -340,17 +352,19 @@ void SurveyPanel1::rebuild_zone_tree() {
                !(open.back().code.size() < code.size() && has_prefix(code, open.back().code)))
             open.pop_back();
         if (!in_subregion(code)) continue;
-        if (!search.empty() && zone_names_lower[i].find(search) == Glib::ustring::npos) {
-            open.push_back({code, static_cast<int>(i), Gtk::TreeIter(), Gtk::TreeIter()});
+        // Bytes: a valid UTF-8 word can only match whole characters.
+        if (!search.empty() && zone_names_lower[i].raw().find(search.raw()) == std::string::npos) {
+            open.push_back({code, static_cast<int>(i), false, false, {}, {}});
             continue;
         }
         for (size_t k = 0; k < open.size(); ++k)
-            if (!open[k].row) {
+            if (!open[k].shown) {
                 const size_t at = static_cast<size_t>(open[k].list_index);
                 open[k].row = add_row(k ? &open[k - 1] : nullptr, fish->geog_ids[at], name_at(at));
+                open[k].shown = true;
             }
-        Gtk::TreeIter row = add_row(open.empty() ? nullptr : &open.back(), id, name);
-        if (code.size() < 8) open.push_back({code, static_cast<int>(i), row, Gtk::TreeIter()});
+        const GtkTreeIter row = add_row(open.empty() ? nullptr : &open.back(), id, name);
+        if (code.size() < 8) open.push_back({code, static_cast<int>(i), true, false, row, {}});
         any = true;
     }
     geog_store = store;

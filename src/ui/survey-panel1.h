@@ -31,6 +31,10 @@ public:
         add(label);
     }
     void set(const Gtk::TreeRow& row, int id, const Glib::ustring& name);
+    // A new row, filled, after sibling or else first under parent (either
+    // may be null): thousands are added on a keystroke of the zone search.
+    GtkTreeIter insert_row(GtkTreeStore* store, GtkTreeIter* parent, GtkTreeIter* sibling, int id,
+                           const Glib::ustring& name) const;
 };
 
 class SurveyPanel1 : public Gtk::Grid {
