@@ -96,34 +96,20 @@ bool CatalogueRows::make(gint64 deadline) {
 }
 
 void CatalogueRows::step() {
-    const std::vector<RegionFishInfo::Species>& all = catalogue.species;
     switch (phase) {
     case MARKUP:
         for (const auto& [id, family] : catalogue.families)
             family_texts[&family] =
                 SpeciesTreeColumns::markup(-1, family.commonname, family.scientificname, "", 0);
-        species_keys.resize(all.size());
+        species_keys.resize(catalogue.species.size());
         phase = KEYS;
         next = 0;
         return;
     case KEYS:
-        if (next < all.size()) {
-            const RegionFishInfo::Species& species = all[next];
-            std::string& key = species_keys[next++];
-            if (species.speciesid < 0) return;
-            const Family* family =
-                find_family(catalogue, species.familyid, catalogue.region + "-species-info.csv",
-                            species.speciesid);
-            if (!family) return;
-            auto family_key = family_keys.find(family);
-            if (family_key == family_keys.end())
-                family_key = family_keys.emplace(family, family->commonname.collate_key()).first;
-            key = species.commonname.collate_key();
-            items.push_back({&species, family, view_marked.count(species.speciesid) > 0,
-                             &family_key->second, &key});
-            return;
-        }
-        phase = SORT;
+        if (next < catalogue.species.size())
+            key_species();
+        else
+            phase = SORT;
         return;
     case SORT:
         std::sort(items.begin(), items.end());
@@ -134,31 +120,49 @@ void CatalogueRows::step() {
         run = runs.size() + 1;
         next = 0;
         return;
-    case FILL: {
-        // From the last row to the first, each in front: the store finds a
-        // row's place by walking its level from the start.
-        if (run <= runs.size() && next > runs[run - 1].first) {
-            const SpeciesItem& item = items[--next];
-            const RegionFishInfo::Species& species = *item.species;
-            rows.species_rows[next] = columns.prepend(
-                store, rows.family_rows[run - 1], species.speciesid, texts_of(species), 0,
-                zero_labels[species.invertebratetype == 2 ? 1 : 0], item.in_view);
-            return;
-        }
-        if (--run == 0) {
-            index_rows();
-            phase = DONE;
-            return;
-        }
-        const SpeciesRun& r = runs[run - 1];
-        rows.family_rows[run - 1] =
-            columns.prepend(store, {}, -1, family_texts[items[r.first].family], -1, r.in_view);
-        next = r.end;
+    case FILL:
+        fill_row();
         return;
-    }
     case DONE:
         return;
     }
+}
+
+void CatalogueRows::key_species() {
+    const RegionFishInfo::Species& species = catalogue.species[next];
+    std::string& key = species_keys[next++];
+    if (species.speciesid < 0) return;
+    const Family* family = find_family(catalogue, species.familyid,
+                                       catalogue.region + "-species-info.csv", species.speciesid);
+    if (!family) return;
+    auto family_key = family_keys.find(family);
+    if (family_key == family_keys.end())
+        family_key = family_keys.emplace(family, family->commonname.collate_key()).first;
+    key = species.commonname.collate_key();
+    items.push_back(
+        {&species, family, view_marked.count(species.speciesid) > 0, &family_key->second, &key});
+}
+
+void CatalogueRows::fill_row() {
+    // From the last row to the first, each in front: the store finds a row's
+    // place by walking its level from the start.
+    if (run <= runs.size() && next > runs[run - 1].first) {
+        const SpeciesItem& item = items[--next];
+        const RegionFishInfo::Species& species = *item.species;
+        rows.species_rows[next] =
+            columns.prepend(store, rows.family_rows[run - 1], species.speciesid, texts_of(species),
+                            0, zero_labels[species.invertebratetype == 2 ? 1 : 0], item.in_view);
+        return;
+    }
+    if (--run == 0) {
+        index_rows();
+        phase = DONE;
+        return;
+    }
+    const SpeciesRun& r = runs[run - 1];
+    rows.family_rows[run - 1] =
+        columns.prepend(store, {}, -1, family_texts[items[r.first].family], -1, r.in_view);
+    next = r.end;
 }
 
 void CatalogueRows::index_rows() {

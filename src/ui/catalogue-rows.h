@@ -99,6 +99,10 @@ private:
     std::vector<SpeciesItem> items;
     std::vector<SpeciesRun> runs;
     void step();
+    // The next species' collation key and list item.
+    void key_species();
+    // The next row, from the last: a species, or the family above its run.
+    void fill_row();
     void index_rows();
 };
 

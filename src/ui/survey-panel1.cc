@@ -367,6 +367,11 @@ void SurveyPanel1::rebuild_zone_tree() {
         if (code.size() < 8) open.push_back({code, static_cast<int>(i), true, false, row, {}});
         any = true;
     }
+    show_zones(store, any, search);
+}
+
+void SurveyPanel1::show_zones(const Glib::RefPtr<Gtk::TreeStore>& store, bool any,
+                              const Glib::ustring& search) {
     geog_store = store;
     geog_tree->set_model(geog_store);
     // Every row shown by a search leads to a match: show them all.

@@ -79,6 +79,9 @@ public:
     void on_geog_clicked();
     // Refills the zone tree from the region's zones and the search text.
     void rebuild_zone_tree();
+    // A zone store in the tree, opened when a search made it.
+    void show_zones(const Glib::RefPtr<Gtk::TreeStore>& store, bool any,
+                    const Glib::ustring& search);
     // Whether the zone of a code belongs to the survey's subregion.
     bool in_subregion(const std::string& code) const;
     // Shows this page and puts the keyboard focus on widget.
