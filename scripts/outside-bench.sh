@@ -18,6 +18,16 @@ cmake --build "$build" --target tavro-survey make-data-set -j "$(nproc)" > "$bui
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT
 "$build/bench/make-data-set" "$data/data-files" "$species" > /dev/null
-xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- \
-  /usr/bin/python3 "$root/bench/outside-bench.py" "$build/tavro-survey" "$data/data-files" "$species" 2>&1 |
-  grep -v -e 'fd limit' -e '^dbus-daemon' -e 'SpiRegistry' -e 'Deprecat' -e '^  Atspi' -e '^  return'
+# Now and then the program does not register on a fresh accessibility bus:
+# a new bus is tried, up to three times.
+for attempt in 1 2 3; do
+  out=$(xvfb-run -a -s "-screen 0 1280x1024x24" dbus-run-session -- \
+    /usr/bin/python3 "$root/bench/outside-bench.py" "$build/tavro-survey" "$data/data-files" "$species" 2>&1 |
+    grep -v -e 'fd limit' -e '^dbus-daemon' -e 'SpiRegistry' -e 'Deprecat' -e '^  Atspi' -e '^  return') || true
+  case "$out" in
+    *"did not show up"*) echo "attempt $attempt: the program did not register on the bus" >&2 ;;
+    *" OVER"*) echo "$out"; exit 1 ;; # a goal missed, as the other benchmarks say it
+    *) echo "$out"; exit 0 ;;
+  esac
+done
+exit 1
