@@ -78,7 +78,8 @@ CatalogueRows::CatalogueRows(const SpeciesTreeColumns& species_columns,
                              const RegionFishInfo& species_catalogue,
                              const std::set<int>& view_species, const Glib::ustring (&labels)[2])
     : catalogue(species_catalogue), view_marked(view_species), zero_labels{labels[0], labels[1]},
-      store(Gtk::TreeStore::create(species_columns)), columns(species_columns) {}
+      store(Gtk::TreeStore::create(species_columns)), columns(species_columns),
+      species_file(catalogue.region + "-species-info.csv") {}
 
 CatalogueRows::Texts CatalogueRows::texts_of(const RegionFishInfo::Species& s) {
     return SpeciesTreeColumns::markup(s.speciesid, s.commonname, s.scientificname, s.spanishname,
@@ -132,8 +133,8 @@ void CatalogueRows::key_species() {
     const RegionFishInfo::Species& species = catalogue.species[next];
     std::string& key = species_keys[next++];
     if (species.speciesid < 0) return;
-    const Family* family = find_family(catalogue, species.familyid,
-                                       catalogue.region + "-species-info.csv", species.speciesid);
+    const Family* family =
+        find_family(catalogue, species.familyid, species_file, species.speciesid);
     if (!family) return;
     auto family_key = family_keys.find(family);
     if (family_key == family_keys.end())

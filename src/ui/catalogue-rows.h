@@ -91,6 +91,7 @@ public:
 private:
     enum Phase { MARKUP, KEYS, SORT, FILL, DONE };
     const SpeciesTreeColumns& columns;
+    const std::string species_file; // named in the warnings of species left out
     Phase phase = MARKUP;
     size_t next = 0; // the species to key next; in FILL, the item
     size_t run = 0;  // in FILL, one past the run being filled
