@@ -53,7 +53,9 @@ TEST(SafeWrite, KilledAnywhereLeavesTheOldOrTheNewFile) {
             }
             _exit(0);
         }
-        g_usleep(rand_r(&seed) % (2 * one_save + 1));
+        // A fork takes a while too: up to three saves and 2 ms, so that some
+        // kills come after the save even on a loaded machine.
+        g_usleep(rand_r(&seed) % (3 * one_save + 2000));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         const std::string now = read_text_file(path);
