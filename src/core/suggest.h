@@ -2,6 +2,7 @@
 // typed, within a few typing slips.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 // each a name within max_distance edits (a letter added, dropped or changed)
 // of query, or of as many consecutive words of the name as query has. Both
 // are compared as given: fold them alike first. Names already suggested by an
-// equal text are not repeated.
+// equal text are not repeated. Only names considered (by index) are looked at.
 std::vector<size_t> nearest_names(const std::vector<std::string>& names, const std::string& query,
-                                  size_t limit = 5, int max_distance = 2);
+                                  size_t limit = 5, int max_distance = 2,
+                                  const std::function<bool(size_t)>& considered = {});

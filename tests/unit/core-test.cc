@@ -58,6 +58,10 @@ TEST(SearchSuggestions, NearestNamesWithinTwoSlips) {
     EXPECT_EQ(nearest_names(names, "hammerhead"), Ids{});
     EXPECT_EQ(nearest_names(names, ""), Ids{});
     EXPECT_EQ(nearest_names({"ab"}, "abcde"), Ids{}); // too long a difference to look at
+    // Names left out are not looked at, so the twin of one comes in its place.
+    EXPECT_EQ(nearest_names(names, "shrk", 5, 2, [](size_t i) { return i != 0; }), (Ids{1, 2, 3}));
+    // Blanks around and between the words of a name do not count as slips.
+    EXPECT_EQ(nearest_names({"  big  blue   whale "}, "blu whle"), Ids{0});
 }
 
 TEST(LinkHandlers, NeverRegistersADefaultResolver) {
