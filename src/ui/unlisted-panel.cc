@@ -4,6 +4,7 @@
 #include "core/suggest.h"
 #include "refdata/region-fish-info.h"
 #include "ui/drop-down-box.h"
+#include "ui/found-rows.h"
 #include "ui/page-host.h"
 #include "ui/species-rows.h"
 
@@ -97,19 +98,15 @@ void UnlistedPanel::watch_stores() {
                      selected_filter = filter;
                      selected_species_tree->set_model(filter);
                  });
-    found_watch = stores.watch(SpeciesStores::UNLISTED,
-                               sigc::mem_fun(*this, &UnlistedPanel::check_visible_found),
-                               [this](const Glib::RefPtr<Gtk::TreeModelFilter>& filter) {
-                                   found_filter = filter;
-                                   found_species_tree->set_model(filter);
-                               });
     take_new_rows();
     stores.signal_species_stores_rebuilt.connect(
         sigc::mem_fun(*this, &UnlistedPanel::take_new_rows));
 }
 
 void UnlistedPanel::take_new_rows() {
-    // The search stays in force over the new rows.
+    // The search stays in force over the new rows, and over what the survey
+    // type now offers.
+    narrowable = false;
     run_search();
     refilter_added();
 }
@@ -127,7 +124,10 @@ void UnlistedPanel::follow_rows() {
     for (auto& cache : family_texts)
         cache.clear();
     found_species.assign(r.species_rows.size(), 0);
-    found_families.assign(r.family_rows.size(), 0);
+    found_rows.clear();
+    narrowable = false;
+    found_model.reset();
+    if (found_species_tree) found_species_tree->unset_model();
     added_families.assign(r.family_rows.size(), 0);
     rows_generation = stores.generation();
     indexed = true;
@@ -153,6 +153,7 @@ RetCode UnlistedPanel::run_search() {
     }
     species_matched.assign(survey.region_fish_info->species.size(), 0);
     if (text.empty() || !survey.survey_subtype) {
+        narrowable = false;
         found_species_box->hide();
         return RC_OK;
     }
@@ -181,15 +182,24 @@ RetCode UnlistedPanel::run_search() {
     }
     follow_rows();
     const SpeciesStores::Rows& r = window->species_stores.rows();
-    std::vector<char> species, families;
-    match_rows(species, families);
+    // Letters typed at the end of a name search can only narrow what it found.
+    const bool narrower = search_by != SEARCH_BY_FAMILY_NAME &&
+                          search_by != SEARCH_BY_SPECIES_CODE && search_by != SEARCH_BY_ALL &&
+                          narrowable && search_by == last_search_by &&
+                          name_column() == last_column && text.raw().rfind(last_text.raw(), 0) == 0;
+    std::vector<char> species;
+    match_rows(species, narrower ? &found_rows : nullptr);
+    narrowable = true;
+    last_text = text;
+    last_search_by = search_by;
+    last_column = name_column();
     species_matched.assign(species_matched.size(), 0);
     for (size_t i = 0; i < species.size(); ++i) {
+        if (!species[i]) continue;
         const int id = (*r.species_rows[i])[window->species_columns.id];
-        if (species[i] && id >= 0 && static_cast<size_t>(id) < species_matched.size())
-            species_matched[id] = 1;
+        if (id >= 0 && static_cast<size_t>(id) < species_matched.size()) species_matched[id] = 1;
     }
-    show_found(species, families);
+    show_found(species);
     refilter_found();
     no_match.offer(suggestions());
     return RC_OK;
@@ -205,20 +215,16 @@ std::vector<Glib::ustring> UnlistedPanel::suggestions() {
     const SpeciesStores::Rows& r = stores.rows();
     const std::vector<Gtk::TreeIter>& rows = by_family ? r.family_rows : r.species_rows;
     const auto& all = texts(by_family ? family_texts : species_texts, rows, column);
-    // Only what the survey type offers.
-    std::vector<std::string> folded;
-    std::vector<size_t> row_of;
-    for (size_t i = 0; i < all.size(); ++i)
-        if (by_family ? stores.offered_family_row(i) : stores.offered_species_row(i)) {
-            folded.push_back(all[i]);
-            row_of.push_back(i);
-        }
     Glib::ustring query;
     for (const auto& word : search_words)
         query += (query.empty() ? "" : " ") + word;
+    // Only what the survey type offers.
+    const auto offered = [&](size_t i) {
+        return by_family ? stores.offered_family_row(i) : stores.offered_species_row(i);
+    };
     std::vector<Glib::ustring> names;
-    for (size_t i : nearest_names(folded, query.raw()))
-        names.push_back(shown_name(*rows[row_of[i]], column));
+    for (size_t i : nearest_names(all, query.raw(), 5, 2, offered))
+        names.push_back(shown_name(*rows[i], column));
     return names;
 }
 
@@ -268,7 +274,6 @@ void UnlistedPanel::refilter_added() {
 }
 
 void UnlistedPanel::refilter_found() {
-    if (!found_filter) return;
     // Abundances do not change what a search finds; the rows follow their
     // labels by themselves.
     found_count = 0;
@@ -312,16 +317,16 @@ bool UnlistedPanel::words_occur_in(const std::string& text) const {
     return true;
 }
 
-void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& families) {
+void UnlistedPanel::match_rows(std::vector<char>& species, const std::vector<size_t>* among) {
     SpeciesStores& stores = window->species_stores;
     const SpeciesStores::Rows& r = stores.rows();
     const std::vector<Gtk::TreeIter>&family_rows = r.family_rows, &species_rows = r.species_rows;
     species.assign(species_rows.size(), 0);
-    families.assign(family_rows.size(), 0);
     if (search_words.empty()) return;
     const SurveyData& survey = window->survey_data;
     enum { COMMON, SCIENTIFIC, BOTH, SPANISH };
     if (search_by == SEARCH_BY_FAMILY_NAME) {
+        std::vector<char> families(family_rows.size(), 0);
         const auto& shown = texts(family_texts, family_rows, name_column());
         for (size_t f = 0; f < family_rows.size(); ++f)
             families[f] = stores.offered_family_row(f) &&
@@ -338,6 +343,11 @@ void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& fa
         search_by == SEARCH_BY_SPECIES_CODE || search_by == SEARCH_BY_ALL
             ? nullptr
             : &texts(species_texts, species_rows, column);
+    if (among) {
+        for (size_t i : *among)
+            species[i] = i < species.size() && words_occur_in((*shown)[i]);
+        return;
+    }
     for (size_t i = 0; i < species_rows.size(); ++i) {
         if (!stores.offered_species_row(i)) continue;
         if (search_by == SEARCH_BY_ALL)
@@ -346,55 +356,22 @@ void UnlistedPanel::match_rows(std::vector<char>& species, std::vector<char>& fa
             species[i] = (*species_rows[i])[window->species_columns.id] == code;
         else
             species[i] = words_occur_in((*shown)[i]);
-        if (species[i]) families[r.family_of_row[i]] = 1;
     }
 }
 
-void UnlistedPanel::show_found(const std::vector<char>& species,
-                               const std::vector<char>& families) {
-    size_t changes = 0;
+void UnlistedPanel::show_found(const std::vector<char>& species) {
+    std::vector<size_t> rows;
     for (size_t i = 0; i < species.size(); ++i)
-        changes += species[i] != found_species[i];
-    for (size_t f = 0; f < families.size(); ++f)
-        changes += families[f] != found_families[f];
-    std::vector<char> old_families = found_families, old_species = found_species;
+        if (species[i]) rows.push_back(i);
     found_species = species;
-    found_families = families;
-    auto store = window->species_stores.unlisted_store;
-    const SpeciesStores::Rows& r = window->species_stores.rows();
-    const std::vector<Gtk::TreeIter>&family_rows = r.family_rows, &species_rows = r.species_rows;
-    if (changes > fresh_filter_above) {
-        // Many rows come or go: a fresh filter, taken by the tree at once, costs
-        // less than telling it about each row.
-        window->species_stores.renew(found_watch);
-        found_species_tree->expand_all();
-        return;
-    }
-    // Families that come first, then their species, then families that go.
-    auto tell = [&](const Gtk::TreeIter& row) { store->row_changed(store->get_path(row), row); };
-    for (size_t f = 0; f < families.size(); ++f)
-        if (families[f] && !old_families[f]) tell(family_rows[f]);
-    for (size_t i = 0; i < species.size(); ++i)
-        if (species[i] != old_species[i]) tell(species_rows[i]);
-    for (size_t f = 0; f < families.size(); ++f)
-        if (!families[f] && old_families[f]) tell(family_rows[f]);
-    for (size_t f = 0; f < families.size(); ++f)
-        if (families[f] && !old_families[f])
-            found_species_tree->expand_row(
-                found_filter->convert_child_path_to_path(store->get_path(family_rows[f])), false);
-}
-
-bool UnlistedPanel::check_visible_found(const Gtk::TreeIter& iter) {
-    if (search_words.empty() || !flags_current()) return false;
+    if (found_model && rows == found_rows) return;
+    found_rows = std::move(rows);
     SpeciesStores& stores = window->species_stores;
-    const int id = (*iter)[window->species_columns.id];
-    if (id >= 0) {
-        const int row = stores.rows().row_of(id);
-        return row >= 0 && static_cast<size_t>(row) < found_species.size() && found_species[row];
-    }
-    const int family = stores.family_of(iter);
-    return family >= 0 && static_cast<size_t>(family) < found_families.size() &&
-           found_families[family];
+    // A list of its own, made and taken down at the cost of the rows found.
+    found_model = make_found_rows(stores.unlisted_store, stores.rows(), found_rows,
+                                  window->species_columns.id.index());
+    found_species_tree->set_model(found_model);
+    found_species_tree->expand_all();
 }
 
 bool UnlistedPanel::species_visible_selected(const Gtk::TreeRow& row) {

@@ -48,7 +48,9 @@ public:
     Glib::RefPtr<Gtk::TreeModelFilter> selected_filter;
     Gtk::TreeViewColumn selected_id_column, selected_name_column;
     Gtk::CellRendererText selected_id_renderer, selected_name_renderer;
-    Glib::RefPtr<Gtk::TreeModelFilter> found_filter;
+    // What the found list shows: the species rows found, by row of the store.
+    Glib::RefPtr<Gtk::TreeModel> found_model;
+    std::vector<size_t> found_rows;
     Gtk::TreeViewColumn found_id_column, found_name_column;
     Gtk::CellRendererText found_id_renderer, found_name_renderer;
     int selected_count = 0;
@@ -56,9 +58,6 @@ public:
     int search_by = SEARCH_BY_COMMON_NAME;
     int found_count = 0;
     std::vector<char> species_matched; // by species id
-    // Above this many rows coming or going, the found list gets a fresh filter.
-    size_t fresh_filter_above = 100;
-    int found_watch = -1; // the found list's filter, with the species stores
 
     UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
@@ -79,14 +78,14 @@ public:
     // The unlisted species store is new, and the filters over it fresh.
     void take_new_rows();
     bool check_visible_selected(const Gtk::TreeIter& iter);
-    bool check_visible_found(const Gtk::TreeIter& iter);
 
 private:
-    // Both lists show filters over the unlisted store, fresh after every rebuild.
+    // The added list shows a filter over the unlisted store, fresh after every rebuild.
     void watch_stores();
     bool species_visible_selected(const Gtk::TreeRow& row);
-    // Which species and families the search words find, by row.
-    void match_rows(std::vector<char>& species, std::vector<char>& families);
+    // Which species the search words find, by row: among those rows only,
+    // when given.
+    void match_rows(std::vector<char>& species, const std::vector<size_t>* among = nullptr);
     bool words_occur_in(const std::string& text) const;
     // The lower-cased text that a name column shows, per species or family row
     // of the store: worked out once, when a search first needs it.
@@ -97,9 +96,8 @@ private:
     void follow_rows();
     // Whether those flags are of the store's present rows.
     bool flags_current() const;
-    // Shows the rows of the new search in the found list: row by row when few
-    // change, else through a fresh filter, which the tree takes in one go.
-    void show_found(const std::vector<char>& species, const std::vector<char>& families);
+    // Shows the rows of the new search in the found list, under their families.
+    void show_found(const std::vector<char>& species);
     void refilter_found();
     // The names nearest to a search that found nothing, as shown.
     std::vector<Glib::ustring> suggestions();
@@ -113,8 +111,12 @@ private:
     unsigned rows_generation = 0;
     bool indexed = false;
     std::vector<char> found_species;  // what the found list shows, by species row
-    std::vector<char> found_families; // the same by family row
     std::vector<char> added_families; // families shown in the list of added species
     std::vector<std::string> species_texts[4], family_texts[4];
     NoMatchHeading no_match;
+    // The last search, which the next may narrow: its folded text, mode and
+    // name column, and whether its rows are still those of the store.
+    Glib::ustring last_text;
+    int last_search_by = 0, last_column = -1;
+    bool narrowable = false;
 };

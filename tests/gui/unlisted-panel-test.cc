@@ -34,9 +34,9 @@ protected:
     std::vector<int> found(const char* text, int mode = 0) {
         page->species_search_by->set_active(mode);
         page->species_search->set_text(text);
-        return ids(page->found_filter);
+        return ids(page->found_model);
     }
-    std::vector<int> ids(const Glib::RefPtr<Gtk::TreeModelFilter>& list) {
+    std::vector<int> ids(const Glib::RefPtr<Gtk::TreeModel>& list) {
         std::vector<int> ids;
         list->foreach_iter([&](const Gtk::TreeIter& row) {
             if ((*row)[window->species_columns.id] >= 0)
@@ -52,8 +52,7 @@ using Ids = std::vector<int>;
 
 // Both ways of updating the found list: row by row, and a fresh filter.
 TEST_F(UnlistedPanelTest, SearchModesMatchTheNamesAsShown) {
-    for (size_t fresh_above : {100, 0}) {
-        page->fresh_filter_above = fresh_above;
+    for (int twice = 0; twice < 2; ++twice) {
         EXPECT_EQ(found("  POTTER'S  "), Ids{12});
         EXPECT_EQ(page->found_count, 1);
         EXPECT_TRUE(page->found_species_heading->get_visible());
@@ -65,6 +64,11 @@ TEST_F(UnlistedPanelTest, SearchModesMatchTheNamesAsShown) {
         EXPECT_EQ(page->no_found_species_heading->get_text().raw(),
                   "No species match your search.  Did you mean Potter's Angelfish?");
         EXPECT_EQ(found("gold  blue"), Ids{34}); // any order; two blanks make an empty word
+        // Typed a letter at a time, and back.
+        EXPECT_EQ(found("r"), (Ids{12, 34, 7}));
+        EXPECT_EQ(found("ro"), (Ids{34, 7}));
+        EXPECT_EQ(found("roc"), Ids{7});
+        EXPECT_EQ(found("ro"), (Ids{34, 7}));
         EXPECT_EQ(found("0012", 5), Ids{12});
         EXPECT_EQ(found("12 34", 5), Ids{12});
         EXPECT_EQ(found("centropyge", 1), Ids{12});
@@ -98,10 +102,19 @@ TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
     // It starts from the category the species has.
     EXPECT_EQ(gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(menu->gobj())),
               GTK_WIDGET(menu->get_children()[2]->gobj()));
+    // The found row tells its tree of the new category, so that it is redrawn.
+    int changed = 0;
+    page->found_model->signal_row_changed().connect(
+        [&](const Gtk::TreePath& path, const Gtk::TreeIter& row) {
+            changed += path.to_string() == "0:0" && (*row)[window->species_columns.id] == 34;
+        });
     press_key(*window, GDK_KEY_Home); // "None"
     press_key(*window, GDK_KEY_Return);
     run_pending_events();
     EXPECT_FALSE(page->selected_species_box->get_visible());
+    EXPECT_GE(changed, 1);
+    const Gtk::TreeRow row = *page->found_model->get_iter("0:0");
+    EXPECT_EQ(row[window->species_columns.abundance], 0);
 }
 
 } // namespace
