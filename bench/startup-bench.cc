@@ -44,17 +44,21 @@ int run_child(const std::string& mode, const std::string& dir) {
     char** args = argv;
     auto app =
         Gtk::Application::create(argc, args, "org.tavro.StartupBench", Gio::APPLICATION_NON_UNIQUE);
-    app->register_application();
     Gtk::Window* window = nullptr;
     std::unique_ptr<MyApp> my_app;
     Glib::RefPtr<Gtk::Builder> builder;
     if (mode == "bare") {
+        app->register_application();
         builder = Gtk::Builder::create_from_file("resources/survey-ui.glade");
         builder->get_widget("survey_window", window);
     } else {
-        // As the program starts: the UI file read while the data set is.
+        // As the program starts: registering and reading the UI file while
+        // the data set is read.
         Glib::RefPtr<Gtk::Builder> ui;
-        my_app = std::make_unique<MyApp>(app, [&ui] { ui = SurveyWindow::read_ui(); });
+        my_app = std::make_unique<MyApp>(app, [&app, &ui] {
+            app->register_application();
+            ui = SurveyWindow::read_ui();
+        });
         window = SurveyWindow::create(*my_app, ui);
     }
     if (!window) return 1;

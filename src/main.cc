@@ -9,6 +9,7 @@
 #include <exception>
 #include <glibmm/main.h>
 #include <iostream>
+#include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -17,15 +18,20 @@ int main(int argc, char** argv) {
 
     auto app =
         Gtk::Application::create(argc, argv, TAVRO_APPLICATION_ID, Gio::APPLICATION_NON_UNIQUE);
-    if (!app->register_application()) {
-        printf("Failed to register!\n");
-        return 7;
-    }
     try {
         NetSession::prepare();
-        // The window's UI file is read while the data set is.
+        // The data set is read from the start, while the application registers
+        // (which can take a while without a session bus) and the window's UI
+        // file is read.
         Glib::RefPtr<Gtk::Builder> ui;
-        MyApp my_app(app, [&ui] { ui = SurveyWindow::read_ui(); });
+        MyApp my_app(app, [&app, &ui] {
+            if (!app->register_application()) {
+                printf("Failed to register!\n");
+                fflush(stdout);
+                _exit(7); // the data set may still be being read
+            }
+            ui = SurveyWindow::read_ui();
+        });
         // Surveys of windows that did not close normally come back first.
         const std::vector<SurveyWindow*> restored = restore_unsaved_surveys(my_app);
         SurveyWindow* window =

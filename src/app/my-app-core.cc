@@ -39,12 +39,10 @@ std::string MyAppCore::web_entry_url() {
 
 std::string MyAppCore::get_local_data_dir() {
     if (local_data_dir.empty()) local_data_dir = Glib::get_user_config_dir() + "/TAVRO-Survey";
-    try {
-        auto dir = Gio::File::create_for_path(local_data_dir);
-        if (!dir->query_exists()) dir->make_directory_with_parents();
-    } catch (const Glib::Error&) {
-        // A later read or write in the folder reports the problem where it matters.
-    }
+    // Plain calls rather than the virtual file system, which the data set's
+    // reader would otherwise set up while the window starts. A failure is
+    // reported by a later read or write in the folder, where it matters.
+    g_mkdir_with_parents(local_data_dir.c_str(), 0755);
     if (debug_level > 0) printf("local_data_dir: %s\n", local_data_dir.c_str());
     return local_data_dir;
 }

@@ -11,9 +11,6 @@
 #include <libxml++/document.h>
 #include <stdexcept>
 
-namespace {
-
-// The first line "uname -a" prints; it does not change while the program runs.
 const Glib::ustring& platform_line() {
     static const Glib::ustring line = [] {
         std::string text;
@@ -26,6 +23,8 @@ const Glib::ustring& platform_line() {
     }();
     return line;
 }
+
+namespace {
 
 // Control characters typed or pasted into an entry are no XML 1.0: written
 // out, they would make a file that can never be opened again.

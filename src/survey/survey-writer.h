@@ -16,3 +16,7 @@ class SurveyData;
 RetCode write_survey_xml(const SurveyAnswers& answers, const SurveyData& survey,
                          const AbundanceChoices* choices, Glib::ustring& text,
                          Glib::ustring& error_message);
+
+// The first line "uname -a" prints, written into every survey: the command
+// runs once, at the first call, which may come from any thread.
+const Glib::ustring& platform_line();

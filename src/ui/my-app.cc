@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/link-handlers.h"
+#include "survey/survey-writer.h"
 #include "ui/dialogs.h"
 
 #include <condition_variable>
@@ -45,6 +46,9 @@ RetCode MyApp::load_beside(const std::function<void()>& meanwhile) {
             changed.notify_all();
             changed.wait(held, [] { return false; }); // until the program ends
         });
+    // The first window writes a survey to know it unchanged, and every
+    // survey names the platform, which takes a command to find: found beside.
+    std::thread([] { platform_line(); }).detach();
     RetCode loaded = RC_ERROR;
     std::thread reader([&] {
         loaded = load_reference_data();

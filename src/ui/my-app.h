@@ -15,7 +15,8 @@ public:
     static std::vector<Glib::RefPtr<Gdk::Pixbuf>> icon_list;
 
     // Reads the reference data; given meanwhile, on a thread of its own while
-    // meanwhile runs here (the window's UI file is read meanwhile at start-up).
+    // meanwhile runs here (the application registers and the window's UI file
+    // is read meanwhile at start-up).
     // What the reading reports is shown once it is done, a fatal fault first.
     explicit MyApp(Glib::RefPtr<Gtk::Application> app,
                    const std::function<void()>& meanwhile = nullptr);
