@@ -262,7 +262,9 @@ int main(int argc, char** argv) {
                 Times one;
                 one.add([&] { window->unlisted_panel->species_search->set_text(text); });
                 const size_t rows = found_rows();
-                if (detail) printf("    %-12s %7.1f ms  %zu rows\n", text, one.ms[0], rows);
+                if (detail)
+                    printf("    %-12s %7.1f ms  %zu rows, longest step %.1f\n", text, one.ms[0],
+                           rows, one.longest_step);
                 Times& into = large && rows > 2000 ? large->times : times;
                 into.ms.push_back(one.ms[0]);
                 into.longest_step = std::max(into.longest_step, one.longest_step);
