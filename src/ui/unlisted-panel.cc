@@ -182,13 +182,8 @@ RetCode UnlistedPanel::run_search() {
     }
     follow_rows();
     const SpeciesStores::Rows& r = window->species_stores.rows();
-    // Letters typed at the end of a name search can only narrow what it found.
-    const bool narrower = search_by != SEARCH_BY_FAMILY_NAME &&
-                          search_by != SEARCH_BY_SPECIES_CODE && search_by != SEARCH_BY_ALL &&
-                          narrowable && search_by == last_search_by &&
-                          name_column() == last_column && text.raw().rfind(last_text.raw(), 0) == 0;
     std::vector<char> species;
-    match_rows(species, narrower ? &found_rows : nullptr);
+    match_rows(species, narrows_last(text) ? &found_rows : nullptr);
     narrowable = true;
     last_text = text;
     last_search_by = search_by;
@@ -203,6 +198,13 @@ RetCode UnlistedPanel::run_search() {
     refilter_found();
     no_match.offer(suggestions());
     return RC_OK;
+}
+
+bool UnlistedPanel::narrows_last(const Glib::ustring& text) const {
+    // Letters typed at the end of a name search can only narrow what it found.
+    return search_by != SEARCH_BY_FAMILY_NAME && search_by != SEARCH_BY_SPECIES_CODE &&
+           search_by != SEARCH_BY_ALL && narrowable && search_by == last_search_by &&
+           name_column() == last_column && text.raw().rfind(last_text.raw(), 0) == 0;
 }
 
 std::vector<Glib::ustring> UnlistedPanel::suggestions() {

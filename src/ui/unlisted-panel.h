@@ -99,6 +99,8 @@ private:
     // Shows the rows of the new search in the found list, under their families.
     void show_found(const std::vector<char>& species);
     void refilter_found();
+    // Whether the search of text finds among what the last one found.
+    bool narrows_last(const Glib::ustring& text) const;
     // The names nearest to a search that found nothing, as shown.
     std::vector<Glib::ustring> suggestions();
     // The name column a name search reads: common, scientific, both or Spanish.
