@@ -16,38 +16,40 @@ AbundanceMenus::~AbundanceMenus() {
 }
 
 void AbundanceMenus::build(const AbundanceChoices* choices) {
-    if (!choices) return;
-    const auto& lists = choices->subtype_choices;
-    for (size_t subtype = 0; subtype < lists.size(); ++subtype) {
-        const auto& items = lists[subtype].choices;
-        if (items.empty()) {
-            abundance_menus.push_back(nullptr);
-            continue;
-        }
-        auto* menu = new Gtk::Menu();
-        abundance_menus.push_back(menu);
-        for (const auto& choice : items) {
-            if (debug_level >= 30)
-                printf("For %d, adding %d %s\n", static_cast<int>(subtype), choice.abun,
-                       choice.label.c_str());
-            auto* item = Gtk::manage(new Gtk::MenuItem(choice.label, false));
-            menu->append(*item);
-            item->signal_activate().connect([this, abun = int(choice.abun)] { chosen(abun); });
-        }
-        menu->show_all();
+    // Each menu is made when its list is first needed: a data set has dozens
+    // of lists, and the window is wanted on the screen first.
+    lists = choices;
+    for (Gtk::Menu* menu : abundance_menus)
+        delete menu;
+    current_abundance_menu = nullptr;
+    abundance_menus.assign(choices ? choices->subtype_choices.size() : 0, nullptr);
+}
+
+Gtk::Menu* AbundanceMenus::menu_of(size_t subtype) const {
+    if (!lists || subtype >= abundance_menus.size()) return nullptr;
+    Gtk::Menu*& menu = abundance_menus[subtype];
+    const auto& items = lists->subtype_choices[subtype].choices;
+    if (menu || items.empty()) return menu;
+    menu = new Gtk::Menu();
+    for (const auto& choice : items) {
+        if (debug_level >= 30)
+            printf("For %d, adding %d %s\n", static_cast<int>(subtype), choice.abun,
+                   choice.label.c_str());
+        auto* item = Gtk::manage(new Gtk::MenuItem(choice.label, false));
+        menu->append(*item);
+        item->signal_activate().connect([this, abun = int(choice.abun)] { chosen(abun); });
     }
+    menu->show_all();
+    return menu;
 }
 
 void AbundanceMenus::use_subtype(int subtype_id) {
-    current_abundance_menu = static_cast<size_t>(subtype_id) < abundance_menus.size()
-                                 ? abundance_menus[subtype_id]
-                                 : nullptr;
+    current_abundance_menu = subtype_id >= 0 ? menu_of(static_cast<size_t>(subtype_id)) : nullptr;
 }
 
 Gtk::Menu* AbundanceMenus::menu_for(int species_id) const {
     if (!columns.uses_invertebrate_list(species_id)) return current_abundance_menu;
-    size_t list = AbundanceChoices::INVERTEBRATE_SUBTYPE;
-    return list < abundance_menus.size() ? abundance_menus[list] : nullptr;
+    return menu_of(AbundanceChoices::INVERTEBRATE_SUBTYPE);
 }
 
 void AbundanceMenus::popup(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,

@@ -16,8 +16,8 @@ public:
     using Chosen = std::function<void(int abun)>;
 
     // Menu per survey subtype's abundance list, by subtype id; null where the
-    // list is empty. Owned here.
-    std::vector<Gtk::Menu*> abundance_menus;
+    // list is empty or not needed yet. Owned here.
+    mutable std::vector<Gtk::Menu*> abundance_menus;
     // The chosen survey type's menu; null before one is chosen.
     Gtk::Menu* current_abundance_menu = nullptr;
 
@@ -39,6 +39,9 @@ public:
                int current) const;
 
 private:
+    // The menu of a subtype's list, made when first asked for.
+    Gtk::Menu* menu_of(size_t subtype) const;
+    const AbundanceChoices* lists = nullptr;
     const SpeciesTreeColumns& columns;
     Chosen chosen;
 };
