@@ -19,6 +19,8 @@ std::vector<SurveyWindow*> restore_unsaved_surveys(MyApp& app) {
                                     Gtk::BUTTONS_YES_NO, true);
         question.set_secondary_text(description, false);
         question.set_title("Restore unsaved survey?");
+        // No throws the answers away: Return restores them.
+        question.set_default_response(Gtk::RESPONSE_YES);
         question.set_icon_list(MyApp::icon_list);
         if (debug_level > 0) printf("offering to restore %s\n", orphan.survey_path.c_str());
         const int response = run_dialog(question);

@@ -106,6 +106,8 @@ void SaveFlow::report_save(Host::DoSaveFlags flags) {
         saved.add_button("Quit Program", UpdateCheck::Host::QUIT_PROGRAM);
     }
     saved.add_button("_OK", Gtk::RESPONSE_OK);
+    // Return acknowledges; the other answers are a click away.
+    saved.set_default_response(Gtk::RESPONSE_OK);
     const int response = run_dialog(saved);
     saved.hide();
     if (response == UpdateCheck::Host::OPEN_SAVED_SURVEY) host.select_and_open_saved_survey();
@@ -145,6 +147,8 @@ bool SaveFlow::check_file_save_okay(const Glib::ustring& action) {
     question.add_button(Gtk::Stock::SAVE, Gtk::RESPONSE_ACCEPT);
     question.add_button(Gtk::Stock::NO, Gtk::RESPONSE_NO);
     question.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+    // Return must never abandon a survey.
+    question.set_default_response(Gtk::RESPONSE_CANCEL);
     question.set_title("Survey Not Saved Yet!");
     question.set_icon_list(MyApp::icon_list);
     const int response = run_dialog(question);
@@ -170,6 +174,7 @@ bool SaveFlow::maybe_delete_survey(const std::string& path) {
                                 Gtk::MESSAGE_INFO, Gtk::BUTTONS_NONE, true);
     question.add_button(Gtk::Stock::YES, Gtk::RESPONSE_ACCEPT);
     question.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+    question.set_default_response(Gtk::RESPONSE_CANCEL);
     question.set_title("Really delete saved survey?");
     question.set_icon_list(MyApp::icon_list);
     const int response = run_dialog(question);

@@ -179,6 +179,7 @@ void SurveyPanel1::on_subregion_changed() {
             true, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
         question.add_button(Gtk::Stock::YES, Gtk::RESPONSE_ACCEPT);
         question.add_button(Gtk::Stock::CANCEL, Gtk::RESPONSE_CANCEL);
+        question.set_default_response(Gtk::RESPONSE_CANCEL);
         question.set_title("Clear selected species?");
         question.set_icon_list(MyApp::icon_list);
         if (run_dialog(question) != Gtk::RESPONSE_ACCEPT) {

@@ -142,6 +142,7 @@ int UploadFlow::upload_summary(const Glib::ustring& title, const Glib::ustring& 
     summary.add_button("Open Saved Survey", FollowUp::OPEN_SAVED_SURVEY);
     summary.add_button("Start New Survey", FollowUp::START_NEW_SURVEY);
     summary.add_button("Quit Program", FollowUp::QUIT_PROGRAM);
+    summary.set_default_response(Gtk::RESPONSE_OK);
     summary.set_title(title);
     summary.set_icon_list(MyApp::icon_list);
     const int response = run_dialog(summary);

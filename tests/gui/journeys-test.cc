@@ -100,7 +100,7 @@ TEST_F(JourneyTest, NewSurveySavedReopenedCompletedAndUploaded) {
     EXPECT_EQ(window->notebook->get_current_page(), window->member_panel->page_number);
     fill_first_pages("10010004");
     DialogScript script;
-    script.answer(Gtk::RESPONSE_OK); // "Survey Saved"
+    script.answer_with(press_return); // "Survey Saved": OK, no file chooser
     window->save_button->clicked();
     const std::string later = window->survey_data.filename;
     EXPECT_EQ(later, in(MyApp::IN_PROGRESS, later));

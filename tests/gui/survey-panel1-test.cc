@@ -28,7 +28,7 @@ TEST_F(SurveyWindowTest, SubregionChangeAsksOnceWhenSpeciesAreMarked) {
     EXPECT_TRUE(window->save_button->get_sensitive());
 
     survey.abundances = {{5, 2}, {7, 1}, {9, 0}};
-    script.answer(Gtk::RESPONSE_CANCEL);
+    script.answer_with(press_return); // keeps the species
     page->subregion->select_label("California");
     ASSERT_EQ(script.seen.size(), 1u);
     EXPECT_EQ(script.seen[0].title, "Clear selected species?");

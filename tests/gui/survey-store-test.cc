@@ -36,7 +36,10 @@ protected:
                                                     int answer) {
         EXPECT_FALSE(wait_for_copy(w).empty());
         w.recovery->store()->abandon(); // the files stay, the lock goes
-        script.answer(answer);
+        if (answer == Gtk::RESPONSE_YES)
+            script.answer_with(press_return); // Return restores
+        else
+            script.answer(answer);
         std::vector<SurveyWindow*> restored = restore_unsaved_surveys(app);
         EXPECT_LE(restored.size(), 1u);
         if (restored.empty()) return nullptr;
@@ -103,7 +106,7 @@ TEST_F(SurveyStoreTest, SavesIntoTheFoldersUnderTheirNames) {
 TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
     fill();
     DialogScript script;
-    script.answer(Gtk::RESPONSE_CANCEL).answer(Gtk::RESPONSE_NO);
+    script.answer_with(press_return).answer(Gtk::RESPONSE_NO); // Return cancels
     EXPECT_FALSE(window->check_file_save_okay("closing it"));
     EXPECT_EQ(script.seen.back().title, "Survey Not Saved Yet!");
     EXPECT_TRUE(window->check_file_save_okay("closing it"));
@@ -150,6 +153,9 @@ TEST_F(SurveyStoreTest, DeletingOnlySurveys) {
     window->start_panel->survey_tree->expand_all();
     window->start_panel->survey_tree->set_cursor(Gtk::TreePath("0:0"));
     DialogScript script;
+    script.answer_with(press_return); // keeps it
+    window->start_panel->delete_button->clicked();
+    EXPECT_TRUE(exists(in(MyApp::IN_PROGRESS)));
     script.answer(Gtk::RESPONSE_ACCEPT);
     window->start_panel->delete_button->clicked();
     EXPECT_FALSE(exists(in(MyApp::IN_PROGRESS)));

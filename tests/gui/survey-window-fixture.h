@@ -51,6 +51,19 @@ inline void press_on_row(SurveyWindow& w, int page, Gtk::TreeView& tree, const s
     run_pending_events();
     press_key(w, key, state);
 }
+// Return pressed in a dialog as it first shows, as a keyboard user answers:
+// the response it gives.
+inline int press_return(Gtk::Dialog& dialog) {
+    int response = Gtk::RESPONSE_NONE;
+    sigc::connection answered = dialog.signal_response().connect([&](int r) { response = r; });
+    dialog.show();
+    wait_for([&] { return dialog.get_mapped() && dialog.get_focus(); });
+    press_key(dialog, GDK_KEY_Return);
+    // A button the keyboard activates shows itself pressed a moment first.
+    EXPECT_TRUE(wait_for([&] { return response != Gtk::RESPONSE_NONE; })) << "Return did nothing";
+    answered.disconnect();
+    return response;
+}
 // Where a survey file of that name lies in a folder of the store.
 inline std::string in(MyApp::WhichDir which, const std::string& path) {
     return test_app().get_survey_dir(which) + "/" + Glib::path_get_basename(path);
