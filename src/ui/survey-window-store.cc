@@ -83,6 +83,7 @@ void SurveyWindow::on_action_FileNew(const std::string&) {
                                           ? fresh->member_panel->page_number
                                           : fresh->survey_panel1->page_number);
     fresh->show();
+    fresh->focus_page_start(true);
     close_for_good();
 }
 

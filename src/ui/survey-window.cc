@@ -17,6 +17,7 @@
 #include "ui/unlisted-panel.h"
 
 #include <cstdio>
+#include <functional>
 #include <glibmm/fileutils.h>
 #include <glibmm/main.h>
 #include <glibmm/markup.h>
@@ -137,6 +138,53 @@ void SurveyWindow::on_ready_button() {
 
 void SurveyWindow::on_back_button() {
     notebook->prev_page();
+    focus_page_start();
+}
+
+void SurveyWindow::focus_page_start(bool entry) {
+    if (!get_mapped()) {
+        // Tab order follows where controls are, which a window not yet on
+        // the screen does not know.
+        focus_when_mapped.disconnect();
+        focus_when_mapped = signal_map().connect([this, entry] {
+            focus_when_mapped.disconnect();
+            focus_page_start(entry);
+        });
+        return;
+    }
+    const int page = notebook->get_current_page();
+    Gtk::Widget* shown = notebook->get_nth_page(page);
+    if (!shown) return;
+    if (page == confirm_panel->page_number && ready_button && ready_button->get_sensitive()) {
+        ready_button->grab_focus();
+        return;
+    }
+    if (Gtk::Entry* first = entry ? first_entry(*shown) : nullptr) {
+        first->grab_focus();
+        return;
+    }
+    unset_focus();
+    shown->child_focus(Gtk::DIR_TAB_FORWARD);
+}
+
+Gtk::Entry* SurveyWindow::first_entry(Gtk::Widget& within) {
+    // The topmost, then leftmost, of the entries one can type into.
+    Gtk::Entry* first = nullptr;
+    int first_x = 0, first_y = 0;
+    std::function<void(Gtk::Widget&)> look = [&](Gtk::Widget& w) {
+        if (!w.get_mapped() || !w.is_sensitive()) return;
+        auto* e = dynamic_cast<Gtk::Entry*>(&w);
+        int x = 0, y = 0;
+        if (e && e->get_can_focus() && e->get_editable() &&
+            e->translate_coordinates(*this, 0, 0, x, y) &&
+            (!first || y < first_y || (y == first_y && x < first_x)))
+            first = e, first_x = x, first_y = y;
+        if (auto* c = dynamic_cast<Gtk::Container*>(&w))
+            for (Gtk::Widget* child : c->get_children())
+                look(*child);
+    };
+    look(within);
+    return first;
 }
 
 void SurveyWindow::on_next_button() {
@@ -147,6 +195,7 @@ void SurveyWindow::on_next_button() {
         }
     }
     notebook->next_page();
+    focus_page_start();
 }
 
 void SurveyWindow::on_switch_page(Gtk::Widget*, guint page_number) {

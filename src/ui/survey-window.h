@@ -15,6 +15,7 @@
 
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/notebook.h>
 #include <gtkmm/treeview.h>
@@ -104,6 +105,12 @@ public:
     void on_back_button();
     void on_next_button();
     void on_switch_page(Gtk::Widget* page, guint page_number);
+    // The keyboard starts at the top of the page shown: at its first control,
+    // or its first text entry; on the Confirmation page of a complete survey,
+    // at Ready. Waits for the window to be on the screen.
+    void focus_page_start(bool entry = false);
+    sigc::connection focus_when_mapped;
+    Gtk::Entry* first_entry(Gtk::Widget& within);
 
     // The survey's name options as the Listed Species page's buttons set them.
     void sync_name_options() override;

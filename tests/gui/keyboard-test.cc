@@ -1,6 +1,8 @@
 // The window's controls as assistive technology and the keyboard see them;
 // a control that locks itself must not take the focus with it.
 #include "survey-window-fixture.h"
+#include "ui/confirm-panel.h"
+#include "ui/start-panel.h"
 
 #include <gtkmm/clipboard.h>
 #include <gtkmm/combobox.h>
@@ -92,6 +94,29 @@ TEST_F(SurveyWindowTest, PasteAndReturnOnTheMemberPage) {
     press_key(*window, GDK_KEY_Return);
     EXPECT_EQ(window->notebook->get_current_page(), window->survey_panel1->page_number);
     EXPECT_TRUE(inside(window->get_focus(), window->survey_panel1->subregion));
+}
+
+// Next and Back leave the keyboard at the top of the page they show; on the
+// Confirmation page of a complete survey, at Ready.
+TEST_F(SurveyWindowTest, NextAndBackFocusThePageStart) {
+    show_page(window->start_panel->page_number);
+    window->next_button->clicked();
+    EXPECT_EQ(window->get_focus(), window->member_panel->member_id);
+    window->next_button->clicked();
+    EXPECT_TRUE(inside(window->get_focus(), window->survey_panel1->subregion));
+    window->back_button->clicked();
+    EXPECT_EQ(window->get_focus(), window->member_panel->member_id);
+    fill_first_pages("10010004");
+    window->confirm_panel->confirm_bottom_time->set_active(true);
+    window->species_stores.listed_store->foreach_iter([&](const Gtk::TreeIter& row) {
+        const int id = (*row)[window->species_columns.id];
+        if (id >= 0) window->survey_data.abundances[id] = 1;
+        return id >= 0;
+    });
+    show_page(window->confirm_panel->page_number - 1);
+    window->next_button->clicked();
+    ASSERT_TRUE(window->ready_button->get_sensitive());
+    EXPECT_EQ(window->get_focus(), window->ready_button);
 }
 
 TEST_F(SurveyWindowTest, SnorkelByKeyboardMovesTheFocusOnFromTheLockedDepth) {

@@ -137,6 +137,10 @@ TEST_F(SurveyStoreTest, UnsavedChangesQuestionAndNewSurvey) {
     EXPECT_EQ(fresh->survey_panel1->survey_subtype->get_selected_id(), 10);
     EXPECT_EQ(fresh->notebook->get_current_page(), fresh->survey_panel1->page_number);
     EXPECT_FALSE(fresh->file_needs_saving());
+    // What the volunteer types goes into the page's first entry.
+    EXPECT_TRUE(wait_for([&] { return fresh->get_mapped(); }));
+    Gtk::Widget* focus = fresh->get_focus();
+    EXPECT_TRUE(dynamic_cast<Gtk::Entry*>(focus) && focus->is_ancestor(*fresh->survey_panel1));
 }
 
 // Only survey files are deleted; the open one, deleted from the Start page,
