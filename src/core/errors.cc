@@ -136,6 +136,19 @@ void fatal_errno(const char* fmt, ...) {
     (void)result;
     exit(1);
 }
+namespace {
+std::string advice_shown;
+}
+void fatal_with_advice(const std::string& advice, const char* fmt, ...) {
+    advice_shown = advice;
+    fprintf(stderr, "%s\n", advice.c_str());
+    REPORT(RC_ERROR, true, false, nullptr);
+    (void)result;
+    exit(1);
+}
+const std::string& report_advice() {
+    return advice_shown;
+}
 RetCode titled_error(const Glib::ustring& title, const char* fmt, ...) {
     REPORT(RC_ERROR, false, false, &title);
     return result;

@@ -29,6 +29,11 @@ RetCode error(const char* fmt, ...) TAVRO_PRINTF(1, 2);
 RetCode error_errno(const char* fmt, ...) TAVRO_PRINTF(1, 2);
 [[noreturn]] void fatal(const char* fmt, ...) TAVRO_PRINTF(1, 2);
 [[noreturn]] void fatal_errno(const char* fmt, ...) TAVRO_PRINTF(1, 2);
+// A fatal fault whose dialog also says, below the message, what to do.
+[[noreturn]] void fatal_with_advice(const std::string& advice, const char* fmt, ...)
+    TAVRO_PRINTF(2, 3);
+// That advice while its report is shown; empty for every other report.
+const std::string& report_advice();
 RetCode titled_error(const Glib::ustring& title, const char* fmt, ...) TAVRO_PRINTF(2, 3);
 RetCode titled_error_errno(const Glib::ustring& title, const char* fmt, ...) TAVRO_PRINTF(2, 3);
 

@@ -102,6 +102,7 @@ void install_error_dialogs() {
             const auto icons = Gtk::Window::get_default_icon_list();
             if (!icons.empty()) dialog.set_icon_list(icons);
             dialog.set_title(title);
+            if (!report_advice().empty()) dialog.set_secondary_text(report_advice());
             run_dialog(dialog);
         });
 }

@@ -6,6 +6,7 @@
 #include "ui/dialogs.h"
 
 #include <condition_variable>
+#include <glibmm/miscutils.h>
 #include <mutex>
 #include <thread>
 
@@ -21,7 +22,13 @@ MyApp::MyApp(Glib::RefPtr<Gtk::Application> application, const std::function<voi
         loaded = load_reference_data();
     }
     if (loaded != RC_OK)
-        fatal("Failed to read data files; you may need to reinstall the app.  Sorry!");
+        fatal_with_advice(
+            "The data files were looked for in " +
+                Glib::build_filename(Glib::get_current_dir(), INSTALLED_DATA_DIR) + " and in " +
+                get_local_data_dir() +
+                "/data-files/. Please start the program from its installation folder (the one "
+                "that holds data-files/), or with ./make.sh run from its source folder.",
+            "Failed to read data files; you may need to reinstall the app.  Sorry!");
     if (icon_list.empty()) load_icons();
     ensure_link_handlers();
 }

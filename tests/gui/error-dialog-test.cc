@@ -79,6 +79,26 @@ TEST(ErrorDialog, ReportsOfTheDataReadBesideTheWindowShowAfterIt) {
         << script.seen[0].text;
 }
 
+// Started where there is no data set: the fatal dialog keeps its text and
+// says where the program looked and where to start it.
+TEST(ErrorDialogDeathTest, NoDataSetSaysWhereItLookedAndWhereToStart) {
+    TempDir empty;
+    EXPECT_EXIT(
+        {
+            if (chdir(empty.path().c_str()) != 0) exit(2);
+            install_error_dialogs();
+            set_dialog_responder([](Gtk::Dialog& d) {
+                fprintf(stderr, "dialog: %s\n", dialog_message_text(d).c_str());
+                return static_cast<int>(Gtk::RESPONSE_CLOSE);
+            });
+            MyApp lost(test_app().app);
+        },
+        ::testing::ExitedWithCode(1),
+        "dialog: Failed to read data files; you may need to reinstall the app.  Sorry!\n"
+        "The data files were looked for in .*/data-files/ and in .*/data-files/. Please start "
+        "the program from its installation folder");
+}
+
 TEST(ErrorDialogDeathTest, FatalShowsErrorDialogWithCloseThenExits) {
     EXPECT_EXIT(
         {
