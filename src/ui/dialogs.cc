@@ -57,6 +57,11 @@ int run_dialog(Gtk::Dialog& dialog) {
     // after it when the work goes on.
     Gtk::Window* hidden = busy && busy->get_visible() ? busy : nullptr;
     if (hidden) hidden->hide();
+    // A screen reader announces a message box by its name: its title says
+    // what it is about, where its kind ("Information") would not.
+    const Glib::ustring title = dialog.get_title();
+    if (!title.empty())
+        atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(dialog.gobj())), title.c_str());
     const int response = responder ? responder(dialog) : dialog.run();
     if (hidden && busy == hidden) hidden->show();
     return response;

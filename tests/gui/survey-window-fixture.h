@@ -81,6 +81,9 @@ public:
     DialogScript() {
         set_dialog_responder([this](Gtk::Dialog& d) {
             seen.push_back({d.get_title(), dialog_message_text(d)});
+            // What a screen reader announces for it.
+            EXPECT_STREQ(atk_object_get_name(gtk_widget_get_accessible(GTK_WIDGET(d.gobj()))),
+                         d.get_title().c_str());
             if (script.empty()) return unexpected_dialog(d);
             auto answer = script.front();
             script.pop_front();
