@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <glibmm/main.h>
 #include <gtkmm/messagedialog.h>
 #include <gtkmm/stock.h>
 
@@ -79,6 +80,7 @@ void SurveyPanel1::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         geog_tree->signal_cursor_changed().connect(
             sigc::mem_fun(*this, &SurveyPanel1::on_geog_clicked));
         geog_selection = geog_tree->get_selection();
+        look_through_by_keys();
     }
     triggers_suppressed = false;
 }
@@ -400,7 +402,44 @@ std::vector<Glib::ustring> SurveyPanel1::zone_suggestions(const Glib::ustring& s
     return offered;
 }
 
+void SurveyPanel1::look_through_by_keys() {
+    // The cursor moved by keys, or put on a row as the focus arrives, only
+    // shows the row: a keyboard user looks through the zones without
+    // changing the answer. Return or Space then acts as a click.
+    // The flag holds while the key or the focus is handled, which may or
+    // may not move the cursor; the toolkit runs no handler after one that
+    // handled it, so an idle moment clears it.
+    auto moving = +[](GtkTreeView*, GtkMovementStep, gint, gpointer self) -> gboolean {
+        static_cast<SurveyPanel1*>(self)->keys_move_cursor();
+        return FALSE;
+    };
+    auto focusing = +[](GtkWidget*, GtkDirectionType, gpointer self) -> gboolean {
+        static_cast<SurveyPanel1*>(self)->keys_move_cursor();
+        return FALSE;
+    };
+    GtkWidget* tree = GTK_WIDGET(geog_tree->gobj());
+    g_signal_connect(tree, "move-cursor", G_CALLBACK(moving), this);
+    g_signal_connect(tree, "focus", G_CALLBACK(focusing), this);
+    geog_tree->signal_row_activated().connect([this](const Gtk::TreePath&, Gtk::TreeViewColumn*) {
+        GdkEvent* event = gtk_get_current_event();
+        const bool key = event && event->type == GDK_KEY_PRESS;
+        if (event) gdk_event_free(event);
+        // A double click already acted on its first click.
+        if (key) act_on_zone_row();
+    });
+}
+
+void SurveyPanel1::keys_move_cursor() {
+    if (cursor_by_keys) return;
+    cursor_by_keys = true;
+    Glib::signal_idle().connect_once(sigc::mem_fun(*this, &SurveyPanel1::keys_done));
+}
+
 void SurveyPanel1::on_geog_clicked() {
+    if (!cursor_by_keys) act_on_zone_row();
+}
+
+void SurveyPanel1::act_on_zone_row() {
     Gtk::TreePath path;
     Gtk::TreeViewColumn* column = nullptr;
     geog_tree->get_cursor(path, column);

@@ -77,6 +77,12 @@ public:
     void on_zonecode_changed();
     void on_zone_search_changed();
     void on_geog_clicked();
+    // A site row takes its code; an area row opens or closes.
+    void act_on_zone_row();
+    void look_through_by_keys();
+    void keys_move_cursor();
+    void keys_done() { cursor_by_keys = false; }
+    bool cursor_by_keys = false; // the zone tree's cursor moves by keys or focus
     // Refills the zone tree from the region's zones and the search text.
     void rebuild_zone_tree();
     // A zone store in the tree, opened when a search made it.

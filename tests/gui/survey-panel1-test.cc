@@ -106,6 +106,31 @@ TEST_F(SurveyWindowTest, ZoneCodesAndZoneSearch) {
     EXPECT_EQ(page->zonecode->get_text(), "10010004");
 }
 
+// Keys and the focus arriving move the zone tree's cursor without taking a
+// zone or opening and closing rows; Return takes the site, or opens an area.
+TEST_F(SurveyWindowTest, ZoneTreeLookedThroughByKeys) {
+    SurveyPanel1* page = window->survey_panel1;
+    page->subregion->select_label("Pacific Northwest");
+    page->zone_search->set_text("mike's");
+    show_page(page->page_number);
+    page->zone_search->grab_focus();
+    for (int i = 0; i < 10 && !page->geog_tree->has_focus(); ++i)
+        press_key(*window, GDK_KEY_Tab);
+    ASSERT_TRUE(page->geog_tree->has_focus());
+    for (guint key : {GDK_KEY_Home, GDK_KEY_Down, GDK_KEY_Down, GDK_KEY_Up, GDK_KEY_Down})
+        press_key(*window, key);
+    run_pending_events();
+    EXPECT_EQ(shown_zones(page), "1+ 1001+ 10010004 ");
+    EXPECT_EQ(page->zonecode->get_text(), "");
+    press_key(*window, GDK_KEY_Return);
+    EXPECT_EQ(page->zonecode->get_text(), "10010004");
+    press_key(*window, GDK_KEY_Home);
+    press_key(*window, GDK_KEY_Return);
+    EXPECT_EQ(shown_zones(page), "1 1001 10010004 "); // closed
+    press_key(*window, GDK_KEY_Return);
+    EXPECT_EQ(shown_zones(page), "1+ 1001 10010004 ");
+}
+
 TEST_F(SurveyWindowTest, RetiredSurveyTypes) {
     SurveyPanel1* page = window->survey_panel1;
     page->setup_for_subregion("CAR");
