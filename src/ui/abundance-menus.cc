@@ -43,7 +43,19 @@ Gtk::Menu* AbundanceMenus::menu_of(size_t subtype) const {
     return menu;
 }
 
+int AbundanceMenus::abun_for_digit(int species_id, int digit) const {
+    const size_t list = columns.uses_invertebrate_list(species_id)
+                            ? size_t(AbundanceChoices::INVERTEBRATE_SUBTYPE)
+                            : size_t(current_subtype);
+    if (!lists || current_subtype < 0 || list >= lists->subtype_choices.size()) return -1;
+    int nth = 0;
+    for (const auto& choice : lists->subtype_choices[list].choices)
+        if (digit == 0 ? choice.abun == 0 : choice.abun != 0 && ++nth == digit) return choice.abun;
+    return -1;
+}
+
 void AbundanceMenus::use_subtype(int subtype_id) {
+    current_subtype = subtype_id;
     current_abundance_menu = subtype_id >= 0 ? menu_of(static_cast<size_t>(subtype_id)) : nullptr;
 }
 

@@ -32,6 +32,9 @@ public:
     // The menu for a species: list 99 for invertebrates of type 2, otherwise
     // the survey type's; null when there is none.
     Gtk::Menu* menu_for(int species_id) const;
+    // The abundance a digit chooses for a species: 1-9 the nth category of
+    // its list (the "none" entry not counted), 0 that entry; -1 for none.
+    int abun_for_digit(int species_id, int digit) const;
     // Opens the menu for species_id from a row of tree: at the pointer for a
     // click (button above 0), below the row for a key with the item of the
     // current category selected. The tree keeps the focus and its cursor.
@@ -42,6 +45,7 @@ private:
     // The menu of a subtype's list, made when first asked for.
     Gtk::Menu* menu_of(size_t subtype) const;
     const AbundanceChoices* lists = nullptr;
+    int current_subtype = -1;
     const SpeciesTreeColumns& columns;
     Chosen chosen;
 };

@@ -83,11 +83,13 @@ void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
                      unlisted_name_renderer}};
     for (Tree& tree : trees) {
         if (Gtk::TreeView* view = tree.view)
-            SpeciesRows::connect(*view, window->species_columns, tree.which,
-                                 [this, view](const Gtk::TreePath& path, int id, int button) {
-                                     if (window->survey_data.already_uploaded) return;
-                                     window->popup_abundance_menu(*view, path, button, id);
-                                 });
+            SpeciesRows::connect(
+                *view, window->species_columns, tree.which,
+                [this, view](const Gtk::TreePath& path, int id, int button) {
+                    if (window->survey_data.already_uploaded) return;
+                    window->popup_abundance_menu(*view, path, button, id);
+                },
+                [this](int id, int digit) { window->choose_abundance_by_digit(id, digit); });
         tree.id_column.set_title("ID");
         tree.id_column.pack_start(tree.id_renderer, false);
         tree.id_column.set_cell_data_func(tree.id_renderer, sigc::mem_fun(*this, tree.render));

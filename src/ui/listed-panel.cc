@@ -108,7 +108,7 @@ void ListedPanel::connect_species_tree() {
             if (window->survey_data.already_uploaded) return;
             window->popup_abundance_menu(*species_tree, path, button, id);
         },
-        print_click);
+        [this](int id, int digit) { window->choose_abundance_by_digit(id, digit); }, print_click);
     species_selection = species_tree->get_selection();
     species_tree->set_fixed_height_mode(true);
 }

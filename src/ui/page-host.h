@@ -64,6 +64,9 @@ public:
     // pointer for a click (button above 0), below the row for a key.
     virtual void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
                                       int species_id) = 0;
+    // A digit typed on a species row: 1-9 the nth category of its abundance
+    // list, 0 its "none" entry; as if chosen from the menu.
+    virtual void choose_abundance_by_digit(int species_id, int digit) = 0;
 
 protected:
     PageHost() = default;

@@ -39,7 +39,7 @@ bool SpeciesRows::trigger(Gtk::TreeView& tree, const SpeciesTreeColumns& columns
 }
 
 void SpeciesRows::connect(Gtk::TreeView& tree, const SpeciesTreeColumns& columns, const char* which,
-                          Choose choose, Trace trace) {
+                          Choose choose, Pick pick, Trace trace) {
     Gtk::TreeView* view = &tree;
     const SpeciesTreeColumns* c = &columns;
     tree.signal_button_press_event().connect(
@@ -73,6 +73,16 @@ void SpeciesRows::connect(Gtk::TreeView& tree, const SpeciesTreeColumns& columns
                 (event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter ||
                  event->keyval == GDK_KEY_Right))
                 return trigger(*view, *c, cursor_of(*view), 0, choose);
+            const int digit = gdk_keyval_to_unicode(event->keyval) - '0';
+            if (event->type == GDK_KEY_PRESS && plain && digit >= 0 && digit <= 9) {
+                const Gtk::TreePath path = cursor_of(*view);
+                Glib::RefPtr<Gtk::TreeModel> model = view->get_model();
+                Gtk::TreeIter row =
+                    path.empty() || !model ? Gtk::TreeIter() : model->get_iter(path);
+                const int id = row ? int((*row)[c->id]) : -1;
+                if (id >= 0 && pick) pick(id, digit);
+                return true;
+            }
             if (debug_level >= 40) printf("ignoring key %d\n", event->keyval);
             return false;
         },

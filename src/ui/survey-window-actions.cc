@@ -99,6 +99,14 @@ void SurveyWindow::on_abundance_menu_item(int abun) {
         printf("abun_menu: species id %d abundance = %d\n", abundance_target, abun);
 }
 
+void SurveyWindow::choose_abundance_by_digit(int species_id, int digit) {
+    if (survey_data.already_uploaded) return;
+    const int abun = abundance_popups.abun_for_digit(species_id, digit);
+    if (abun < 0) return;
+    abundance_target = species_id;
+    on_abundance_menu_item(abun);
+}
+
 void SurveyWindow::popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
                                         int species_id) {
     abundance_target = species_id;

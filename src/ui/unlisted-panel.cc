@@ -407,11 +407,13 @@ void UnlistedPanel::update_columns() {
 }
 
 void UnlistedPanel::connect_tree(Gtk::TreeView* tree, const char* which) {
-    SpeciesRows::connect(*tree, window->species_columns, which,
-                         [this, tree](const Gtk::TreePath& path, int id, int button) {
-                             if (window->survey_data.already_uploaded) return;
-                             window->popup_abundance_menu(*tree, path, button, id);
-                         });
+    SpeciesRows::connect(
+        *tree, window->species_columns, which,
+        [this, tree](const Gtk::TreePath& path, int id, int button) {
+            if (window->survey_data.already_uploaded) return;
+            window->popup_abundance_menu(*tree, path, button, id);
+        },
+        [this](int id, int digit) { window->choose_abundance_by_digit(id, digit); });
 }
 
 void UnlistedPanel::setup_for_survey_type() {

@@ -106,6 +106,21 @@ TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
     page->species_tree->get_cursor(cursor, column);
     EXPECT_TRUE(page->species_tree->has_focus());
     EXPECT_EQ(cursor.to_string(), "0:0");
+    // A digit chooses at once, as the menu does: 3 the third category (of
+    // Single, Few, Abundant, ...), 0 the "none" entry; never on an uploaded
+    // survey, never into the tree's search.
+    press_key(*window, GDK_KEY_3);
+    EXPECT_EQ(window->survey_data.abundances[3], 4);
+    EXPECT_EQ(rows(window->species_stores.listed_store)[5],
+              "  Sergeant major (Abudefduf saxatilis) = Abundant");
+    EXPECT_TRUE(window->file_needs_saving());
+    window->survey_data.already_uploaded = true;
+    press_key(*window, GDK_KEY_0);
+    EXPECT_EQ(window->survey_data.abundances[3], 4);
+    window->survey_data.already_uploaded = false;
+    press_key(*window, GDK_KEY_KP_0);
+    EXPECT_EQ(window->survey_data.abundances[3], 0);
+    EXPECT_TRUE(page->species_tree->has_focus());
 }
 
 TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden) {
