@@ -1,6 +1,8 @@
 #include "ui/listed-panel.h"
 
+#include "core/misc.h"
 #include "refdata/species-views.h"
+#include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
 #include "ui/my-app.h"
 #include "ui/page-host.h"
@@ -109,6 +111,9 @@ void ListedPanel::connect_species_tree() {
             window->popup_abundance_menu(*species_tree, path, button, id);
         },
         [this](int id, int digit) { window->choose_abundance_by_digit(id, digit); }, print_click);
+    species_tree->signal_key_press_event().connect(
+        sigc::mem_fun(*this, &ListedPanel::find_as_typed), false);
+    species_tree->set_enable_search(false);
     species_selection = species_tree->get_selection();
     species_tree->set_fixed_height_mode(true);
 }
@@ -290,4 +295,53 @@ void ListedPanel::take_name_options(const ListedPanel& from) {
                                   Pair(from.name_display_both, name_display_both),
                                   Pair(from.spanish_enable, spanish_enable)})
         if (source && target) target->set_active(source->get_active());
+}
+
+bool ListedPanel::find_as_typed(GdkEventKey* event) {
+    if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return false;
+    const gunichar c = gdk_keyval_to_unicode(event->keyval);
+    const gint64 now = g_get_monotonic_time();
+    const bool going_on = !typed.empty() && now - typed_at < G_USEC_PER_SEC;
+    if (!c || !g_unichar_isprint(c) || g_unichar_isdigit(c) || (c == ' ' && !going_on))
+        return false;
+    typed_at = now;
+    if (!going_on) typed.clear();
+    typed += c;
+    const std::string wanted = fold_for_search(typed).raw();
+    const SpeciesTreeColumns& columns = window->species_columns;
+    const SurveyData& survey = window->survey_data;
+    const Gtk::TreeModelColumn<Glib::ustring>& names =
+        !survey.show_scientific_names ? columns.common_name
+        : !survey.show_common_names   ? columns.scientific_name
+                                      : columns.both_names;
+    // The species rows in order, and where the cursor is among them.
+    std::vector<Gtk::TreePath> rows;
+    Gtk::TreePath cursor;
+    Gtk::TreeViewColumn* column = nullptr;
+    species_tree->get_cursor(cursor, column);
+    size_t from = 0;
+    auto model = species_tree->get_model();
+    if (!model) return true;
+    model->foreach_path([&](const Gtk::TreePath& path) {
+        if ((*model->get_iter(path))[columns.id] < 0) return false;
+        if (!cursor.empty() && path < cursor) from = rows.size() + 1;
+        rows.push_back(path);
+        return false;
+    });
+    // A longer word may still be the species under the cursor; a new one
+    // looks past it.
+    if (!going_on && !cursor.empty() && from < rows.size() && rows[from] == cursor) ++from;
+    for (size_t k = 0; k < rows.size(); ++k) {
+        const Gtk::TreePath& path = rows[(from + k) % rows.size()];
+        const Gtk::TreeRow row = *model->get_iter(path);
+        Glib::ustring shown = markup_as_plain_text(row[names]);
+        if (survey.show_spanish_names)
+            shown += " " + markup_as_plain_text(row[columns.spanish_name]);
+        if (fold_for_search(shown).raw().find(wanted) == std::string::npos) continue;
+        species_tree->expand_to_path(path);
+        species_tree->set_cursor(path);
+        species_tree->scroll_to_row(path);
+        break;
+    }
+    return true;
 }

@@ -67,4 +67,9 @@ private:
     bool expand_if_present(const Gtk::TreePath& path, const Gtk::TreeIter& iter);
     // While the view box is filled its changes are not the user's.
     bool view_changes_suppressed = false;
+    // Letters typed on the list find the next species whose shown name holds
+    // them; a pause of a second starts a new word.
+    bool find_as_typed(GdkEventKey* event);
+    Glib::ustring typed;
+    gint64 typed_at = 0;
 };

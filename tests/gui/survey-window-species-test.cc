@@ -121,6 +121,18 @@ TEST_F(ListedSpeciesTest, ViewOrderFamiliesAndAbundanceMenuByKeyboard) {
     press_key(*window, GDK_KEY_KP_0);
     EXPECT_EQ(window->survey_data.abundances[3], 0);
     EXPECT_TRUE(page->species_tree->has_focus());
+    // Letters find the next species whose name holds them, opening its family.
+    page->species_tree->collapse_all();
+    press_on_row(*window, page->page_number, *page->species_tree, "1:0", GDK_KEY_S);
+    auto at = [&] {
+        page->species_tree->get_cursor(cursor, column);
+        return cursor.to_string();
+    };
+    EXPECT_EQ(at(), "2:0");
+    EXPECT_TRUE(page->species_tree->row_expanded(Gtk::TreePath("2")));
+    for (guint key : {GDK_KEY_e, GDK_KEY_r, GDK_KEY_x}) // "serx" is nowhere
+        press_key(*window, key);
+    EXPECT_EQ(at(), "2:0");
 }
 
 TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden) {
