@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/misc.h"
+#include "ui/dialogs.h"
 #include "ui/my-app.h"
 #include "ui/page-host.h"
 #include "ui/species-rows.h"
@@ -62,6 +63,7 @@ void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     window = survey_window;
     app = window->app;
     look_up_widgets(builder);
+    add_fault_guides();
     if (confirm_bottom_time)
         confirm_bottom_time->signal_toggled().connect(sigc::mem_fun(*this, &ConfirmPanel::refresh));
     if (conf_listed_box) conf_listed_box->hide();
@@ -147,8 +149,8 @@ void ConfirmPanel::refresh() {
     update_columns();
 }
 
-void ConfirmPanel::show_checks(const SurveyChecks& checks) {
-    const std::pair<Gtk::Label*, Gtk::Label*> shown[] = {
+std::vector<std::pair<Gtk::Label*, Gtk::Label*>> ConfirmPanel::answer_rows() const {
+    return {
         {conf_label_member_id, conf_member_id},
         {conf_label_last_name, conf_last_name},
         {conf_label_survey_type, conf_survey_type},
@@ -165,14 +167,65 @@ void ConfirmPanel::show_checks(const SurveyChecks& checks) {
         {conf_label_habitat, conf_habitat},
         {conf_label_total_species, conf_total_species},
     };
+}
+
+void ConfirmPanel::add_fault_guides() {
+    if (confirm_instructions && confirm_instructions->get_parent() == this) {
+        insert_next_to(*confirm_instructions, Gtk::POS_BOTTOM);
+        attach_next_to(conf_fault_count, *confirm_instructions, Gtk::POS_BOTTOM);
+        conf_fault_count.set_xalign(0);
+        conf_fault_count.show();
+    }
+    int field = 0;
+    for (const auto& [caption, value] : answer_rows()) {
+        Gtk::Button* button = nullptr;
+        auto* grid = value ? dynamic_cast<Gtk::Grid*>(value->get_parent()) : nullptr;
+        if (grid) {
+            int row = 0;
+            gtk_container_child_get(GTK_CONTAINER(grid->gobj()), GTK_WIDGET(value->gobj()),
+                                    "top-attach", &row, nullptr);
+            button = Gtk::manage(new Gtk::Button("Go to"));
+            button->set_no_show_all(true);
+            button->set_halign(Gtk::ALIGN_START);
+            button->set_valign(Gtk::ALIGN_CENTER);
+            // Read out with its answer's caption, not as one of many "Go to"s.
+            if (caption)
+                atk_object_set_name(
+                    gtk_widget_get_accessible(GTK_WIDGET(button->gobj())),
+                    ("Go to " + markup_as_plain_text(caption->get_label())).c_str());
+            grid->attach(*button, 2, row);
+            button->signal_clicked().connect(
+                [this, field] { window->go_to_field(static_cast<SurveyField>(field)); });
+        }
+        go_to_buttons.push_back(button);
+        ++field;
+    }
+}
+
+Gtk::Button* ConfirmPanel::first_fault() {
+    for (Gtk::Button* button : go_to_buttons)
+        if (button && button->get_visible()) return button;
+    return nullptr;
+}
+
+void ConfirmPanel::show_checks(const SurveyChecks& checks) {
+    const auto shown = answer_rows();
+    int faults = 0;
     for (const CheckedAnswer& answer : checks.answers) {
-        const auto& [caption, value] = shown[static_cast<size_t>(answer.field)];
+        const size_t field = static_cast<size_t>(answer.field);
+        const auto& [caption, value] = shown[field];
         if (answer.fault)
             set_redbold(caption);
         else
             clear_redbold(caption);
         if (value) value->set_markup(answer.markup);
+        faults += answer.fault ? 1 : 0;
+        if (field < go_to_buttons.size() && go_to_buttons[field])
+            go_to_buttons[field]->set_visible(answer.fault);
     }
+    conf_fault_count.set_text(faults == 0   ? "Nothing to fix."
+                              : faults == 1 ? "1 item to fix."
+                                            : std::to_string(faults) + " items to fix.");
     if (conf_zone_name) conf_zone_name->set_markup(checks.zone_name);
     show_bottom_time_box(checks);
 }

@@ -6,6 +6,7 @@
 #include <glibmm/ustring.h>
 #include <gtkmm/box.h>
 #include <gtkmm/builder.h>
+#include <gtkmm/button.h>
 #include <gtkmm/cellrenderertext.h>
 #include <gtkmm/checkbutton.h>
 #include <gtkmm/grid.h>
@@ -13,6 +14,7 @@
 #include <gtkmm/treemodelfilter.h>
 #include <gtkmm/treeview.h>
 #include <gtkmm/treeviewcolumn.h>
+#include <vector>
 
 class MyApp;
 class PageHost;
@@ -67,11 +69,17 @@ public:
     Gtk::CellRendererText listed_id_renderer, listed_name_renderer;
     Gtk::TreeViewColumn unlisted_id_column, unlisted_name_column;
     Gtk::CellRendererText unlisted_id_renderer, unlisted_name_renderer;
+    // How many answers are at fault, under the instructions.
+    Gtk::Label conf_fault_count;
+    // Beside each answer at fault: shows the page and the field.
+    std::vector<Gtk::Button*> go_to_buttons; // by SurveyField
     const Glib::ustring red_start = FAULT_START;
     const Glib::ustring red_end = FAULT_END;
 
     ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
+    // The "Go to" button of the first answer at fault; null when none is.
+    Gtk::Button* first_fault();
     // Checks the survey, shows the verdict and sets is_complete and the
     // Ready and Upload buttons from it.
     void refresh();
@@ -87,6 +95,9 @@ public:
 
 private:
     void look_up_widgets(const Glib::RefPtr<Gtk::Builder>& builder);
+    // The caption and value of each answer, by SurveyField.
+    std::vector<std::pair<Gtk::Label*, Gtk::Label*>> answer_rows() const;
+    void add_fault_guides();
     void show_checks(const SurveyChecks& checks);
     void show_bottom_time_box(const SurveyChecks& checks);
     void show_species_trees(int listed, int unlisted);

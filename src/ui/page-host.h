@@ -6,6 +6,7 @@
 
 #include "core/errors.h"
 #include "survey/survey-answers.h"
+#include "survey/survey-checks.h"
 #include "survey/survey-data.h"
 #include "ui/species-stores.h"
 #include "ui/species-tree-columns.h"
@@ -67,6 +68,8 @@ public:
     // A digit typed on a species row: 1-9 the nth category of its abundance
     // list, 0 its "none" entry; as if chosen from the menu.
     virtual void choose_abundance_by_digit(int species_id, int digit) = 0;
+    // Shows the page of an answer and puts the keyboard on its field.
+    virtual void go_to_field(SurveyField field) = 0;
 
 protected:
     PageHost() = default;

@@ -141,6 +141,34 @@ void SurveyWindow::on_back_button() {
     focus_page_start();
 }
 
+void SurveyWindow::go_to_field(SurveyField field) {
+    SurveyPanel1& p1 = *survey_panel1;
+    SurveyPanel2& p2 = *survey_panel2;
+    Gtk::Widget* const fields[] = {member_panel->member_id,
+                                   member_panel->last_name,
+                                   p1.survey_subtype,
+                                   p1.year,
+                                   p1.dive_start,
+                                   p1.zonecode,
+                                   p2.surface_temp,
+                                   p2.bottom_temp,
+                                   p2.bottom_time,
+                                   p2.visibility,
+                                   p2.avg_depth,
+                                   p2.max_depth,
+                                   p2.current,
+                                   p2.habitat,
+                                   listed_panel->species_tree};
+    const size_t at = static_cast<size_t>(field);
+    Gtk::Widget* widget = at < std::size(fields) ? fields[at] : nullptr;
+    for (Gtk::Widget* page = widget; page; page = page->get_parent())
+        if (page->get_parent() == notebook) {
+            notebook->set_current_page(notebook->page_num(*page));
+            widget->grab_focus();
+            return;
+        }
+}
+
 void SurveyWindow::focus_page_start(bool entry) {
     if (!get_mapped()) {
         // Tab order follows where controls are, which a window not yet on
@@ -155,9 +183,14 @@ void SurveyWindow::focus_page_start(bool entry) {
     const int page = notebook->get_current_page();
     Gtk::Widget* shown = notebook->get_nth_page(page);
     if (!shown) return;
-    if (page == confirm_panel->page_number && ready_button && ready_button->get_sensitive()) {
-        ready_button->grab_focus();
-        return;
+    if (page == confirm_panel->page_number) {
+        // The first answer at fault, else Ready.
+        Gtk::Widget* start = confirm_panel->first_fault();
+        if (!start && ready_button && ready_button->get_sensitive()) start = ready_button;
+        if (start) {
+            start->grab_focus();
+            return;
+        }
     }
     if (Gtk::Entry* first = entry ? first_entry(*shown) : nullptr) {
         first->grab_focus();

@@ -181,6 +181,7 @@ public:
     void on_abundance_menu_item(int abun);
     void popup_abundance_menu(Gtk::TreeView& tree, const Gtk::TreePath& path, int button,
                               int species_id) override;
+    void go_to_field(SurveyField field) override;
     void choose_abundance_by_digit(int species_id, int digit) override;
 
     // Hides the window for good; it is deleted once control is back in the

@@ -106,6 +106,15 @@ TEST_F(SurveyWindowTest, NextAndBackFocusThePageStart) {
     EXPECT_TRUE(inside(window->get_focus(), window->survey_panel1->subregion));
     window->back_button->clicked();
     EXPECT_EQ(window->get_focus(), window->member_panel->member_id);
+    // An empty survey's Confirmation page: the first fault's "Go to", which
+    // leads back to the member number.
+    ConfirmPanel& confirm = *window->confirm_panel;
+    show_page(confirm.page_number - 1);
+    window->next_button->clicked();
+    EXPECT_EQ(confirm.conf_fault_count.get_text(), "12 items to fix.");
+    ASSERT_EQ(window->get_focus(), confirm.go_to_buttons[0]);
+    press_key(*window, GDK_KEY_Return);
+    EXPECT_TRUE(wait_for([&] { return window->get_focus() == window->member_panel->member_id; }));
     fill_first_pages("10010004");
     window->confirm_panel->confirm_bottom_time->set_active(true);
     window->species_stores.listed_store->foreach_iter([&](const Gtk::TreeIter& row) {
@@ -117,6 +126,7 @@ TEST_F(SurveyWindowTest, NextAndBackFocusThePageStart) {
     window->next_button->clicked();
     ASSERT_TRUE(window->ready_button->get_sensitive());
     EXPECT_EQ(window->get_focus(), window->ready_button);
+    EXPECT_EQ(confirm.conf_fault_count.get_text(), "Nothing to fix.");
     // Tabbing into the species summary leaves its families open.
     Gtk::TreeView* summary = window->confirm_panel->conf_listed_tree;
     for (int i = 0; i < 60 && !summary->has_focus(); ++i)
