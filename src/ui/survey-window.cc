@@ -10,6 +10,7 @@
 #include "ui/listed-panel.h"
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
+#include "ui/page-focus.h"
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
@@ -17,7 +18,6 @@
 #include "ui/unlisted-panel.h"
 
 #include <cstdio>
-#include <functional>
 #include <glibmm/fileutils.h>
 #include <glibmm/main.h>
 #include <glibmm/markup.h>
@@ -160,13 +160,7 @@ void SurveyWindow::go_to_field(SurveyField field) {
                                    p2.habitat,
                                    listed_panel->species_tree};
     const size_t at = static_cast<size_t>(field);
-    Gtk::Widget* widget = at < std::size(fields) ? fields[at] : nullptr;
-    for (Gtk::Widget* page = widget; page; page = page->get_parent())
-        if (page->get_parent() == notebook) {
-            notebook->set_current_page(notebook->page_num(*page));
-            widget->grab_focus();
-            return;
-        }
+    show_and_focus(*notebook, at < std::size(fields) ? fields[at] : nullptr);
 }
 
 void SurveyWindow::focus_page_start(bool entry) {
@@ -182,42 +176,15 @@ void SurveyWindow::focus_page_start(bool entry) {
     }
     const int page = notebook->get_current_page();
     Gtk::Widget* shown = notebook->get_nth_page(page);
-    if (!shown) return;
-    if (page == confirm_panel->page_number) {
-        // The first answer at fault, else Ready.
-        Gtk::Widget* start = confirm_panel->first_fault();
-        if (!start && ready_button && ready_button->get_sensitive()) start = ready_button;
-        if (start) {
-            start->grab_focus();
-            return;
-        }
-    }
-    if (Gtk::Entry* first = entry ? first_entry(*shown) : nullptr) {
-        first->grab_focus();
-        return;
-    }
-    unset_focus();
-    shown->child_focus(Gtk::DIR_TAB_FORWARD);
-}
-
-Gtk::Entry* SurveyWindow::first_entry(Gtk::Widget& within) {
-    // The topmost, then leftmost, of the entries one can type into.
-    Gtk::Entry* first = nullptr;
-    int first_x = 0, first_y = 0;
-    std::function<void(Gtk::Widget&)> look = [&](Gtk::Widget& w) {
-        if (!w.get_mapped() || !w.is_sensitive()) return;
-        auto* e = dynamic_cast<Gtk::Entry*>(&w);
-        int x = 0, y = 0;
-        if (e && e->get_can_focus() && e->get_editable() &&
-            e->translate_coordinates(*this, 0, 0, x, y) &&
-            (!first || y < first_y || (y == first_y && x < first_x)))
-            first = e, first_x = x, first_y = y;
-        if (auto* c = dynamic_cast<Gtk::Container*>(&w))
-            for (Gtk::Widget* child : c->get_children())
-                look(*child);
-    };
-    look(within);
-    return first;
+    // On the Confirmation page: the first answer at fault, else Ready.
+    Gtk::Widget* start =
+        page == confirm_panel->page_number ? confirm_panel->first_fault() : nullptr;
+    if (!start && page == confirm_panel->page_number && ready_button->get_sensitive())
+        start = ready_button;
+    if (start)
+        start->grab_focus();
+    else if (shown)
+        focus_page_top(*this, *shown, entry);
 }
 
 void SurveyWindow::on_next_button() {

@@ -15,7 +15,6 @@
 
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
-#include <gtkmm/entry.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/notebook.h>
 #include <gtkmm/treeview.h>
@@ -110,7 +109,6 @@ public:
     // at Ready. Waits for the window to be on the screen.
     void focus_page_start(bool entry = false);
     sigc::connection focus_when_mapped;
-    Gtk::Entry* first_entry(Gtk::Widget& within);
 
     // The survey's name options as the Listed Species page's buttons set them.
     void sync_name_options() override;
