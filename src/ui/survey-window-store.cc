@@ -8,6 +8,7 @@
 #include "ui/listed-panel.h"
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
+#include "ui/page-navigator.h"
 #include "ui/start-panel.h"
 #include "ui/survey-chooser.h"
 #include "ui/survey-panel1.h"
@@ -83,7 +84,7 @@ void SurveyWindow::on_action_FileNew(const std::string&) {
                                           ? fresh->member_panel->page_number
                                           : fresh->survey_panel1->page_number);
     fresh->show();
-    fresh->focus_page_start(true);
+    fresh->navigator->focus_page_start(true);
     close_for_good();
 }
 

@@ -10,7 +10,7 @@
 #include "ui/listed-panel.h"
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
-#include "ui/page-focus.h"
+#include "ui/page-navigator.h"
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
@@ -56,6 +56,9 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     abundance_popups.build(app ? app->abundance_choices : nullptr);
     connect_buttons(builder);
     make_panels(builder);
+    navigator = std::make_unique<PageNavigator>(
+        PageNavigator::Pages{*this, *notebook, *start_panel, *member_panel, *survey_panel1,
+                             *survey_panel2, *listed_panel, *confirm_panel, *ready_button});
     watch_for_changes(*notebook);
 
     notebook->signal_switch_page().connect(sigc::mem_fun(*this, &SurveyWindow::on_switch_page));
@@ -137,65 +140,15 @@ void SurveyWindow::on_ready_button() {
 }
 
 void SurveyWindow::on_back_button() {
-    notebook->prev_page();
-    focus_page_start();
-}
-
-void SurveyWindow::go_to_field(SurveyField field) {
-    SurveyPanel1& p1 = *survey_panel1;
-    SurveyPanel2& p2 = *survey_panel2;
-    Gtk::Widget* const fields[] = {member_panel->member_id,
-                                   member_panel->last_name,
-                                   p1.survey_subtype,
-                                   p1.year,
-                                   p1.dive_start,
-                                   p1.zonecode,
-                                   p2.surface_temp,
-                                   p2.bottom_temp,
-                                   p2.bottom_time,
-                                   p2.visibility,
-                                   p2.avg_depth,
-                                   p2.max_depth,
-                                   p2.current,
-                                   p2.habitat,
-                                   listed_panel->species_tree};
-    const size_t at = static_cast<size_t>(field);
-    show_and_focus(*notebook, at < std::size(fields) ? fields[at] : nullptr);
-}
-
-void SurveyWindow::focus_page_start(bool entry) {
-    if (!get_mapped()) {
-        // Tab order follows where controls are, which a window not yet on
-        // the screen does not know.
-        focus_when_mapped.disconnect();
-        focus_when_mapped = signal_map().connect([this, entry] {
-            focus_when_mapped.disconnect();
-            focus_page_start(entry);
-        });
-        return;
-    }
-    const int page = notebook->get_current_page();
-    Gtk::Widget* shown = notebook->get_nth_page(page);
-    // On the Confirmation page: the first answer at fault, else Ready.
-    Gtk::Widget* start =
-        page == confirm_panel->page_number ? confirm_panel->first_fault() : nullptr;
-    if (!start && page == confirm_panel->page_number && ready_button->get_sensitive())
-        start = ready_button;
-    if (start)
-        start->grab_focus();
-    else if (shown)
-        focus_page_top(*this, *shown, entry);
+    navigator->back();
 }
 
 void SurveyWindow::on_next_button() {
-    if (notebook->get_current_page() == start_panel->page_number) {
-        if (!start_panel->lookup_selected_survey(nullptr).empty()) {
-            start_panel->on_edit_view_button();
-            return;
-        }
-    }
-    notebook->next_page();
-    focus_page_start();
+    navigator->next();
+}
+
+void SurveyWindow::go_to_field(SurveyField field) {
+    navigator->go_to(field);
 }
 
 void SurveyWindow::on_switch_page(Gtk::Widget*, guint page_number) {

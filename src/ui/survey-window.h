@@ -36,6 +36,7 @@ class SurveyPanel2;
 class ListedPanel;
 class UnlistedPanel;
 class ConfirmPanel;
+class PageNavigator;
 
 class SurveyWindow : public Gtk::Window,
                      public PageHost,
@@ -104,11 +105,7 @@ public:
     void on_back_button();
     void on_next_button();
     void on_switch_page(Gtk::Widget* page, guint page_number);
-    // The keyboard starts at the top of the page shown: at its first control,
-    // or its first text entry; on the Confirmation page of a complete survey,
-    // at Ready. Waits for the window to be on the screen.
-    void focus_page_start(bool entry = false);
-    sigc::connection focus_when_mapped;
+    std::unique_ptr<PageNavigator> navigator;
 
     // The survey's name options as the Listed Species page's buttons set them.
     void sync_name_options() override;
