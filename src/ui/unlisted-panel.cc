@@ -8,8 +8,10 @@
 #include "ui/page-host.h"
 #include "ui/species-rows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <gdk/gdkkeysyms.h>
+#include <glibmm/main.h>
 #include <gtkmm/menu.h>
 
 namespace {
@@ -109,6 +111,20 @@ void UnlistedPanel::take_new_rows() {
     narrowable = false;
     run_search();
     refilter_added();
+    folding.disconnect();
+    folding = Glib::signal_idle().connect(sigc::mem_fun(*this, &UnlistedPanel::fold_ahead),
+                                          Glib::PRIORITY_LOW);
+}
+
+bool UnlistedPanel::fold_ahead() {
+    if (!window->survey_data.region_fish_info) return false;
+    follow_rows();
+    const std::vector<Gtk::TreeIter>& rows = window->species_stores.rows().species_rows;
+    std::vector<std::string>& shown = species_texts[0]; // the common names
+    const size_t end = std::min(rows.size(), shown.size() + 2000);
+    for (size_t i = shown.size(); i < end; ++i)
+        shown.push_back(fold_for_search(shown_name(*rows[i], 0)).raw());
+    return shown.size() < rows.size();
 }
 
 bool UnlistedPanel::flags_current() const {
@@ -291,11 +307,11 @@ const std::vector<std::string>& UnlistedPanel::texts(std::vector<std::string> (&
                                                      const std::vector<Gtk::TreeIter>& rows,
                                                      int column) {
     std::vector<std::string>& shown = cache[column];
-    if (shown.size() == rows.size()) return shown;
-    shown.clear();
+    if (shown.size() > rows.size()) shown.clear();
     shown.reserve(rows.size());
-    for (const auto& row : rows)
-        shown.push_back(fold_for_search(shown_name(*row, column)).raw());
+    // Goes on from what fold_ahead left.
+    for (size_t i = shown.size(); i < rows.size(); ++i)
+        shown.push_back(fold_for_search(shown_name(*rows[i], column)).raw());
     return shown;
 }
 

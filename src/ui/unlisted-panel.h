@@ -101,6 +101,10 @@ private:
     void refilter_found();
     // Whether the search of text finds among what the last one found.
     bool narrows_last(const Glib::ustring& text) const;
+    // The common names folded a slice at a time while the window is idle,
+    // so that the first search of a large catalogue need not fold them all.
+    bool fold_ahead();
+    sigc::connection folding;
     // The names nearest to a search that found nothing, as shown.
     std::vector<Glib::ustring> suggestions();
     // The name column a name search reads: common, scientific, both or Spanish.
