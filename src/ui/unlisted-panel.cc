@@ -139,7 +139,6 @@ void UnlistedPanel::follow_rows() {
         cache.clear();
     for (auto& cache : family_texts)
         cache.clear();
-    found_species.assign(r.species_rows.size(), 0);
     found_rows.clear();
     narrowable = false;
     found_model.reset();
@@ -296,8 +295,7 @@ void UnlistedPanel::refilter_found() {
     // labels by themselves.
     found_count = 0;
     if (search_by != SEARCH_BY_ALL && !search_words.empty())
-        for (char shown : found_species)
-            found_count += shown ? 1 : 0;
+        found_count = static_cast<int>(found_rows.size());
     if (debug_level > 0) printf("search found %d\n", found_count);
     found_species_heading->set_visible(found_count != 0);
     no_found_species_heading->set_visible(found_count == 0);
@@ -381,7 +379,6 @@ void UnlistedPanel::show_found(const std::vector<char>& species) {
     std::vector<size_t> rows;
     for (size_t i = 0; i < species.size(); ++i)
         if (species[i]) rows.push_back(i);
-    found_species = species;
     if (found_model && rows == found_rows) return;
     found_rows = std::move(rows);
     SpeciesStores& stores = window->species_stores;

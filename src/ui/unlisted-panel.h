@@ -116,7 +116,6 @@ private:
     // The rows of the store these flags and texts are of.
     unsigned rows_generation = 0;
     bool indexed = false;
-    std::vector<char> found_species;  // what the found list shows, by species row
     std::vector<char> added_families; // families shown in the list of added species
     std::vector<std::string> species_texts[4], family_texts[4];
     NoMatchHeading no_match;
