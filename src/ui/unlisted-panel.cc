@@ -203,13 +203,12 @@ RetCode UnlistedPanel::run_search() {
     last_text = text;
     last_search_by = search_by;
     last_column = name_column();
+    show_found(species);
     species_matched.assign(species_matched.size(), 0);
-    for (size_t i = 0; i < species.size(); ++i) {
-        if (!species[i]) continue;
-        const int id = (*r.species_rows[i])[window->species_columns.id];
+    for (size_t row : found_rows) {
+        const int id = (*r.species_rows[row])[window->species_columns.id];
         if (id >= 0 && static_cast<size_t>(id) < species_matched.size()) species_matched[id] = 1;
     }
-    show_found(species);
     refilter_found();
     no_match.offer(suggestions());
     return RC_OK;
