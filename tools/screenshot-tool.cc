@@ -20,6 +20,8 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <gdkmm/display.h>
+#include <gdkmm/seat.h>
 #include <gtkmm/main.h>
 #include <memory>
 #include <thread>
@@ -220,6 +222,10 @@ int main(int argc, char** argv) {
     window->member_panel->member_id->set_text("4711");
     window->member_panel->last_name->set_text("O'Brien");
     window->move(0, 0);
+    // The pointer is put beyond the window, where it raises no tooltips.
+    if (auto seat = Gdk::Display::get_default()->get_default_seat())
+        if (auto pointer = seat->get_pointer())
+            pointer->warp(Gdk::Screen::get_default(), 1200, 1000);
     window->show();
     // A ready survey chosen on the Start page, with what can be done to it.
     window->start_panel->survey_tree->expand_row(Gtk::TreePath("1"), true);

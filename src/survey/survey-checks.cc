@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/misc.h"
+#include "core/palette.h"
 #include "refdata/data-defs.h"
 #include "refdata/data-params.h"
 #include "refdata/habitat-info.h"
@@ -11,11 +12,10 @@
 #include <ctime>
 #include <set>
 
-const Glib::ustring FAULT_START = "<span weight=\"bold\" fgcolor=\"red\">";
 const Glib::ustring FAULT_END = "</span>";
 
 Glib::ustring fault_markup(const Glib::ustring& markup) {
-    return FAULT_START + markup + FAULT_END;
+    return fault_start() + markup + FAULT_END;
 }
 
 CalendarDay local_today() {

@@ -35,7 +35,7 @@ enum class SurveyField {
 };
 
 // A failing answer shows in red bold: its caption and the failing part of its value.
-extern const Glib::ustring FAULT_START;
+// FAULT_END closes what fault_start() (core/palette.h) opens.
 extern const Glib::ustring FAULT_END;
 Glib::ustring fault_markup(const Glib::ustring& markup);
 

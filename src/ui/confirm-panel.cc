@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/misc.h"
+#include "core/palette.h"
 #include "ui/dialogs.h"
 #include "ui/my-app.h"
 #include "ui/page-host.h"
@@ -96,7 +97,6 @@ void ConfirmPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         tree.id_column.pack_start(tree.id_renderer, false);
         tree.id_column.set_cell_data_func(tree.id_renderer, sigc::mem_fun(*this, tree.render));
         tree.name_column.pack_start(tree.name_renderer, true);
-        tree.name_column.set_expand(true);
     }
     // The trees take the new filters when the page is next checked: a tree
     // given a filter makes it look at every row, which would slow down a
@@ -274,8 +274,8 @@ void ConfirmPanel::update_columns() {
           std::make_tuple(conf_unlisted_tree, &unlisted_id_column, &unlisted_name_column,
                           &unlisted_name_renderer)}) {
         if (!view) continue;
-        c.fill_tree_columns(*view, *id_column, *name_column, *name_renderer, survey, "Number seen",
-                            160);
+        c.fill_tree_columns(*view, *id_column, *name_column, *name_renderer, survey, 200,
+                            "Number seen", 110);
         view->expand_all();
     }
 }
@@ -320,7 +320,7 @@ void ConfirmPanel::render_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& i
     if (!iter) return;
     const int id = (*iter)[window->species_columns.id];
     static_cast<Gtk::CellRendererText*>(renderer)->property_markup() =
-        id < 0 ? Glib::ustring("<span weight=\"bold\" fgcolor=\"blue\">Family</span>")
+        id < 0 ? Glib::ustring(family_style() + "Family</span>")
                : Glib::ustring(format("%04d:", id));
 }
 

@@ -1,5 +1,6 @@
 // The "Confirmation" page: every answer shown and checked before upload.
 #pragma once
+#include "core/palette.h"
 
 #include "survey/survey-checks.h"
 
@@ -73,7 +74,7 @@ public:
     Gtk::Label conf_fault_count;
     // Beside each answer at fault: shows the page and the field.
     std::vector<Gtk::Button*> go_to_buttons; // by SurveyField
-    const Glib::ustring red_start = FAULT_START;
+    const Glib::ustring red_start = fault_start();
     const Glib::ustring red_end = FAULT_END;
 
     ConfirmPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);

@@ -4,6 +4,7 @@
 #include "app/my-app-core.h"
 #include "core/errors.h"
 #include "core/misc.h"
+#include "core/palette.h"
 #include "core/version.h"
 #include "ui/dialogs.h"
 #include "ui/my-app.h"
@@ -119,7 +120,15 @@ void HelpDialogs::instructions() {
         error("Failed to read instructions file %s", path.c_str());
         return;
     }
-    show_help_file(path, contents, "Instructions for survey data entry");
+    // The red the text names is the red faults are shown in.
+    const std::string light_red = std::string("foreground=\"") + LIGHT_PALETTE.fault + "\"";
+    std::string text = contents.raw();
+    for (size_t at = 0; (at = text.find(light_red, at)) != std::string::npos;) {
+        const std::string red = std::string("foreground=\"") + palette().fault + "\"";
+        text.replace(at, light_red.size(), red);
+        at += red.size();
+    }
+    show_help_file(path, text, "Instructions for survey data entry");
 }
 
 void HelpDialogs::release_notes() {

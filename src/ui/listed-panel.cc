@@ -1,6 +1,7 @@
 #include "ui/listed-panel.h"
 
 #include "core/misc.h"
+#include "core/palette.h"
 #include "refdata/species-views.h"
 #include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
@@ -84,8 +85,6 @@ void ListedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
                                  sigc::mem_fun(*this, &ListedPanel::render_species_id));
     make_fixed(id_column, 80);
     name_column.pack_start(name_renderer, true);
-    make_fixed(name_column, 260);
-    name_column.set_expand(true);
 
     builder->get_widget("listed_expand_all_button", listed_expand_all_button);
     builder->get_widget("listed_collapse_all_button", listed_collapse_all_button);
@@ -151,8 +150,8 @@ void ListedPanel::setup_instructions(const RegionFishInfo& catalogue) {
             "Please select a survey location and type on the Survey Info Part 1 tab.");
         return;
     }
-    const Glib::ustring rare = SpeciesTreeColumns::RARITY_1_SHADE;
-    const Glib::ustring very_rare = SpeciesTreeColumns::RARITY_2_SHADE;
+    const Glib::ustring rare = rarity_shade(1);
+    const Glib::ustring very_rare = rarity_shade(2);
     Glib::ustring text = "Here you'll find the more common fish species.  If you don't see it "
                          "here, try the next tab, Unlisted Species.";
     if (catalogue.max_rarefishind == 1) {
@@ -220,30 +219,12 @@ void ListedPanel::update_columns() {
     // Without a survey type the list is empty and has no columns.
     if (!species_tree || !survey.survey_subtype) return;
     SpeciesTreeColumns& columns = window->species_columns;
-    species_tree->remove_all_columns();
-    species_tree->append_column(id_column);
-    name_column.clear_attributes(name_renderer);
-    if (!survey.show_common_names) {
-        name_column.set_title("Scientific Name");
-        name_column.add_attribute(name_renderer.property_markup(), columns.scientific_name);
-    } else if (survey.show_scientific_names) {
-        name_column.set_title("Common + Scientific Names");
-        name_column.add_attribute(name_renderer.property_markup(), columns.both_names);
-    } else {
-        name_column.set_title("Common Name");
-        name_column.add_attribute(name_renderer.property_markup(), columns.common_name);
-    }
-    species_tree->append_column(name_column);
-    if (survey.show_spanish_names)
-        species_tree->append_column(
-            *new_text_column("Spanish Name", columns.spanish_name, true, 160));
-    species_tree->append_column(
-        *new_text_column("Number seen (click to change)", columns.abundance_label, false, 220));
+    columns.fill_tree_columns(*species_tree, id_column, name_column, name_renderer, survey, 260,
+                              "Number seen (click to change)", 220);
 }
 
 void ListedPanel::render_species_id(Gtk::CellRenderer* renderer, const Gtk::TreeIter& iter) {
-    static const Glib::ustring family =
-        Glib::ustring(SpeciesTreeColumns::FAMILY_STYLE) + "Family</span>";
+    const Glib::ustring family = family_style() + "Family</span>";
     int id = (*iter)[window->species_columns.id];
     static_cast<Gtk::CellRendererText*>(renderer)->property_markup() =
         id < 0 ? family : Glib::ustring(format("%04d:", id));

@@ -3,15 +3,16 @@
 #include "app/my-app-core.h"
 #include "core/errors.h"
 #include "core/misc.h"
+#include "core/palette.h"
 #include "survey/survey-data.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <glibmm/main.h>
 #include <gtkmm/cellrenderertext.h>
-
-const char* const SpeciesTreeColumns::RARITY_1_SHADE = "<span background=\"#9cf\">";
-const char* const SpeciesTreeColumns::RARITY_2_SHADE = "<span background=\"#c60\">";
-const char* const SpeciesTreeColumns::FAMILY_STYLE = "<span weight=\"bold\" fgcolor=\"blue\">";
+#include <gtkmm/scrollbar.h>
+#include <gtkmm/scrolledwindow.h>
+#include <sigc++/adaptors/track_obj.h>
 
 SpeciesTreeColumns::SpeciesTreeColumns(const SurveyData* survey_data) : survey(survey_data) {
     add(id);
@@ -28,13 +29,7 @@ SpeciesTreeColumns::Texts SpeciesTreeColumns::markup(int species_id, const Glib:
                                                      const Glib::ustring& scientific,
                                                      const Glib::ustring& spanish, int rarity) {
     // Family rows stand out in blue; rare species are shaded by how rare.
-    Glib::ustring open;
-    if (species_id < 0)
-        open = FAMILY_STYLE;
-    else if (rarity == 1)
-        open = RARITY_1_SHADE;
-    else if (rarity >= 2)
-        open = RARITY_2_SHADE;
+    const Glib::ustring open = species_id < 0 ? family_style() : rarity_shade(rarity);
     const Glib::ustring close = open.empty() ? "" : "</span>";
     Glib::ustring both = escape_markup(common);
     // Byte for byte: the names are the same text or not; the locale's
@@ -158,6 +153,66 @@ void make_fixed(Gtk::TreeViewColumn& column, int width) {
     column.set_resizable(true);
 }
 
+namespace {
+
+// A column that narrows, down to NARROWEST, when the tree is too narrow for
+// every column; it keeps the width it would like under this key.
+const char* const LIKED_WIDTH = "tavro-liked-width";
+constexpr int NARROWEST = 40;
+
+void let_give_way(Gtk::TreeViewColumn& column, Gtk::CellRendererText& renderer, int liked) {
+    make_fixed(column, liked);
+    column.set_data(LIKED_WIDTH, GINT_TO_POINTER(liked));
+    renderer.property_ellipsize() = Pango::ELLIPSIZE_END;
+}
+
+// The width the tree shows: a tree in a scrolled window is as wide as its
+// columns, of which the window shows a part.
+int visible_width(Gtk::TreeView& view) {
+    auto* scrolled = dynamic_cast<Gtk::ScrolledWindow*>(view.get_parent());
+    if (!scrolled) return view.get_allocated_width();
+    int width = scrolled->get_allocated_width() - 4; // the frame
+    Gtk::Scrollbar* bar = scrolled->get_vscrollbar();
+    if (bar && bar->get_visible() && !scrolled->get_overlay_scrolling())
+        width -= bar->get_allocated_width();
+    return width;
+}
+
+// Shares the width the other columns leave among the columns that give way,
+// in proportion to the widths they would like: on a narrow tree the columns
+// after them stay in sight, on a wide one the names have the room.
+void fit_columns(Gtk::TreeView& view) {
+    int rigid = 0, liked = 0;
+    std::vector<std::pair<Gtk::TreeViewColumn*, int>> giving;
+    for (Gtk::TreeViewColumn* column : view.get_columns()) {
+        if (!column->get_visible()) continue;
+        const int width = GPOINTER_TO_INT(column->get_data(LIKED_WIDTH));
+        if (width > 0) {
+            giving.emplace_back(column, width);
+            liked += width;
+        } else {
+            rigid += column->get_sizing() == Gtk::TREE_VIEW_COLUMN_FIXED ? column->get_fixed_width()
+                                                                         : column->get_width();
+        }
+    }
+    const int room = visible_width(view) - rigid;
+    for (const auto& [column, width] : giving) {
+        const int fitted = std::max(NARROWEST, room * width / liked);
+        if (column->get_fixed_width() != fitted) column->set_fixed_width(fitted);
+    }
+}
+
+// The width a cell or a header needs for a text, with their padding.
+int text_width(Gtk::TreeView& view, const Glib::ustring& markup, int padding) {
+    auto layout = view.create_pango_layout("");
+    layout->set_markup(markup);
+    int width = 0, height = 0;
+    layout->get_pixel_size(width, height);
+    return width + padding;
+}
+
+} // namespace
+
 Gtk::TreeViewColumn* new_text_column(const Glib::ustring& title,
                                      const Gtk::TreeModelColumn<Glib::ustring>& content,
                                      bool markup, int width) {
@@ -172,11 +227,27 @@ Gtk::TreeViewColumn* new_text_column(const Glib::ustring& title,
     return column;
 }
 
+void SpeciesTreeColumns::shade_text(Gtk::TreeViewColumn& column,
+                                    Gtk::CellRendererText& renderer) const {
+    const char* text = palette().shaded_text;
+    if (!text) return;
+    column.set_cell_data_func(
+        renderer, [this, &renderer, text](Gtk::CellRenderer*, const Gtk::TreeIter& row) {
+            const RegionFishInfo* catalogue = survey ? survey->region_fish_info : nullptr;
+            const int species_id = (*row)[id];
+            const RegionFishInfo::Species* species =
+                catalogue && species_id >= 0 ? catalogue->find_species(species_id) : nullptr;
+            const bool shaded = species && species->rarefishind > 0;
+            renderer.property_foreground_set() = shaded;
+            if (shaded) renderer.property_foreground() = text;
+        });
+}
+
 void SpeciesTreeColumns::fill_tree_columns(Gtk::TreeView& view, Gtk::TreeViewColumn& id_column,
                                            Gtk::TreeViewColumn& name_column,
                                            Gtk::CellRendererText& name_renderer,
-                                           const SurveyData& survey, const char* seen_title,
-                                           int seen_width) const {
+                                           const SurveyData& survey, int names_width,
+                                           const char* seen_title, int seen_width) const {
     view.remove_all_columns();
     view.append_column(id_column);
     name_column.clear_attributes(name_renderer);
@@ -190,8 +261,36 @@ void SpeciesTreeColumns::fill_tree_columns(Gtk::TreeView& view, Gtk::TreeViewCol
         names = &common_name;
     }
     name_column.add_attribute(name_renderer.property_markup(), *names);
+    let_give_way(name_column, name_renderer, names_width);
+    shade_text(name_column, name_renderer);
     view.append_column(name_column);
-    if (survey.show_spanish_names)
-        view.append_column(*new_text_column("Spanish Name", spanish_name, true, 160));
-    view.append_column(*new_text_column(seen_title, abundance_label, false, seen_width));
+    // The whole names of a row, for when they are cut short.
+    view.set_tooltip_column(names->index());
+    if (survey.show_spanish_names) {
+        Gtk::TreeViewColumn* spanish = new_text_column("Spanish Name", spanish_name, true, 160);
+        auto* renderer = static_cast<Gtk::CellRendererText*>(spanish->get_first_cell());
+        let_give_way(*spanish, *renderer, 160);
+        shade_text(*spanish, *renderer);
+        view.append_column(*spanish);
+    }
+    // As wide as its title, and as the longest category of the survey type.
+    int seen =
+        std::max(seen_width, text_width(view, "<b>" + escape_markup(seen_title) + "</b>", 24));
+    if (abundance_choices)
+        for (const auto& choice : abundance_choices->choices)
+            seen = std::max(seen, text_width(view, escape_markup(choice.label), 8));
+    view.append_column(*new_text_column(seen_title, abundance_label, false, seen));
+    if (!view.get_data(LIKED_WIDTH)) {
+        view.set_data(LIKED_WIDTH, GINT_TO_POINTER(1));
+        // Widths set while the tree is being laid out would wait for its next
+        // layout: they are set just after.
+        view.signal_size_allocate().connect(
+            [&view](Gtk::Allocation&) {
+                // Not after the tree has gone.
+                Glib::signal_idle().connect_once(
+                    sigc::track_obj([&view] { fit_columns(view); }, view),
+                    Glib::PRIORITY_HIGH_IDLE);
+            },
+            true);
+    }
 }

@@ -31,11 +31,6 @@ public:
     const MyAppCore* app = nullptr;
     Glib::ustring empty_label;
 
-    // How rows of each rarity are shaded; the instructions explain the shades.
-    static const char* const RARITY_1_SHADE;
-    static const char* const RARITY_2_SHADE;
-    static const char* const FAMILY_STYLE;
-
     explicit SpeciesTreeColumns(const SurveyData* survey);
 
     // The markup of a row's names, shaded by rarity (family rows, id below
@@ -63,11 +58,18 @@ public:
     void set_abundance(const Gtk::TreeRow& row, int abundance);
     // Rebuilds a species tree's columns by the survey's name options: the ID
     // column, the names (common, scientific or both), the Spanish names when
-    // shown, and the abundance labels under seen_title.
+    // shown, and the abundance labels under seen_title, never narrower than
+    // that title. On a narrow tree the names give way (cut short, whole in the
+    // row's tooltip) so the number seen stays in sight.
     void fill_tree_columns(Gtk::TreeView& view, Gtk::TreeViewColumn& id_column,
                            Gtk::TreeViewColumn& name_column, Gtk::CellRendererText& name_renderer,
-                           const SurveyData& survey, const char* seen_title, int seen_width) const;
+                           const SurveyData& survey, int names_width, const char* seen_title,
+                           int seen_width) const;
 
+    // On a dark theme the text of shaded rows takes the palette's colour, set
+    // on the renderer: the shading comes with the rows' markup, the text
+    // colour would otherwise be the theme's.
+    void shade_text(Gtk::TreeViewColumn& column, Gtk::CellRendererText& renderer) const;
     // Invertebrates of type 2 are recorded on the invertebrate list (99),
     // whatever the survey type; the page shows what the survey file will say.
     bool uses_invertebrate_list(int species_id) const;

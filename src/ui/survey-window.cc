@@ -14,6 +14,7 @@
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
+#include "ui/theme.h"
 #include "ui/ui-file.h"
 #include "ui/unlisted-panel.h"
 
@@ -33,6 +34,8 @@ SurveyWindow* SurveyWindow::create(MyApp& app, Glib::RefPtr<Gtk::Builder> ui) {
     SurveyWindow* window = nullptr;
     builder->get_widget_derived("survey_window", window);
     if (!window) fatal("Failed to find %s in UI", "survey_window");
+    // Before the pages write any colour into their markup.
+    choose_palette(*window);
     window->ctor_continued(builder, &app);
     set_accessible_ids(builder);
     window->hide();

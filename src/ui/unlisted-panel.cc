@@ -1,6 +1,7 @@
 #include "ui/unlisted-panel.h"
 
 #include "core/misc.h"
+#include "core/palette.h"
 #include "core/suggest.h"
 #include "refdata/region-fish-info.h"
 #include "ui/drop-down-box.h"
@@ -59,8 +60,7 @@ void UnlistedPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         return [=](Gtk::CellRenderer*, const Gtk::TreeIter& iter) {
             const int id = (*iter)[window->species_columns.id];
             if (id < 0)
-                renderer->property_markup() =
-                    Glib::ustring(SpeciesTreeColumns::FAMILY_STYLE) + "Family</span>";
+                renderer->property_markup() = Glib::ustring(family_style()) + "Family</span>";
             else
                 renderer->property_markup() = format("%04d:", id);
         };
@@ -406,13 +406,13 @@ void UnlistedPanel::update_columns() {
     const SpeciesTreeColumns& c = window->species_columns;
     if (selected_species_tree) {
         c.fill_tree_columns(*selected_species_tree, selected_id_column, selected_name_column,
-                            selected_name_renderer, window->survey_data,
+                            selected_name_renderer, window->survey_data, 260,
                             "Number seen (click to change)", 220);
         selected_species_tree->expand_all();
     }
     if (found_species_tree) {
         c.fill_tree_columns(*found_species_tree, found_id_column, found_name_column,
-                            found_name_renderer, window->survey_data,
+                            found_name_renderer, window->survey_data, 260,
                             "Number seen (click to change)", 220);
         found_species_tree->expand_all();
     }

@@ -5,6 +5,7 @@
 #include "core/misc.h"
 #include "survey-window-fixture.h"
 #include "ui/confirm-panel.h"
+#include "ui/listed-panel.h"
 
 namespace {
 
@@ -130,6 +131,32 @@ TEST_F(ConfirmPanelTest, SummaryRowsOpenTheMenuAndFocusKeepsFamiliesOpen) {
     run_pending_events();
     EXPECT_EQ(page->conf_total_species->get_text(), "0");
     EXPECT_FALSE(window->upload_button->get_sensitive() || page->conf_listed_box->get_visible());
+}
+
+// At the window's first size, with every name shown, the species lists keep
+// the number seen in sight and its title whole: the names give way.
+TEST_F(ConfirmPanelTest, NumberSeenStaysInSightAtTheFirstSize) {
+    record(2, 3);
+    window->listed_panel->spanish_enable->set_active(true);
+    show_page(window->listed_panel->page_number);
+    show_page(page->page_number);
+    ASSERT_LE(window->get_width(), 900);
+    auto in_sight = [&](Gtk::TreeView* tree) {
+        std::vector<Gtk::TreeViewColumn*> columns = tree->get_columns();
+        ASSERT_EQ(columns.size(), 4u); // ID, names, Spanish names, number seen
+        Gtk::TreeViewColumn* seen = columns.back();
+        const auto right = [&] { return seen->get_x_offset() + seen->get_width(); };
+        wait_for(
+            [&] { return seen->get_width() > 0 && right() <= tree->get_parent()->get_width(); });
+        int least = 0, title = 0;
+        seen->get_button()->get_preferred_width(least, title);
+        EXPECT_GE(seen->get_width(), title) << seen->get_title();
+        EXPECT_LE(right(), tree->get_parent()->get_width());
+    };
+    in_sight(page->conf_listed_tree);
+    in_sight(page->conf_unlisted_tree);
+    show_page(window->listed_panel->page_number);
+    in_sight(window->listed_panel->species_tree);
 }
 
 } // namespace
