@@ -28,4 +28,4 @@ trap 'rm -rf "$home"' EXIT
 rm -f "$out"/[0-9][0-9]-*.png
 cd "$stage/$(sed -n 's/^TAVRO_INSTALL_DIR:[A-Z]*=//p' "$build/CMakeCache.txt")"
 HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" NO_AT_BRIDGE=1 \
-    xvfb-run -a -s "-screen 0 1024x768x24" "$tool" "$out"
+    xvfb-run -a -s "-screen 0 ${SCREEN:-1024x768}x24" "$tool" "$out"

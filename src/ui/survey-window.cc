@@ -17,6 +17,7 @@
 #include "ui/theme.h"
 #include "ui/ui-file.h"
 #include "ui/unlisted-panel.h"
+#include "ui/window-fit.h"
 
 #include <cstdio>
 #include <glibmm/fileutils.h>
@@ -65,6 +66,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     watch_for_changes(*notebook);
 
     notebook->signal_switch_page().connect(sigc::mem_fun(*this, &SurveyWindow::on_switch_page));
+    widen_for_pages(*this, *notebook);
     notebook->set_current_page(start_panel->page_number);
     member_panel->connect_focus_signals();
 
