@@ -51,8 +51,9 @@ TEST(Theme, ColoursReadOnTheBackgroundsOfALightAndADarkTheme) {
         // The instructions' shading is behind the theme's own text.
         EXPECT_GE(contrast_ratio(text, colours.rarity_1), 4.5) << dark;
         EXPECT_GE(contrast_ratio(text, colours.rarity_2), 4.5) << dark;
-        if (dark) // red on white stays as volunteers have always seen it
+        if (dark) { // red on white stays as volunteers have always seen it
             EXPECT_GE(contrast_ratio(colours.fault, theme_colour(*window, "theme_bg_color")), 4.5);
+        }
         // What the pages show uses them.
         const std::string instructions = window->listed_panel->listed_instructions->get_label();
         EXPECT_NE(instructions.find(rarity_shade(2)), std::string::npos) << instructions;

@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "core/link-handlers.h"
 #include "core/misc.h"
+#include "core/palette.h"
 #include "core/suggest.h"
 #include "temp-dir.h"
 
@@ -135,6 +136,25 @@ TEST_F(ErrorsTest, LongMessagesArriveWholeWithContext) {
 TEST(ErrorsDeathTest, FatalExitStatusesAfterTheDialog) {
     EXPECT_EXIT(fatal("gone"), ::testing::ExitedWithCode(1), "\\*\\*\\* FATAL ERROR: gone");
     EXPECT_EXIT(TAVRO_ASSERT(1 + 1 == 3), ::testing::ExitedWithCode(47), "1 \\+ 1 == 3");
+}
+
+// The contrast the theme test relies on: the usual reference points, and
+// colours it cannot read.
+TEST(Palette, ContrastRatios) {
+    EXPECT_DOUBLE_EQ(contrast_ratio("black", "#ffffff"), 21);
+    EXPECT_DOUBLE_EQ(contrast_ratio("#c60", "#cc6600"), 1);
+    EXPECT_NEAR(contrast_ratio("#767676", "white"), 4.54, 0.01); // the lightest grey that passes
+    EXPECT_NEAR(contrast_ratio("red", "white"), 4.0, 0.01);
+    EXPECT_EQ(contrast_ratio("#12345", "white"), 0);
+    EXPECT_EQ(contrast_ratio("#ggg", "white"), 0);
+    EXPECT_EQ(contrast_ratio("", "white"), 0);
+    // Under a light theme the markup is what it always was; negative rarities
+    // are not shaded.
+    use_palette(LIGHT_PALETTE);
+    EXPECT_EQ(fault_start(), "<span weight=\"bold\" fgcolor=\"red\">");
+    EXPECT_EQ(rarity_shade(1) + family_style(),
+              "<span background=\"#9cf\"><span weight=\"bold\" fgcolor=\"blue\">");
+    EXPECT_EQ(rarity_shade(-1), "");
 }
 
 } // namespace
