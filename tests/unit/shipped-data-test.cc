@@ -28,11 +28,15 @@ TEST(ShippedData, LoadsSilentlyAndFitsTogether) {
             EXPECT_TRUE(s.speciesid == -1 || !(s.scientificname.empty() || s.commonname.empty()))
                 << code << " " << s.speciesid;
         // Zones: 1-digit areas, 4-digit zones, 8-digit sites, each under its parent.
+        // Every faulty zone is reported, one line each.
         for (int id : fish.geog_ids) {
             const std::string s = std::to_string(id);
-            ASSERT_TRUE(s.size() == 1 || s.size() == 4 || s.size() == 8) << code << " " << id;
-            if (s.size() > 1) {
-                EXPECT_TRUE(fish.geogs.count(std::stoi(s.substr(0, s.size() == 8 ? 4 : 1)))) << id;
+            if (!(s.size() == 1 || s.size() == 4 || s.size() == 8)) {
+                ADD_FAILURE() << code << " zone " << id << ": not 1, 4 or 8 digits";
+            } else if (s.size() > 1) {
+                const std::string parent = s.substr(0, s.size() == 8 ? 4 : 1);
+                EXPECT_TRUE(fish.geogs.count(std::stoi(parent)))
+                    << code << " zone " << id << ": no parent " << parent;
             }
         }
         EXPECT_FALSE(app.habitat_info->habitat_defs.at(code).values.empty()) << code;
