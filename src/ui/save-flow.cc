@@ -11,6 +11,7 @@
 #include "ui/update-check.h"
 
 #include <cstdio>
+#include <giomm/file.h>
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/messagedialog.h>
@@ -163,7 +164,15 @@ bool SaveFlow::check_file_save_okay(const Glib::ustring& action) {
 }
 
 bool SaveFlow::maybe_delete_survey(const std::string& path) {
-    const std::string description = app.get_survey_description(path, nullptr);
+    // A file of the store that the list shows as corrupted can be deleted as
+    // well; a file from elsewhere that reads as no survey is left alone.
+    std::string description = app.get_survey_description(path, nullptr);
+    const std::string folder = Glib::path_get_dirname(path);
+    const bool in_store =
+        is_listed_survey(path) && (folder == app.get_survey_dir(MyAppCore::IN_PROGRESS) ||
+                                   folder == app.get_survey_dir(MyAppCore::READY_TO_UPLOAD) ||
+                                   folder == app.get_survey_dir(MyAppCore::UPLOADED));
+    if (description.empty() && in_store) description = "(corrupted survey file)";
     if (description.empty()) {
         titled_error("Not a survey file?", "%s does not appear to be a saved survey file!",
                      escape_markup(path).c_str());
@@ -180,11 +189,20 @@ bool SaveFlow::maybe_delete_survey(const std::string& path) {
     const int response = run_dialog(question);
     question.hide();
     if (response != Gtk::RESPONSE_ACCEPT) return false;
-    if (unlink(path.c_str()) != 0) {
+    // The trash keeps it for a change of mind; where the desktop has none,
+    // it goes as it always did.
+    bool trashed = false;
+    try {
+        trashed = Gio::File::create_for_path(path)->trash();
+    } catch (const Gio::Error& e) {
+        if (debug_level > 0) printf("no trash for %s: %s\n", path.c_str(), e.what().c_str());
+    }
+    if (!trashed && unlink(path.c_str()) != 0) {
         titled_error_errno("Deletion Failed", "Failed to delete survey file %s",
                            escape_markup(path).c_str());
         return false;
     }
     host.refresh_survey_list();
+    deleted.emit(description, trashed);
     return true;
 }

@@ -42,8 +42,11 @@ public:
     void report_save(Host::DoSaveFlags flags);
     // True when it is safe to go on with `what`: nothing unsaved, discarded or saved.
     bool check_file_save_okay(const Glib::ustring& what);
-    // Asks, and deletes the saved survey; true only when it is gone.
+    // Asks, and moves the saved survey to the desktop's trash (or deletes it
+    // where there is none); true only when it is gone.
     bool maybe_delete_survey(const std::string& path);
+    // A survey went: its description, and whether it is in the trash.
+    sigc::signal<void, const Glib::ustring&, bool> deleted;
 
     // Answers restored after a crash, not saved since.
     bool restored = false;

@@ -1,10 +1,12 @@
 #include "ui/start-panel.h"
 
 #include "app/store-files.h"
+#include "app/survey-search.h"
 #include "core/errors.h"
 #include "ui/page-host.h"
 
 #include <cstdio>
+#include <gtk/gtk.h>
 #include <map>
 #include <set>
 #include <vector>
@@ -46,6 +48,12 @@ void StartPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
     if (survey_tree) {
         survey_tree->set_model(survey_store);
         survey_tree->append_column("Survey", survey_columns.label);
+        // A description longer than the list is wide ends in "…" and shows
+        // whole as the row's tooltip, rather than making the list scroll sideways.
+        if (auto* text =
+                dynamic_cast<Gtk::CellRendererText*>(survey_tree->get_column(0)->get_first_cell()))
+            text->property_ellipsize() = Pango::ELLIPSIZE_END;
+        survey_tree->set_tooltip_column(survey_columns.label.index());
         survey_tree->signal_button_press_event().connect(
             sigc::mem_fun(*this, &StartPanel::on_survey_clicked), false);
         survey_tree->signal_key_press_event().connect(
@@ -54,8 +62,52 @@ void StartPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
             sigc::mem_fun(*this, &StartPanel::on_survey_kb_activated));
         survey_selection = survey_tree->get_selection();
     }
+    add_search_and_notice();
     build_survey_model();
     deselect_survey();
+}
+
+void StartPanel::add_search_and_notice() {
+    // Above the instructions: the notice, shown only when it has news.
+    insert_row(0);
+    attach(delete_notice, 0, 0, 2, 1);
+    delete_notice.set_no_show_all(true);
+    delete_notice.set_show_close_button(true);
+    delete_notice.set_message_type(Gtk::MESSAGE_INFO);
+    delete_notice_text.set_line_wrap(true);
+    delete_notice_text.set_xalign(0);
+    delete_notice_text.show();
+    if (auto* area = dynamic_cast<Gtk::Container*>(delete_notice.get_content_area()))
+        area->add(delete_notice_text);
+    delete_notice.signal_response().connect([this](int) { delete_notice.hide(); });
+    // Under the list's caption: the search and the counts.
+    Gtk::Widget* caption = get_child_at(0, 2);
+    if (!caption) return;
+    insert_next_to(*caption, Gtk::POS_BOTTOM);
+    insert_next_to(*caption, Gtk::POS_BOTTOM);
+    attach_next_to(survey_search, *caption, Gtk::POS_BOTTOM);
+    attach_next_to(survey_counts, survey_search, Gtk::POS_BOTTOM);
+    survey_search.set_placeholder_text("Find surveys by site, date, member or file name");
+    atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(survey_search.gobj())),
+                        "Find surveys");
+    survey_search.signal_search_changed().connect([this] {
+        show_survey_rows();
+        deselect_survey();
+    });
+    survey_counts.set_xalign(0);
+    survey_counts.set_line_wrap(true);
+    survey_search.show();
+    survey_counts.show();
+}
+
+void StartPanel::tell_deleted(const Glib::ustring& description, bool trashed) {
+    if (!trashed) {
+        delete_notice.hide();
+        return;
+    }
+    delete_notice_text.set_text("\"" + description +
+                                "\" was moved to the trash. You can restore it from there.");
+    delete_notice.show();
 }
 
 // What a row of the list should show; key tells the same row apart from
@@ -113,21 +165,38 @@ void StartPanel::sync_rows(const Gtk::TreeNodeChildren& rows, const std::vector<
 }
 
 void StartPanel::build_survey_model() {
-    std::vector<ListRow> list;
-    for (MyApp::WhichDir which : {MyApp::IN_PROGRESS, MyApp::READY_TO_UPLOAD, MyApp::UPLOADED}) {
-        const char* name = MyApp::folder_name(which);
-        // Surveys by member number; a file that names none, or can't be read,
-        // goes with member 0.
-        std::map<int, std::vector<ListRow>> by_member;
-        const std::vector<std::string> paths = list_survey_files(app->get_survey_dir(which));
-        for (const std::string& path : paths) {
+    const MyApp::WhichDir folders[] = {MyApp::IN_PROGRESS, MyApp::READY_TO_UPLOAD, MyApp::UPLOADED};
+    for (int f = 0; f < 3; ++f) {
+        listed[f].clear();
+        for (const std::string& path : list_survey_files(app->get_survey_dir(folders[f]))) {
             if (debug_level > 0) printf("child filename = %s\n", path.c_str());
+            // A file that names no member, or can't be read, goes with member 0.
             int member = 0;
             std::string description = app->get_survey_description(path, &member);
             if (description.empty()) description = "(corrupted survey file)";
-            by_member[member].push_back({path, path, which, description, {}});
+            listed[f].push_back(
+                {path, member, description, survey_search_text(path, member, description)});
         }
-        list.push_back(group_row(paths.empty() ? Glib::ustring(name) + " (none)" : name));
+    }
+    show_survey_rows();
+}
+
+void StartPanel::show_survey_rows() {
+    const MyApp::WhichDir folders[] = {MyApp::IN_PROGRESS, MyApp::READY_TO_UPLOAD, MyApp::UPLOADED};
+    const std::vector<Glib::ustring> words = search_words(survey_search.get_text());
+    std::vector<ListRow> list;
+    int found = 0;
+    for (int f = 0; f < 3; ++f) {
+        const char* name = MyApp::folder_name(folders[f]);
+        // Surveys by member number.
+        std::map<int, std::vector<ListRow>> by_member;
+        for (const Listed& survey : listed[f])
+            if (survey_matches(survey.search_text, words)) {
+                by_member[survey.member].push_back(
+                    {survey.path, survey.path, folders[f], survey.description, {}});
+                ++found;
+            }
+        list.push_back(group_row(listed[f].empty() ? Glib::ustring(name) + " (none)" : name));
         for (auto& [member, surveys] : by_member) {
             if (by_member.size() == 1) {
                 list.back().children = std::move(surveys);
@@ -137,6 +206,9 @@ void StartPanel::build_survey_model() {
             list.back().children.back().children = std::move(surveys);
         }
     }
+    survey_counts.set_text(
+        survey_count_line(static_cast<int>(listed[0].size()), static_cast<int>(listed[1].size()),
+                          static_cast<int>(listed[2].size()), found, !words.empty()));
     // A first reading fills the list while no view watches it (a view kept up
     // to date row by row makes that several times slower); later ones change
     // only the rows that differ, so that the view keeps what it measured.

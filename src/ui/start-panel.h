@@ -6,6 +6,9 @@
 #include <gtkmm/builder.h>
 #include <gtkmm/button.h>
 #include <gtkmm/grid.h>
+#include <gtkmm/infobar.h>
+#include <gtkmm/label.h>
+#include <gtkmm/searchentry.h>
 #include <gtkmm/treestore.h>
 #include <gtkmm/treeview.h>
 #include <string>
@@ -47,12 +50,23 @@ public:
     Gtk::Button* mark_button = nullptr;
     Gtk::Button* upload_button = nullptr;
     Gtk::Button* delete_button = nullptr;
+    // Finds surveys by any word of their description, member number or file name.
+    Gtk::SearchEntry survey_search;
+    // How many surveys each folder holds (and the search found), above the list.
+    Gtk::Label survey_counts;
+    // Says where a deleted survey went, without a dialog to answer.
+    Gtk::InfoBar delete_notice;
+    Gtk::Label delete_notice_text;
 
     StartPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
 
     // Reads the store again into the list.
     void build_survey_model();
+    // Shows the surveys of the last reading that the search finds.
+    void show_survey_rows();
+    // Tells, above the list, what became of a deleted survey.
+    void tell_deleted(const Glib::ustring& description, bool trashed);
     // Path of the survey under the list's cursor, its folder through which;
     // empty when no survey is chosen.
     std::string lookup_selected_survey(MyApp::WhichDir* which);
@@ -75,6 +89,14 @@ private:
     bool on_survey_kb_activated();
     Gtk::TreePath cursor_path();
     Gtk::TreeIter cursor_row();
+    // A survey of the last reading of the store, as the search sees it.
+    struct Listed {
+        std::string path;
+        int member = 0;
+        Glib::ustring description, search_text;
+    };
+    std::vector<Listed> listed[3]; // by folder: In Progress, Ready To Upload, Uploaded
+    void add_search_and_notice();
     // Makes rows show wanted, changing only the rows that differ.
     void sync_rows(const Gtk::TreeNodeChildren& rows, const std::vector<ListRow>& wanted);
 };

@@ -64,6 +64,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
         PageNavigator::Pages{*this, *notebook, *start_panel, *member_panel, *survey_panel1,
                              *survey_panel2, *listed_panel, *confirm_panel, *ready_button});
     watch_for_changes(*notebook);
+    saves->deleted.connect(sigc::mem_fun(*start_panel, &StartPanel::tell_deleted));
 
     notebook->signal_switch_page().connect(sigc::mem_fun(*this, &SurveyWindow::on_switch_page));
     widen_for_pages(*this, *notebook);

@@ -84,3 +84,38 @@ TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
     };
     EXPECT_EQ(rows(p), rows(*fresh->start_panel));
 }
+
+TEST_F(StartPanelTest, SearchFindsByAnyWordAndTheCountsStay) {
+    save("4711", 4, MyApp::IN_PROGRESS);
+    save("815", 5, MyApp::READY_TO_UPLOAD);
+    Glib::file_set_contents(app.get_survey_dir(MyApp::READY_TO_UPLOAD) + "/broken.TAVRO-Survey",
+                            "<survey");
+    StartPanel& p = *window->start_panel;
+    p.build_survey_model();
+    show_page(p.page_number);
+    EXPECT_EQ(p.survey_counts.get_text(), "1 in progress, 2 ready to upload, 0 uploaded.");
+    int searches = 0;
+    p.survey_search.signal_search_changed().connect([&] { ++searches; });
+    auto search = [&](const char* text) {
+        const int before = searches;
+        p.survey_search.set_text(text);
+        wait_for([&] { return searches > before; });
+        p.survey_tree->expand_all();
+        return shown(p, p.survey_store->children());
+    };
+    const std::string at = " - 2026-07-05 at 9 AM - 10 AM - Mike's Beach\n";
+    // Words in any order and case, from the description, the member and the file name.
+    EXPECT_EQ(search("beach MIKE'S 815"), "In Progress\n+Ready To Upload\n  "
+                                          "Fish & Invertebrate Survey" +
+                                              at + "Uploaded (none)\n");
+    EXPECT_EQ(p.survey_counts.get_text(),
+              "1 of 3 surveys found (1 in progress, 2 ready to upload, 0 uploaded).");
+    EXPECT_EQ(search("20260704 4711"), "+In Progress\n  Fish & Invertebrate Survey - 2026-07-04"
+                                       " at 9 AM - 10 AM - Mike's Beach\nReady To Upload\n"
+                                       "Uploaded (none)\n");
+    EXPECT_EQ(search("broken"), "In Progress\n+Ready To Upload\n  (corrupted survey file)\n"
+                                "Uploaded (none)\n");
+    EXPECT_EQ(search("reef"), "In Progress\nReady To Upload\nUploaded (none)\n");
+    search("");
+    EXPECT_EQ(p.survey_store->children()[1]->children().size(), 2u); // members 0 and 815
+}

@@ -160,12 +160,28 @@ TEST_F(SurveyStoreTest, DeletingOnlySurveys) {
     script.answer_with(press_return); // keeps it
     window->start_panel->delete_button->clicked();
     EXPECT_TRUE(exists(in(MyApp::IN_PROGRESS)));
+    // Yes puts it in the desktop's trash, and the page says so without a dialog.
+    const std::string saved = in(MyApp::IN_PROGRESS);
     script.answer(Gtk::RESPONSE_ACCEPT);
     window->start_panel->delete_button->clicked();
-    EXPECT_FALSE(exists(in(MyApp::IN_PROGRESS)));
+    EXPECT_FALSE(exists(saved));
+    EXPECT_TRUE(
+        exists(Glib::get_user_data_dir() + "/Trash/files/" + Glib::path_get_basename(saved)));
+    EXPECT_EQ(script.seen.back().text.find("Really delete this survey?\n\n"), 0u);
     std::unique_ptr<SurveyWindow> fresh = take_newest_window();
     ASSERT_TRUE(fresh && fresh.get() != std::exchange(window, nullptr)); // the old one closed
     EXPECT_EQ(fresh->survey_data.filename, "");
+    // A broken file of the store, listed as corrupted, can go the same way.
+    const std::string broken = app.get_survey_dir(MyApp::UPLOADED) + "/broken.TAVRO-Survey";
+    Glib::file_set_contents(broken, "<survey");
+    DialogScript again;
+    again.answer(Gtk::RESPONSE_ACCEPT);
+    EXPECT_TRUE(fresh->maybe_delete_survey(broken));
+    EXPECT_EQ(again.seen.back().text, "Really delete this survey?\n\n(corrupted survey file)");
+    EXPECT_FALSE(exists(broken));
+    EXPECT_TRUE(fresh->start_panel->delete_notice.get_visible());
+    EXPECT_EQ(fresh->start_panel->delete_notice_text.get_text(),
+              "\"(corrupted survey file)\" was moved to the trash. You can restore it from there.");
 }
 
 TEST_F(SurveyStoreTest, CopyOfUnsavedAnswersAndRestoreAfterACrash) {

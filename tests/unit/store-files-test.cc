@@ -1,6 +1,7 @@
 // The store's files: which are listed, their safe names, and moves and saves
 // that never replace another file, whatever the file system allows.
 #include "app/store-files.h"
+#include "app/survey-search.h"
 #include "core/safe-write.h"
 #include "temp-dir.h"
 
@@ -85,6 +86,19 @@ TEST(StoreFiles, TwoProgramsSavingOneNameAtOnceKeepBoth) {
         ASSERT_EQ(saved.size(), 2u) << round;
         EXPECT_NE(read_text_file(saved[0]), read_text_file(saved[1]));
     }
+}
+
+// The Start page's search: every word typed, in any order, folded the way
+// the other searches fold; blanks alone find everything.
+TEST(SurveySearch, EveryWordFoldedInAnyOrder) {
+    const Glib::ustring text = survey_search_text(
+        "/s/In Progress/4711-GOC-20261207-0800-10010002.TAVRO-Survey", 4711,
+        "Fish Survey - Abundance - 2026-12-07 at 8 AM - 9 AM - Bahía de los Ángeles");
+    EXPECT_TRUE(survey_matches(text, search_words("ANGELES bahia 4711 20261207")));
+    EXPECT_TRUE(survey_matches(text, search_words(" \t ")));
+    EXPECT_FALSE(survey_matches(text, search_words("bahia 815")));
+    EXPECT_EQ(survey_count_line(0, 1, 0, 1, true),
+              "1 of 1 survey found (0 in progress, 1 ready to upload, 0 uploaded).");
 }
 
 } // namespace
