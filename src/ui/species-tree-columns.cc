@@ -147,6 +147,18 @@ Glib::ustring SpeciesTreeColumns::zero_label(bool invertebrate_list) const {
     return choices && !choices->empty() ? (*choices)[0].label : empty_label;
 }
 
+int text_width(Gtk::TreeView& view, const Glib::ustring& markup, int padding) {
+    auto layout = view.create_pango_layout("");
+    layout->set_markup(markup);
+    int width = 0, height = 0;
+    layout->get_pixel_size(width, height);
+    return width + padding;
+}
+
+int header_width(Gtk::TreeView& view, const Glib::ustring& title) {
+    return text_width(view, "<b>" + escape_markup(title) + "</b>", 24);
+}
+
 void make_fixed(Gtk::TreeViewColumn& column, int width) {
     column.set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
     column.set_fixed_width(width);
@@ -200,15 +212,6 @@ void fit_columns(Gtk::TreeView& view) {
         const int fitted = std::max(NARROWEST, room * width / liked);
         if (column->get_fixed_width() != fitted) column->set_fixed_width(fitted);
     }
-}
-
-// The width a cell or a header needs for a text, with their padding.
-int text_width(Gtk::TreeView& view, const Glib::ustring& markup, int padding) {
-    auto layout = view.create_pango_layout("");
-    layout->set_markup(markup);
-    int width = 0, height = 0;
-    layout->get_pixel_size(width, height);
-    return width + padding;
 }
 
 } // namespace
@@ -274,8 +277,7 @@ void SpeciesTreeColumns::fill_tree_columns(Gtk::TreeView& view, Gtk::TreeViewCol
         view.append_column(*spanish);
     }
     // As wide as its title, and as the longest category of the survey type.
-    int seen =
-        std::max(seen_width, text_width(view, "<b>" + escape_markup(seen_title) + "</b>", 24));
+    int seen = std::max(seen_width, header_width(view, seen_title));
     if (abundance_choices)
         for (const auto& choice : abundance_choices->choices)
             seen = std::max(seen, text_width(view, escape_markup(choice.label), 8));

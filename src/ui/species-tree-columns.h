@@ -82,6 +82,10 @@ public:
     int shown_abundance(int species_id, int species_abundance, Glib::ustring& label) const;
 };
 
+// The width a cell or a header (bold) needs for a text, with their padding.
+int text_width(Gtk::TreeView& view, const Glib::ustring& markup, int padding);
+int header_width(Gtk::TreeView& view, const Glib::ustring& title);
+
 // Every column of the species trees has a fixed width, so that a tree can take
 // every row to be as high as the first (fixed-height mode) instead of
 // measuring thousands.
