@@ -177,6 +177,7 @@ ArchiveCheck check_archive(const std::string& path, const ArchivePolicy& policy,
         return check;
     }
     archive_read_support_filter_bzip2(a.get());
+    archive_read_support_filter_gzip(a.get());
     archive_read_support_format_tar(a.get());
     // Anything short of ARCHIVE_OK ends the check: a warning means libarchive
     // had to guess, and the unpacking might guess otherwise.

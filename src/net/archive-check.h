@@ -41,7 +41,7 @@ struct ArchiveCheck {
     uint64_t members = 0, total = 0;
 };
 
-// Reads the archive's headers (tar, plain or bzip2-compressed) in one pass
+// Reads the archive's headers (tar, plain, bzip2- or gzip-compressed) in one pass
 // and stops at the first member the policy refuses; contents are skipped,
 // never unpacked or kept. progress is called now and then with the
 // compressed bytes read so far; returning false stops the check (error
