@@ -156,3 +156,17 @@ RetCode read_survey_answers(const xmlpp::Element& survey, const RegionInfo& regi
     }
     return RC_ERROR;
 }
+
+SurveyAnswersRead repeat_dive(const SurveyAnswers& first) {
+    SurveyAnswersRead repeat;
+    repeat.answers = first;
+    repeat.answers.abundances.clear();
+    repeat.answers.dive_start = -1;
+    repeat.answers.bottom_time.clear();
+    repeat.answers.bottom_time_confirmed = false;
+    repeat.present = {"member_id",  "last_name",   "subregion", "survey_subtype", "year",
+                      "month",      "mday",        "zonecode",  "surface_temp",   "bottom_temp",
+                      "temp_units", "visibility",  "avg_depth", "max_depth",      "current",
+                      "habitat",    "species_view"};
+    return repeat;
+}

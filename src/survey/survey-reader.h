@@ -23,6 +23,11 @@ struct SurveyAnswersRead {
     bool has(const char* name) const { return present.count(name) > 0; }
 };
 
+// What a second dive at the same site takes from the first survey: the
+// member, location, type, zone, date, species view and the conditions of the
+// dive, never the species or the times (dive start, bottom time).
+SurveyAnswersRead repeat_dive(const SurveyAnswers& first);
+
 // Older files knew one depth: the maximum on the Pacific coast, the average
 // elsewhere.
 bool old_depth_is_maximum(const Glib::ustring& subregion);

@@ -1,7 +1,9 @@
 #include "ui/page-focus.h"
 
 #include <functional>
+#include <gtkmm/combobox.h>
 #include <gtkmm/entry.h>
+#include <gtkmm/togglebutton.h>
 
 namespace {
 
@@ -42,4 +44,16 @@ void show_and_focus(Gtk::Notebook& notebook, Gtk::Widget* widget) {
             widget->grab_focus();
             return;
         }
+}
+
+void on_any_change(Gtk::Widget& widget, const sigc::slot<void>& changed) {
+    if (auto* entry = dynamic_cast<Gtk::Entry*>(&widget))
+        entry->signal_changed().connect(changed);
+    else if (auto* combo = dynamic_cast<Gtk::ComboBox*>(&widget))
+        combo->signal_changed().connect(changed);
+    else if (auto* toggle = dynamic_cast<Gtk::ToggleButton*>(&widget))
+        toggle->signal_toggled().connect(changed);
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children())
+            on_any_change(*child, changed);
 }

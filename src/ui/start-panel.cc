@@ -80,6 +80,17 @@ void StartPanel::add_search_and_notice() {
     if (auto* area = dynamic_cast<Gtk::Container*>(delete_notice.get_content_area()))
         area->add(delete_notice_text);
     delete_notice.signal_response().connect([this](int) { delete_notice.hide(); });
+    // Beside "Start New Survey": the same with the chosen (or open) survey's
+    // place, date and conditions.
+    if (auto* box = new_survey_button ? dynamic_cast<Gtk::Box*>(new_survey_button->get_parent())
+                                      : nullptr) {
+        box->pack_start(repeat_button, false, true);
+        int at = 0;
+        gtk_container_child_get(GTK_CONTAINER(box->gobj()), GTK_WIDGET(new_survey_button->gobj()),
+                                "position", &at, nullptr);
+        box->reorder_child(repeat_button, at + 1);
+        repeat_button.show();
+    }
     // Under the list's caption: the search and the counts.
     Gtk::Widget* caption = get_child_at(0, 2);
     if (!caption) return;

@@ -50,6 +50,8 @@ public:
     Gtk::Button* mark_button = nullptr;
     Gtk::Button* upload_button = nullptr;
     Gtk::Button* delete_button = nullptr;
+    // "New Survey From This One": a repeat dive of the chosen survey.
+    Gtk::Button repeat_button{"New Survey From This One"};
     // Finds surveys by any word of their description, member number or file name.
     Gtk::SearchEntry survey_search;
     // How many surveys each folder holds (and the search found), above the list.

@@ -5,6 +5,7 @@
 #include "ui/confirm-panel.h"
 #include "ui/my-app.h"
 #include "ui/survey-window.h"
+#include "ui/surveys-menu.h"
 #include "ui/unlisted-panel.h"
 
 #include <cstdio>
@@ -34,6 +35,7 @@ RetCode SurveyWindow::build_menus() {
     WindowMenus::Handlers handlers;
     for (const auto& [name, handler] : plain)
         handlers[name] = [this, name = std::string(name), handler] { (this->*handler)(name); };
+    surveys_menu->add_handlers(handlers);
     handlers["ViewToolbar"] = [this] {
         on_action_ViewToolbar("ViewToolbar", menus.is_active("ViewToolbar"));
     };

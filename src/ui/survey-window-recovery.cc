@@ -11,19 +11,6 @@
 
 // Every answer the pages take is typed into an entry, chosen in a combo box
 // or ticked; the abundances come through on_abundance_menu_item.
-void SurveyWindow::watch_for_changes(Gtk::Widget& widget) {
-    const auto changed = sigc::mem_fun(*this, &SurveyWindow::note_change);
-    if (auto* entry = dynamic_cast<Gtk::Entry*>(&widget))
-        entry->signal_changed().connect(changed);
-    else if (auto* combo = dynamic_cast<Gtk::ComboBox*>(&widget))
-        combo->signal_changed().connect(changed);
-    else if (auto* toggle = dynamic_cast<Gtk::ToggleButton*>(&widget))
-        toggle->signal_toggled().connect(changed);
-    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
-        for (Gtk::Widget* child : container->get_children())
-            watch_for_changes(*child);
-}
-
 void SurveyWindow::note_change() {
     if (!closing && !survey_data.already_uploaded && recovery) recovery->note_change();
 }

@@ -10,10 +10,12 @@
 #include "ui/listed-panel.h"
 #include "ui/member-panel.h"
 #include "ui/my-app.h"
+#include "ui/page-focus.h"
 #include "ui/page-navigator.h"
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
+#include "ui/surveys-menu.h"
 #include "ui/theme.h"
 #include "ui/ui-file.h"
 #include "ui/unlisted-panel.h"
@@ -56,6 +58,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     base_title = get_title();
     builder->get_widget("survey_window_box", survey_window_box);
 
+    surveys_menu = std::make_unique<SurveysMenu>(*this);
     if (build_menus() != RC_OK) return;
     abundance_popups.build(app ? app->abundance_choices : nullptr);
     connect_buttons(builder);
@@ -63,8 +66,9 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     navigator = std::make_unique<PageNavigator>(
         PageNavigator::Pages{*this, *notebook, *start_panel, *member_panel, *survey_panel1,
                              *survey_panel2, *listed_panel, *confirm_panel, *ready_button});
-    watch_for_changes(*notebook);
+    on_any_change(*notebook, sigc::mem_fun(*this, &SurveyWindow::note_change));
     saves->deleted.connect(sigc::mem_fun(*start_panel, &StartPanel::tell_deleted));
+    surveys_menu->connect_pages();
 
     notebook->signal_switch_page().connect(sigc::mem_fun(*this, &SurveyWindow::on_switch_page));
     widen_for_pages(*this, *notebook);

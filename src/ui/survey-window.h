@@ -37,6 +37,7 @@ class ListedPanel;
 class UnlistedPanel;
 class ConfirmPanel;
 class PageNavigator;
+class SurveysMenu;
 
 class SurveyWindow : public Gtk::Window,
                      public PageHost,
@@ -106,6 +107,7 @@ public:
     void on_next_button();
     void on_switch_page(Gtk::Widget* page, guint page_number);
     std::unique_ptr<PageNavigator> navigator;
+    std::unique_ptr<SurveysMenu> surveys_menu;
 
     // The survey's name options as the Listed Species page's buttons set them.
     void sync_name_options() override;
@@ -196,6 +198,7 @@ protected:
     bool on_delete_event(GdkEventAny* event) override;
 
 private:
+    friend class SurveysMenu; // a repeat dive fills a new window as a file would
     RetCode build_menus();
     void connect_buttons(const Glib::RefPtr<Gtk::Builder>& builder);
     void make_panels(const Glib::RefPtr<Gtk::Builder>& builder);
@@ -213,7 +216,6 @@ private:
     // the order the writer writes them.
     void apply_answers(const SurveyAnswersRead& read);
 
-    void watch_for_changes(Gtk::Widget& widget);
 
     bool closing = false; // close_for_good has run
     bool holds_unsaved() override;

@@ -40,6 +40,14 @@ const char* const MENU_LAYOUT = R"(<ui>
       <menuitem action="HelpReleaseNotes"/>
       <menuitem action="HelpAbout"/>
     </menu>
+    <menu action="SurveysMenu">
+      <menuitem action="SurveysRepeat"/>
+      <separator/>
+      <menuitem action="SurveysBackUp"/>
+      <menuitem action="SurveysRestore"/>
+      <separator/>
+      <menuitem action="SurveysForget"/>
+    </menu>
   </menubar>
   <toolbar name="ToolBar">
     <toolitem action="FileNew"/>
@@ -59,6 +67,7 @@ struct ActionInfo {
     const char* tooltip;
     Gtk::StockID stock;
     Kind kind;
+    const char* accelerator = nullptr;
 };
 
 // Made on first use: the stock ids are the toolkit's.
@@ -95,6 +104,16 @@ const std::vector<ActionInfo>& action_table() {
         {"HelpReleaseNotes", "_Release Notes",
          "Show what has been changed recently in this program", none, PLAIN},
         {"HelpAbout", "_About TAVRO Survey...", "About TAVRO Survey", Gtk::Stock::ABOUT, PLAIN},
+        {"SurveysMenu", "_Surveys", "", none, MENU},
+        // The one accelerator beside the File menu's: a week of dives is
+        // keyed one repeat after another.
+        {"SurveysRepeat", "New Survey From _This One",
+         "Start a new survey with this one's member, place, date and conditions", none, PLAIN,
+         "<control><shift>n"},
+        {"SurveysBackUp", "_Back Up Surveys...", "Save every survey into one file", none, PLAIN},
+        {"SurveysRestore", "_Restore Surveys...", "Add the surveys of a backup file", none, PLAIN},
+        {"SurveysForget", "_Forget Member Details",
+         "Stop filling in the member number and name on this computer", none, PLAIN},
     };
     return table;
 }
@@ -127,7 +146,9 @@ RetCode WindowMenus::build(Gtk::Window& window, Gtk::Box* box, const Handlers& h
             else
                 action = Gtk::Action::create(info.name, info.stock, info.label, info.tooltip);
             auto handler = handlers.find(info.name);
-            if (handler != handlers.end())
+            if (handler != handlers.end() && info.accelerator)
+                action_group->add(action, Gtk::AccelKey(info.accelerator), handler->second);
+            else if (handler != handlers.end())
                 action_group->add(action, handler->second);
             else
                 action_group->add(action);

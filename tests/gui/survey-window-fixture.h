@@ -2,6 +2,7 @@
 // and scripted answers to its dialogs.
 #pragma once
 
+#include "app/member-memory.h"
 #include "temp-dir.h"
 #include "ui/dialogs.h"
 #include "ui/drop-down-box.h"
@@ -110,6 +111,8 @@ private:
 class SurveyWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Member details kept by an earlier test would fill this window.
+        forget_member(test_app().get_local_data_dir());
         window = SurveyWindow::create(test_app());
         ASSERT_NE(window, nullptr);
     }
