@@ -6,6 +6,7 @@
 #include "ui/page-host.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <gtk/gtk.h>
 #include <map>
 #include <set>
@@ -54,6 +55,11 @@ void StartPanel::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
                 dynamic_cast<Gtk::CellRendererText*>(survey_tree->get_column(0)->get_first_cell()))
             text->property_ellipsize() = Pango::ELLIPSIZE_END;
         survey_tree->set_tooltip_column(survey_columns.label.index());
+        // Rows of one height: a search that brings back a thousand surveys
+        // need not measure each.
+        survey_tree->get_column(0)->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
+        survey_tree->get_column(0)->set_expand(true);
+        survey_tree->set_fixed_height_mode(true);
         survey_tree->signal_button_press_event().connect(
             sigc::mem_fun(*this, &StartPanel::on_survey_clicked), false);
         survey_tree->signal_key_press_event().connect(
@@ -101,7 +107,8 @@ void StartPanel::add_search_and_notice() {
     survey_search.set_placeholder_text("Find surveys by site, date, member or file name");
     atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(survey_search.gobj())),
                         "Find surveys");
-    survey_search.signal_search_changed().connect([this] {
+    // At once, not after the entry's pause: a search of the store takes no time.
+    survey_search.signal_changed().connect([this] {
         show_survey_rows();
         deselect_survey();
     });

@@ -94,12 +94,8 @@ TEST_F(StartPanelTest, SearchFindsByAnyWordAndTheCountsStay) {
     p.build_survey_model();
     show_page(p.page_number);
     EXPECT_EQ(p.survey_counts.get_text(), "1 in progress, 2 ready to upload, 0 uploaded.");
-    int searches = 0;
-    p.survey_search.signal_search_changed().connect([&] { ++searches; });
     auto search = [&](const char* text) {
-        const int before = searches;
         p.survey_search.set_text(text);
-        wait_for([&] { return searches > before; });
         p.survey_tree->expand_all();
         return shown(p, p.survey_store->children());
     };
