@@ -140,6 +140,7 @@ void SurveyWindow::load_survey(const xmlpp::Element& survey) {
     if (read_survey_answers(survey, *app->region_info, read, problem) != RC_OK)
         throw NotLoaded{problem};
     apply_answers(read);
+    member_panel->show_kept_details(false); // the file says whose it is
 }
 
 void SurveyWindow::apply_answers(const SurveyAnswersRead& read) {

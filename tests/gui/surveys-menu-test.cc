@@ -60,6 +60,14 @@ TEST_F(SurveysMenuTest, MemberDetailsAreKeptUntilForgotten) {
     EXPECT_TRUE(remembered_member(folder).empty());
     std::unique_ptr<SurveyWindow> after(SurveyWindow::create(app));
     EXPECT_EQ(after->member_panel->member_id->get_text(), "");
+    // A survey opened from its file says whose it is itself.
+    remember_member(folder, {"4711", "Núñez"});
+    fill_first_pages("10010004", 4);
+    ASSERT_EQ(window->do_save(MyApp::IN_PROGRESS, SurveyWindow::SAVE_SILENT), RC_OK);
+    std::unique_ptr<SurveyWindow> opened(SurveyWindow::create(app));
+    EXPECT_TRUE(opened->member_panel->kept_note.get_visible());
+    ASSERT_EQ(opened->do_open(window->survey_data.filename), RC_OK);
+    EXPECT_FALSE(opened->member_panel->kept_note.get_visible());
 }
 
 TEST_F(SurveysMenuTest, BackUpThenRestoreIntoAnEmptyStore) {
