@@ -1,5 +1,5 @@
 // The shipped data set as a whole, against the record kept in docs/. Each fault
-// is reported on a line of its own. Zones and view rows: unit/shipped-data-test.cc.
+// is reported on a line of its own. Zones and view rows: shipped-data-test.cc.
 #include "app/my-app-core.h"
 #include "core/misc.h"
 #include "refdata/region-info.h"
