@@ -22,7 +22,7 @@ case "$type" in
   *) echo "warning: $build is a '$type' build; figures will be pessimistic" >&2 ;;
 esac
 cmake -S "$root" -B "$build" -DTAVRO_BUILD_BENCH=ON > /dev/null
-cmake --build "$build" --target tavro-bench tavro-window-bench tavro-startup-bench tavro-network-bench make-data-set -j "$(nproc)" > "$build/bench-build.log" 2>&1 ||
+cmake --build "$build" --target tavro-bench tavro-window-bench tavro-startup-bench tavro-network-bench tavro-backup-bench make-data-set -j "$(nproc)" > "$build/bench-build.log" 2>&1 ||
   { tail -40 "$build/bench-build.log"; exit 1; }
 
 # A benchmark that misses a goal exits non-zero; the others still run.
@@ -36,6 +36,8 @@ xvfb=(xvfb-run -a -s "-screen 0 1280x1024x24")
 "${xvfb[@]}" "$build/bench/tavro-window-bench" --species 100000 --zones 10000 || status=1
 echo "Timing the main loop while the window talks to the server (under Xvfb)..."
 "${xvfb[@]}" "$build/bench/tavro-network-bench" || status=1
+echo "Timing the backup and restore of 1,000 surveys..."
+"$build/bench/tavro-backup-bench" || status=1
 echo "Timing start-up (under Xvfb)..."
 "${xvfb[@]}" "$build/bench/tavro-startup-bench" || status=1
 exit $status
