@@ -116,12 +116,15 @@ void SurveysMenu::connect_pages() {
         member.last_name->set_text(kept.last_name);
         member.show_kept_details(true);
     }
+    // Only what is typed into a new survey: a survey opened from its file
+    // (someone else's, perhaps) does not change whose details are kept.
     auto keep = [this] {
         keeping.disconnect();
-        if (window.survey_data.already_uploaded) return;
+        if (!window.survey_data.filename.empty()) return;
         keeping = Glib::signal_timeout().connect(
             [this] {
                 MemberPanel& m = *window.member_panel;
+                if (!window.survey_data.filename.empty()) return false;
                 remember_member(
                     window.app->get_local_data_dir(),
                     {trim_ws(m.member_id->get_text()), trim_ws(m.last_name->get_text())});

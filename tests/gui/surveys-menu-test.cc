@@ -68,6 +68,7 @@ TEST_F(SurveysMenuTest, MemberDetailsAreKeptUntilForgotten) {
     EXPECT_TRUE(opened->member_panel->kept_note.get_visible());
     ASSERT_EQ(opened->do_open(window->survey_data.filename), RC_OK);
     EXPECT_FALSE(opened->member_panel->kept_note.get_visible());
+    EXPECT_FALSE(wait_for([&] { return remembered_member(folder).last_name != "Núñez"; }));
 }
 
 TEST_F(SurveysMenuTest, BackUpThenRestoreIntoAnEmptyStore) {
