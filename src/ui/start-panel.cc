@@ -153,7 +153,32 @@ ListRow group_row(const Glib::ustring& label) {
 
 } // namespace
 
-void StartPanel::sync_rows(const Gtk::TreeNodeChildren& rows, const std::vector<ListRow>& wanted) {
+Gtk::TreeIter StartPanel::add_row(const Gtk::TreeIter& parent, const Gtk::TreeIter& before,
+                                  const ListRow& row) {
+    // One signal for the new row, not one more for each column: a search
+    // that brings back a thousand surveys inserts a thousand rows.
+    Glib::Value<std::string> path;
+    path.init(path.value_type());
+    path.set(row.path);
+    Glib::Value<MyApp::WhichDir> which;
+    which.init(which.value_type());
+    which.set(row.which);
+    Glib::Value<Glib::ustring> label;
+    label.init(label.value_type());
+    label.set(row.label);
+    int columns[] = {survey_columns.path.index(), survey_columns.which.index(),
+                     survey_columns.label.index()};
+    GValue values[] = {*path.gobj(), *which.gobj(), *label.gobj()};
+    const int position = before ? survey_store->get_path(before).back() : -1;
+    GtkTreeIter added;
+    gtk_tree_store_insert_with_valuesv(survey_store->gobj(), &added,
+                                       parent ? const_cast<GtkTreeIter*>(parent.gobj()) : nullptr,
+                                       position, columns, values, 3);
+    return Gtk::TreeIter(GTK_TREE_MODEL(survey_store->gobj()), &added);
+}
+
+void StartPanel::sync_rows(const Gtk::TreeIter& parent, const Gtk::TreeNodeChildren& rows,
+                           const std::vector<ListRow>& wanted) {
     std::set<std::string> keys;
     for (const ListRow& row : wanted)
         keys.insert(row.key);
@@ -166,16 +191,15 @@ void StartPanel::sync_rows(const Gtk::TreeNodeChildren& rows, const std::vector<
         while (at && key(at) != row.key && !keys.count(key(at)))
             at = survey_store->erase(at);
         if (!at || key(at) != row.key) {
-            Gtk::TreeIter added = at ? survey_store->insert(at) : survey_store->append(rows);
-            survey_columns.set(*added, row.path, row.which, row.label);
-            sync_rows(added->children(), row.children);
+            Gtk::TreeIter added = add_row(parent, at, row);
+            sync_rows(added, added->children(), row.children);
             continue;
         }
         const Gtk::TreeRow existing = *at;
         if (existing[survey_columns.which] != row.which ||
             existing[survey_columns.label] != row.label)
             survey_columns.set(existing, row.path, row.which, row.label);
-        sync_rows(existing.children(), row.children);
+        sync_rows(at, existing.children(), row.children);
         ++at;
     }
     while (at)
@@ -235,7 +259,7 @@ void StartPanel::show_survey_rows() {
     Gtk::TreeIter chosen = cursor_row();
     const std::string had =
         chosen ? key_of((*chosen)[survey_columns.path], (*chosen)[survey_columns.label]) : "";
-    sync_rows(survey_store->children(), list);
+    sync_rows(Gtk::TreeIter(), survey_store->children(), list);
     // The chosen row went (moved, deleted): the toolkit puts the cursor on a
     // neighbour, which is not the user's choice.
     chosen = cursor_row();

@@ -100,5 +100,8 @@ private:
     std::vector<Listed> listed[3]; // by folder: In Progress, Ready To Upload, Uploaded
     void add_search_and_notice();
     // Makes rows show wanted, changing only the rows that differ.
-    void sync_rows(const Gtk::TreeNodeChildren& rows, const std::vector<ListRow>& wanted);
+    void sync_rows(const Gtk::TreeIter& parent, const Gtk::TreeNodeChildren& rows,
+                   const std::vector<ListRow>& wanted);
+    Gtk::TreeIter add_row(const Gtk::TreeIter& parent, const Gtk::TreeIter& before,
+                          const ListRow& row);
 };
