@@ -159,6 +159,15 @@ int header_width(Gtk::TreeView& view, const Glib::ustring& title) {
     return text_width(view, "<b>" + escape_markup(title) + "</b>", 24);
 }
 
+void keep_title_whole(Gtk::TreeView& view, Gtk::TreeViewColumn& column) {
+    auto fit = [&view, &column] {
+        if (auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(view.get_parent()))
+            scroller->set_min_content_width(header_width(view, column.get_title()));
+    };
+    fit();
+    view.signal_style_updated().connect(fit);
+}
+
 void make_fixed(Gtk::TreeViewColumn& column, int width) {
     column.set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
     column.set_fixed_width(width);

@@ -85,6 +85,9 @@ public:
 // The width a cell or a header (bold) needs for a text, with their padding.
 int text_width(Gtk::TreeView& view, const Glib::ustring& markup, int padding);
 int header_width(Gtk::TreeView& view, const Glib::ustring& title);
+// A tree in a scrolled window that is never narrower than the column's
+// title, whatever the text size.
+void keep_title_whole(Gtk::TreeView& view, Gtk::TreeViewColumn& column);
 
 // Every column of the species trees has a fixed width, so that a tree can take
 // every row to be as high as the first (fixed-height mode) instead of

@@ -18,7 +18,6 @@
 #include <ctime>
 #include <glibmm/main.h>
 #include <gtkmm/messagedialog.h>
-#include <gtkmm/scrolledwindow.h>
 #include <gtkmm/stock.h>
 
 namespace {
@@ -79,14 +78,7 @@ void SurveyPanel1::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder,
         int column = geog_tree->append_column("Geographic Zone", geog_columns.label) - 1;
         geog_tree->get_column(column)->set_sizing(Gtk::TREE_VIEW_COLUMN_FIXED);
         geog_tree->set_fixed_height_mode(true);
-        // The list is never narrower than its title, whatever the text size.
-        auto fit = [this, column] {
-            if (auto* scroller = dynamic_cast<Gtk::ScrolledWindow*>(geog_tree->get_parent()))
-                scroller->set_min_content_width(
-                    header_width(*geog_tree, geog_tree->get_column(column)->get_title()));
-        };
-        fit();
-        geog_tree->signal_style_updated().connect(fit);
+        keep_title_whole(*geog_tree, *geog_tree->get_column(column));
         geog_tree->signal_cursor_changed().connect(
             sigc::mem_fun(*this, &SurveyPanel1::on_geog_clicked));
         geog_selection = geog_tree->get_selection();

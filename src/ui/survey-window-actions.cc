@@ -4,6 +4,7 @@
 #include "core/misc.h"
 #include "ui/confirm-panel.h"
 #include "ui/my-app.h"
+#include "ui/page-navigator.h"
 #include "ui/survey-window.h"
 #include "ui/surveys-menu.h"
 #include "ui/unlisted-panel.h"
@@ -11,6 +12,11 @@
 #include <cstdio>
 #include <gtk/gtk.h>
 
+SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
+    : Gtk::Window(cobject) {}
+SurveyWindow::~SurveyWindow() = default;
+
+// After the pages: the Surveys menu fills and watches the Member page.
 RetCode SurveyWindow::build_menus() {
     using W = SurveyWindow;
     const std::pair<const char*, void (W::*)(const std::string&)> plain[] = {
@@ -35,10 +41,12 @@ RetCode SurveyWindow::build_menus() {
     WindowMenus::Handlers handlers;
     for (const auto& [name, handler] : plain)
         handlers[name] = [this, name = std::string(name), handler] { (this->*handler)(name); };
+    surveys_menu = std::make_unique<SurveysMenu>(*this);
     surveys_menu->add_handlers(handlers);
     handlers["ViewToolbar"] = [this] {
         on_action_ViewToolbar("ViewToolbar", menus.is_active("ViewToolbar"));
     };
+    surveys_menu->connect_pages();
     return menus.build(*this, survey_window_box, handlers);
 }
 

@@ -15,7 +15,6 @@
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
-#include "ui/surveys-menu.h"
 #include "ui/theme.h"
 #include "ui/ui-file.h"
 #include "ui/unlisted-panel.h"
@@ -45,11 +44,6 @@ SurveyWindow* SurveyWindow::create(MyApp& app, Glib::RefPtr<Gtk::Builder> ui) {
     return window;
 }
 
-SurveyWindow::SurveyWindow(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>&)
-    : Gtk::Window(cobject) {}
-
-SurveyWindow::~SurveyWindow() = default;
-
 void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyApp* my_app) {
     app = my_app;
     species_columns.app = my_app;
@@ -58,8 +52,6 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     base_title = get_title();
     builder->get_widget("survey_window_box", survey_window_box);
 
-    surveys_menu = std::make_unique<SurveysMenu>(*this);
-    if (build_menus() != RC_OK) return;
     abundance_popups.build(app ? app->abundance_choices : nullptr);
     connect_buttons(builder);
     make_panels(builder);
@@ -68,7 +60,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
                              *survey_panel2, *listed_panel, *confirm_panel, *ready_button});
     on_any_change(*notebook, sigc::mem_fun(*this, &SurveyWindow::note_change));
     saves->deleted.connect(sigc::mem_fun(*start_panel, &StartPanel::tell_deleted));
-    surveys_menu->connect_pages();
+    if (build_menus() != RC_OK) return;
 
     notebook->signal_switch_page().connect(sigc::mem_fun(*this, &SurveyWindow::on_switch_page));
     widen_for_pages(*this, *notebook);
