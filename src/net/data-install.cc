@@ -1,5 +1,6 @@
 #include "net/data-install.h"
 
+#include "core/beside-loop.h"
 #include "core/errors.h"
 #include "net/archive-check.h"
 #include "net/command-runner.h"
@@ -10,36 +11,20 @@
 #include <cstdlib>
 #include <glib.h>
 #include <glibmm/shell.h>
-#include <thread>
 
 namespace {
 
 // The archive check on a thread of its own, the main loop going on meanwhile.
 ArchiveCheck check_in_background(const std::string& archive, NetSession& session) {
-    std::atomic<bool> done{false}, stop{false};
+    std::atomic<bool> stop{false};
     ArchiveCheck result;
-    std::thread worker([&] {
-        result = check_archive(archive, data_set_policy(), [&](uint64_t) { return !stop; });
-        done = true;
-    });
-    struct Waiting {
-        GMainLoop* loop;
-        std::atomic<bool>*done, *stop;
-        NetSession* session;
-    } waiting{g_main_loop_new(nullptr, FALSE), &done, &stop, &session};
-    const guint tick = g_timeout_add(
-        20,
-        [](gpointer data) {
-            auto* w = static_cast<Waiting*>(data);
-            if (w->session->cancelled()) *w->stop = true;
-            if (*w->done) g_main_loop_quit(w->loop);
-            return gboolean(G_SOURCE_CONTINUE);
+    run_beside_main_loop(
+        [&] {
+            result = check_archive(archive, data_set_policy(), [&](uint64_t) { return !stop; });
         },
-        &waiting);
-    g_main_loop_run(waiting.loop);
-    worker.join();
-    g_source_remove(tick);
-    g_main_loop_unref(waiting.loop);
+        [&] {
+            if (session.cancelled()) stop = true;
+        });
     return result;
 }
 

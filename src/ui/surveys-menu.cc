@@ -2,6 +2,7 @@
 
 #include "app/member-memory.h"
 #include "app/store-backup.h"
+#include "core/beside-loop.h"
 #include "core/errors.h"
 #include "core/misc.h"
 #include "survey/survey-checks.h"
@@ -22,7 +23,6 @@
 #include <glibmm/miscutils.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/messagedialog.h>
-#include <thread>
 
 namespace {
 
@@ -35,28 +35,17 @@ Result beside_the_window(Gtk::Window& parent, const std::string& what,
     ProgressWindow progress(parent, session);
     progress.step(what);
     progress.window.show();
-    std::atomic<bool> done{false};
     std::atomic<uint64_t> so_far{0}, total{0};
     Result result;
-    std::thread worker([&] {
-        result = work([&](uint64_t d, uint64_t t) {
-            so_far = d;
-            total = t;
-            return !session.cancelled();
-        });
-        done = true;
-    });
-    Glib::RefPtr<Glib::MainLoop> loop = Glib::MainLoop::create();
-    sigc::connection tick = Glib::signal_timeout().connect(
+    run_beside_main_loop(
         [&] {
-            progress.bytes(so_far, static_cast<int64_t>(total));
-            if (done) loop->quit();
-            return true;
+            result = work([&](uint64_t d, uint64_t t) {
+                so_far = d;
+                total = t;
+                return !session.cancelled();
+            });
         },
-        20);
-    loop->run();
-    tick.disconnect();
-    worker.join();
+        [&] { progress.bytes(so_far, static_cast<int64_t>(total)); });
     return result;
 }
 
@@ -137,16 +126,14 @@ void SurveysMenu::connect_pages() {
 }
 
 void SurveysMenu::forget_member_details() {
-    keeping.disconnect();
-    forget_member(window.app->get_local_data_dir());
     MemberPanel& member = *window.member_panel;
     // A survey not yet saved loses them too; a saved one keeps whose it is.
     if (window.survey_data.filename.empty() && member.member_id && member.last_name) {
         member.member_id->set_text("");
         member.last_name->set_text("");
-        keeping.disconnect(); // the clearing is nothing to keep
-        forget_member(window.app->get_local_data_dir());
     }
+    keeping.disconnect(); // the clearing is nothing to keep
+    forget_member(window.app->get_local_data_dir());
     member.show_kept_details(false);
 }
 
