@@ -97,13 +97,12 @@ void StartPanel::add_search_and_notice() {
         box->reorder_child(repeat_button, at + 1);
         repeat_button.show();
     }
-    // Under the list's caption: the search and the counts.
-    Gtk::Widget* caption = get_child_at(0, 2);
-    if (!caption) return;
-    insert_next_to(*caption, Gtk::POS_BOTTOM);
-    insert_next_to(*caption, Gtk::POS_BOTTOM);
-    attach_next_to(survey_search, *caption, Gtk::POS_BOTTOM);
-    attach_next_to(survey_counts, survey_search, Gtk::POS_BOTTOM);
+    // Above the list and its buttons: the search and the counts, so that the
+    // search is the first control Tab reaches on the page.
+    insert_row(2);
+    insert_row(2);
+    attach(survey_search, 0, 2, 1, 1);
+    attach(survey_counts, 0, 3, 1, 1);
     survey_search.set_placeholder_text("Find surveys by site, date, member or file name");
     atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(survey_search.gobj())),
                         "Find surveys");
