@@ -6,7 +6,6 @@
 
 #include <libsoup/soup.h>
 #include <map>
-#include <regex>
 
 namespace {
 const std::string SURVEY = std::string(TAVRO_FIXTURES) + "/surveys/legacy-0.2.TAVRO-Survey";
@@ -38,9 +37,6 @@ Reply exchange(SoupMessage* msg) {
 Reply get(const std::string& url) {
     return exchange(soup_message_new("GET", url.c_str()));
 }
-
-const std::string MAC = "/offline-data-entry/?get-version=mac";
-const std::string ARCHIVE = "/offline-data-entry/current-offline-data.tar.bz2";
 
 Reply upload(const Server& server, const std::string& contents) {
     SoupMultipart* body = soup_multipart_new(SOUP_FORM_MIME_TYPE_MULTIPART);
@@ -85,63 +81,4 @@ TEST(ReferenceServer, AnnouncesTheProgramVersionItIsGiven) {
     Reply app = get(server.base + "/offline-data-entry/?get-version=mac");
     EXPECT_EQ("7.1.2", app.headers["X-Current-App-Version-Is"]);
     EXPECT_NE("", app.headers["X-Download-App-From"]);
-}
-
-TEST(ReferenceServer, TricklesOnlyTheChosenAnswersAndServesOthersMeanwhile) {
-    Server server({"--trickle", "--stall-on", "mac"});
-    SoupSession* session = soup_session_new();
-    SoupMessage* msg = soup_message_new("GET", (server.base + MAC).c_str());
-    GInputStream* in = soup_session_send(session, msg, nullptr, nullptr);
-    ASSERT_TRUE(in);
-    gint64 start = g_get_monotonic_time(), other_took = 0;
-    char buffer[64];
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(1, g_input_stream_read(in, buffer, sizeof buffer, nullptr, nullptr));
-        if (i) continue;
-        gint64 before = g_get_monotonic_time();
-        EXPECT_EQ(200u, get(server.base + "/offline-data-entry/?get-version=data-files").status);
-        other_took = g_get_monotonic_time() - before;
-    }
-    EXPECT_GT(g_get_monotonic_time() - start, 2.5 * G_USEC_PER_SEC); // at 1, 2 and 3 s
-    // A server busy with the trickle would hold it for a minute.
-    EXPECT_LT(other_took, 2 * G_USEC_PER_SEC);
-    g_object_unref(in);
-    g_object_unref(msg);
-    g_object_unref(session);
-}
-
-TEST(ReferenceServer, HugeAnswersComeWithTheirUsualStatusAndHeaders) {
-    Server server({"--huge-answer", "3000001"});
-    Reply up = upload(server, read_text_file(SURVEY));
-    EXPECT_EQ(201u, up.status);
-    EXPECT_TRUE(up.headers.count("X-Survey-Upload-Successful"));
-    EXPECT_EQ(3000001u, up.body.size());
-    Reply app = get(server.base + MAC);
-    EXPECT_NE("", app.headers["X-Current-App-Version-Is"]);
-    EXPECT_EQ(3000001u, app.body.size());
-}
-
-// Each hostile archive is still one that tar lists, data set included.
-TEST(ReferenceServer, ServesArchivesWithAHostileMember) {
-    const std::pair<const char*, const char*> kinds[] = {
-        {"fifo", "\np[^\n]* data-files/pipe.csv\n"},
-        {"symlink", " data-files/habitat.csv -> /etc/passwd\n"},
-        {"hardlink", " data-files/linked.csv link to data-files/habitat.csv\n"},
-        {"huge-member", " 314572800 [^\n]* data-files/big.csv\n"},
-        {"unknown-file", " data-files/notes.exe\n"},
-        {"outside-link-folder", " data-files -> \\.\\.\n"}};
-    for (const auto& kind : kinds) {
-        Server server({"--archive-with", kind.first});
-        std::string file = server.dir.write("got.tar.bz2", get(server.base + ARCHIVE).body);
-        gchar* listing = nullptr;
-        gint status = -1;
-        const gchar* argv[] = {"tar", "-tvjf", file.c_str(), nullptr};
-        ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_SEARCH_PATH,
-                                 nullptr, nullptr, &listing, nullptr, &status, nullptr));
-        EXPECT_EQ(0, status) << kind.first;
-        std::string text = "\n" + std::string(listing);
-        g_free(listing);
-        EXPECT_TRUE(std::regex_search(text, std::regex(kind.second))) << kind.first << text;
-        EXPECT_NE(std::string::npos, text.find(" data-files/species-views.csv\n")) << kind.first;
-    }
 }
