@@ -36,8 +36,6 @@ protected:
 };
 
 TEST_F(StartPanelTest, TreeButtonsAndUnMark) {
-    EXPECT_EQ(shown(*window->start_panel, window->start_panel->survey_store->children()),
-              "In Progress (none)\nReady To Upload (none)\nUploaded (none)\n");
     save("4711", 4, MyApp::READY_TO_UPLOAD);
     std::string uploaded = save("4711", 5, MyApp::READY_TO_UPLOAD);
     ASSERT_EQ(app.move_survey_to(MyApp::UPLOADED, uploaded), RC_OK);
@@ -112,7 +110,6 @@ TEST_F(StartPanelTest, SearchFindsByAnyWordAndTheCountsStay) {
                                        "Uploaded (none)\n");
     EXPECT_EQ(search("broken"), "In Progress\n+Ready To Upload\n  (corrupted survey file)\n"
                                 "Uploaded (none)\n");
-    EXPECT_EQ(search("reef"), "In Progress\nReady To Upload\nUploaded (none)\n");
     search("");
     EXPECT_EQ(p.survey_store->children()[1]->children().size(), 2u); // members 0 and 815
 }

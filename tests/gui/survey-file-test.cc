@@ -33,7 +33,6 @@ protected:
 
 TEST_F(SurveyFileTest, WhatIsWrittenReadsBackTheSame) {
     fill_first_pages("10010004");
-    window->member_panel->last_name->set_text("O'Brien & <Sons> \x01Ødegård");
     window->survey_panel2->temp_units->select_label("Celsius");
     window->survey_panel2->surface_temp->set_text("12");
     window->confirm_panel->confirm_bottom_time->set_active(true);

@@ -78,9 +78,7 @@ TEST_F(SurveyWindowTest, ZoneCodesAndZoneSearch) {
     page->zone_search->set_text("mikes beech");
     EXPECT_EQ(page->no_geog_matches->get_text().raw(),
               "No zones match your search.  Did you mean Mike's Beach?");
-    window->show();
-    window->notebook->set_current_page(page->page_number);
-    run_pending_events();
+    show_page(page->page_number);
     page->zone_search->grab_focus();
     press_key(*window, GDK_KEY_Tab); // from the search to the offer, by keyboard alone
     EXPECT_TRUE(page->no_geog_matches->has_focus());

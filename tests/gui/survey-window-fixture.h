@@ -12,9 +12,9 @@
 #include "ui/survey-panel2.h"
 #include "ui/survey-window.h"
 
-#include <ctime>
 #include <deque>
 #include <gdk/gdkkeysyms.h>
+#include <glibmm/date.h>
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
 #include <gtest/gtest.h>
@@ -145,13 +145,12 @@ protected:
         conditions();
     }
     void set_date(int july_2026 = 0) {
-        const time_t now = time(nullptr);
-        struct tm today;
-        localtime_r(&now, &today);
+        Glib::Date today;
+        today.set_time_current();
         SurveyPanel1& p1 = *window->survey_panel1;
-        p1.year->select_id(july_2026 ? 2026 : today.tm_year + 1900);
-        p1.month->select_id(july_2026 ? 7 : today.tm_mon + 1);
-        p1.mday->select_id(july_2026 ? july_2026 : today.tm_mday);
+        p1.year->select_id(july_2026 ? 2026 : today.get_year());
+        p1.month->select_id(july_2026 ? 7 : today.get_month());
+        p1.mday->select_id(july_2026 ? july_2026 : today.get_day());
     }
     void conditions() {
         SurveyPanel2& p2 = *window->survey_panel2;

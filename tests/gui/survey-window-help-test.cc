@@ -1,6 +1,5 @@
 #include "survey-window-fixture.h"
 
-#include <gtkmm/label.h>
 #include <unistd.h>
 
 namespace {

@@ -172,19 +172,6 @@ TEST_F(ListedSpeciesTest, InvertebratesUseTheirOwnListAndStayRecordedWhileHidden
     EXPECT_TRUE(window->survey_data.is_recorded(4));
     for (int unseen : {2, 99})
         EXPECT_FALSE(window->survey_data.is_recorded(unseen)) << unseen;
-
-    // Without the invertebrates' list, the conch opens no menu either.
-    TempDir d;
-    d.write("abundance-choices.csv", "responseid,survey_subtype_id,label,abun\n1,1,Single,1\n");
-    AbundanceChoices fish_only(d.path() + "/");
-    AbundanceChoices* edge_lists = std::exchange(app.abundance_choices, &fish_only);
-    window.reset(SurveyWindow::create(app));
-    choose("Beta Reef", 2, {{4, 1}});
-    page->set_species_view_carefully(2);
-    EXPECT_EQ(rows(window->species_stores.listed_store)[1], "  Queen conch (Strombus gigas) = ");
-    EXPECT_EQ(open_menu_by_key("0:0"), nullptr);
-    window.reset();
-    app.abundance_choices = edge_lists;
 }
 
 // Every kind of change leaves the lists as a fresh window shows the same

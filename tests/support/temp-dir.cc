@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <glib/gstdio.h>
 #include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
 

@@ -66,11 +66,9 @@ TEST(ArchiveCheck, RefusesTheFirstHostileMember) {
 
 TEST(ArchiveCheck, DamagedOrEmptyArchivesAreErrors) {
     TempDir d;
-    run(d, "tar -C '" TAVRO_SOURCE_DIR "' -cjf set data-files && "
-           "head -c $(($(stat -c %s set) / 2)) set > cut.tar.bz2");
     run(d, "tar -cjf empty.tar.bz2 -T /dev/null && echo 'a,b' > plain.csv");
     const std::pair<const char*, const char*> cases[] = {
-        {"cut.tar.bz2", ""}, {"empty.tar.bz2", "no data files"}, {"plain.csv", ""}, {"none", ""}};
+        {"empty.tar.bz2", "no data files"}, {"plain.csv", ""}, {"none", ""}};
     for (const auto& [file, error] : cases) {
         const ArchiveCheck check = check_archive(d.path() + "/" + file, data_set_policy());
         EXPECT_FALSE(check.ok) << file;

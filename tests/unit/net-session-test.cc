@@ -29,8 +29,6 @@ TEST(NetSession, EachExchangeEndsWithinItsLimitsSayingWhich) {
         char call;           // q: query, u: upload, d: download
         const char* failure; // empty: answered
     } cases[] = {
-        {{}, 'u', ""},
-        {{}, 'q', ""},
         {{"--no-answer", "--stall-on", "upload"}, 'u', "no answer within 1 s"},
         {{"--delay-ms", "3000", "--stall-on", "mac"}, 'q', "no answer within 1 s"},
         {{"down"}, 'q', "connection refused"},
@@ -90,41 +88,34 @@ TEST(NetSession, NoRedirectOnUploadAndOnlyTrustedCertificates) {
     }
 }
 
-// A server that sends headers without end, and one that answers with bytes
-// that are no HTTP: the session gives up on them (libsoup caps a header
-// block) instead of holding them all.
-TEST(NetSession, EndlessHeadersAndGarbageAreCutOff) {
-    const std::string flood = "HTTP/1.1 200 OK\r\n", garbage("\x89PNG\r\n\x1a\n\0\0\r\n\r\n", 14);
-    for (const std::string& sent : {flood, garbage}) {
-        int listener = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof a;
-        ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), size), 0);
-        ASSERT_EQ(
-            listen(listener, 1) | getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size), 0);
-        std::thread server([listener, &sent, &flood] {
-            const int c = accept(listener, nullptr, nullptr);
-            const std::string line = "X-Pad: " + std::string(1000, 'a') + "\r\n";
-            signal(SIGPIPE, SIG_IGN);
-            if (write(c, sent.data(), sent.size()) == ssize_t(sent.size()) && sent == flood)
-                for (int i = 0; i < 100000 && write(c, line.data(), line.size()) > 0; ++i) {
-                }
-            close(c);
-        });
-        NetSession session;
-        const NetAnswer answer =
-            session.query("http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/x");
-        server.join();
-        close(listener);
-        EXPECT_FALSE(answer.answered);
-        if (sent == flood) {
-            EXPECT_EQ(answer.failure, "the connection was cut off");
-        } else {
-            EXPECT_NE(answer.failure, "");
-        }
-    }
+// A server that sends headers without end: the session gives up on it
+// (libsoup caps a header block) instead of holding them all.
+TEST(NetSession, EndlessHeadersAreCutOff) {
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), size), 0);
+    ASSERT_EQ(listen(listener, 1) | getsockname(listener, reinterpret_cast<sockaddr*>(&a), &size),
+              0);
+    std::thread server([listener] {
+        const int c = accept(listener, nullptr, nullptr);
+        const std::string start = "HTTP/1.1 200 OK\r\n",
+                          line = "X-Pad: " + std::string(1000, 'a') + "\r\n";
+        signal(SIGPIPE, SIG_IGN);
+        if (write(c, start.data(), start.size()) == ssize_t(start.size()))
+            for (int i = 0; i < 100000 && write(c, line.data(), line.size()) > 0; ++i) {
+            }
+        close(c);
+    });
+    NetSession session;
+    const NetAnswer answer =
+        session.query("http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/x");
+    server.join();
+    close(listener);
+    EXPECT_FALSE(answer.answered);
+    EXPECT_EQ(answer.failure, "the connection was cut off");
 }
 
 // The disk fills while the archive comes: a failed download, no file left.

@@ -108,7 +108,6 @@ TEST(StoreBackup, RestoreIntoAFullStoreAddsSkipsAndNeverReplaces) {
 TEST(StoreBackup, HostileArchivesAreRefusedWhole) {
     const std::pair<const char*, const char*> cases[] = {
         {"mkdir other && cp In*/a.* other && tar -czf t In* other", "other"},
-        {"tar -czf t --transform 's,^In,Uploaded/../In,' In*", "Uploaded/../In Progress"},
         {"ln -s /etc/passwd 'In Progress/l.TAVRO-Survey' && tar -czf t In*", "In Progress/l."},
         {"truncate -s 11M 'In Progress/z.TAVRO-Survey' && tar -czSf t In*", "In Progress/z."},
         {"echo x > 'In Progress/run.sh' && tar -czf t In*", "In Progress/run.sh"},

@@ -1,8 +1,6 @@
-// The reference tables: habitats, abundance lists, species views, code tables
-// and the data set's metadata.
+// The reference tables: habitats, abundance lists, species views and code tables.
 #include "refdata/abundance-choices.h"
 #include "refdata/data-defs.h"
-#include "refdata/data-file-info.h"
 #include "refdata/data-params.h"
 #include "refdata/habitat-info.h"
 #include "refdata/region-info.h"
@@ -26,7 +24,6 @@ TEST(Habitats, CodesGapsAndUndefinedIds) {
     // A negative code and a huge id are skipped, never used as an index.
     EXPECT_NE(text.find("habitatregion.csv line 6: habitat code -1"), std::string::npos);
     EXPECT_NE(text.find("habitatregion.csv line 7: habitat id 99999999"), std::string::npos);
-    EXPECT_EQ(h.description(13), "");
 }
 
 TEST(Abundance, FillersInvertebratesAndStrayCodes) {
@@ -81,19 +78,6 @@ TEST(DataDefs, GroupsReplaceAndZeroRows) {
     EXPECT_EQ(defs.defs["C"].values, (std::vector<int>{0}));
     EXPECT_EQ(p.params["temp_min_f"], 5);
     EXPECT_EQ(p.params["odd"], 0);
-}
-
-// Validity and the fatal path are driven through the data-set choice; what is
-// left is the reading of a line.
-TEST(DataFileInfo, SplitAtTheFirstEqualsSignUnknownKeysNamed) {
-    TempDir d;
-    d.write("data-file-info.txt",
-            "\nversion=1\ntimestamp=2026-11-20 10:00=00\nupdated=Nov 20\nsomething=else\n");
-    CaptureStdout out;
-    DataFileInfo info(d.path() + "/");
-    EXPECT_TRUE(info.valid);
-    EXPECT_EQ(info.timestamp, "2026-11-20 10:00=00");
-    EXPECT_EQ(out.text(), "Ignoring unknown data-file-info key \"something\" (= \"else\")\n");
 }
 
 } // namespace
