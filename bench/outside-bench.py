@@ -226,7 +226,16 @@ def main():
             letters = [("b",), ("l",), ("u",), ("e",), ("space",), ("g",), ("o",), ("b",),
                        ("y",), ("ctrl+a", "BackSpace"), ("s",), ("p",), ("o",), ("t",),
                        ("ctrl+a", "BackSpace")]
-            times = timed_keys(ids["found_species_tree"], letters, 7)
+            # A long result comes in a list of its own: the list is the one
+            # its frame holds now.
+            scroller = ids["found_species_scroller"]
+
+            def found():
+                scroller.clear_cache()
+                tree = scroller.get_child_at_index(0)
+                return rows(tree) if tree else 0
+
+            times = timed_keys(found, letters, 7)
             # At 100,000 species, results above 2,000 rows have 2 us per row more.
             small = [t for t in times if not huge or t[1] <= 2000]
             over += report("species search keystroke:", small, 33 if huge else 16,

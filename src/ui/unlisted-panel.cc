@@ -14,6 +14,7 @@
 #include <gdk/gdkkeysyms.h>
 #include <glibmm/main.h>
 #include <gtkmm/menu.h>
+#include <gtk/gtk.h>
 
 namespace {
 const char* const NO_TYPE_YET =
@@ -384,8 +385,50 @@ void UnlistedPanel::show_found(const std::vector<char>& species) {
     // A list of its own, made and taken down at the cost of the rows found.
     found_model = make_found_rows(stores.unlisted_store, stores.rows(), found_rows,
                                   window->species_columns.id.index());
-    found_species_tree->set_model(found_model);
-    found_species_tree->expand_all();
+    // A tree that a screen reader has looked at announces every cell it gains
+    // to it, one at a time, at a cost well above the rows' own: a long result
+    // goes into a tree of its own instead, which is announced once.
+    Gtk::TreeView* fresh = found_rows.size() > fresh_tree_rows ? new_found_tree() : nullptr;
+    Gtk::TreeView* tree = fresh ? fresh : found_species_tree;
+    tree->set_model(found_model);
+    tree->expand_all();
+    if (fresh) take_found_tree(fresh);
+}
+
+Gtk::TreeView* UnlistedPanel::new_found_tree() {
+    Gtk::TreeView* old = found_species_tree;
+    // Without rows the old tree gives up its columns quietly; they move to the
+    // new one.
+    old->unset_model();
+    old->remove_all_columns();
+    auto* tree = Gtk::manage(new Gtk::TreeView());
+    tree->set_can_focus(true);
+    tree->set_headers_visible(old->get_headers_visible());
+    tree->set_enable_search(false);
+    tree->set_fixed_height_mode(true);
+    connect_tree(tree, "found_species");
+    fill_found_columns(*tree);
+    return tree;
+}
+
+void UnlistedPanel::take_found_tree(Gtk::TreeView* tree) {
+    Gtk::TreeView* old = found_species_tree;
+    Gtk::Container* scroller = old->get_parent();
+    const bool had_focus = old->is_focus();
+    const Glib::ustring name = old->get_accessible()->get_name();
+    found_species_tree = tree;
+    // The old tree goes once the main loop is back, in case a handler of its
+    // own is still running.
+    g_object_ref(old->gobj());
+    scroller->remove(*old);
+    Glib::signal_idle().connect_once([gone = old->gobj()] { g_object_unref(gone); });
+    scroller->add(*tree);
+    tree->show();
+    // Only now, with its rows in, is the tree's accessible made.
+    AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(tree->gobj()));
+    atk_object_set_name(accessible, name.c_str());
+    atk_object_set_accessible_id(accessible, "found_species_tree");
+    if (had_focus) tree->grab_focus();
 }
 
 bool UnlistedPanel::species_visible_selected(const Gtk::TreeRow& row) {
@@ -411,11 +454,15 @@ void UnlistedPanel::update_columns() {
         selected_species_tree->expand_all();
     }
     if (found_species_tree) {
-        c.fill_tree_columns(*found_species_tree, found_id_column, found_name_column,
-                            found_name_renderer, window->survey_data, 260,
-                            "Number seen (click to change)", 220);
+        fill_found_columns(*found_species_tree);
         found_species_tree->expand_all();
     }
+}
+
+void UnlistedPanel::fill_found_columns(Gtk::TreeView& tree) {
+    window->species_columns.fill_tree_columns(tree, found_id_column, found_name_column,
+                                              found_name_renderer, window->survey_data, 260,
+                                              "Number seen (click to change)", 220);
 }
 
 void UnlistedPanel::connect_tree(Gtk::TreeView* tree, const char* which) {

@@ -58,6 +58,8 @@ public:
     int search_by = SEARCH_BY_COMMON_NAME;
     int found_count = 0;
     std::vector<char> species_matched; // by species id
+    // Results above this many species go into a tree of their own.
+    size_t fresh_tree_rows = 1000;
 
     UnlistedPanel(BaseObjectType* cobject, const Glib::RefPtr<Gtk::Builder>& builder);
     void ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, PageHost* window);
@@ -98,6 +100,11 @@ private:
     bool flags_current() const;
     // Shows the rows of the new search in the found list, under their families.
     void show_found(const std::vector<char>& species);
+    // A new tree for the found list, with the old one's columns and handlers,
+    // and its taking the old one's place once its rows are in.
+    Gtk::TreeView* new_found_tree();
+    void take_found_tree(Gtk::TreeView* tree);
+    void fill_found_columns(Gtk::TreeView& tree);
     void refilter_found();
     // Whether the search of text finds among what the last one found.
     bool narrows_last(const Glib::ustring& text) const;

@@ -117,4 +117,21 @@ TEST_F(UnlistedPanelTest, AddedSpeciesAreThoseOutsideTheViewWithAnAbundance) {
     EXPECT_EQ(row[window->species_columns.abundance], 0);
 }
 
+// A long result comes in a tree of its own, which does all the first one did.
+TEST_F(UnlistedPanelTest, ALongResultsTreeWorksAsTheFirst) {
+    page->fresh_tree_rows = 1;
+    EXPECT_EQ(found("r"), (Ids{12, 34, 7}));
+    Gtk::TreeView* tree = page->found_species_tree;
+    EXPECT_EQ(tree->get_parent()->get_children(), std::vector<Gtk::Widget*>{tree});
+    AtkObject* accessible = gtk_widget_get_accessible(GTK_WIDGET(tree->gobj()));
+    EXPECT_STREQ(atk_object_get_accessible_id(accessible), "found_species_tree");
+    EXPECT_STREQ(atk_object_get_name(accessible), "Species found");
+    // Return on a row opens its menu; the keyboard stays in the list.
+    press_on_row(*window, page->page_number, *tree, "1:0");
+    EXPECT_EQ(window->abundance_target, 7);
+    press_key(*window, GDK_KEY_Escape);
+    EXPECT_EQ(found("ro"), (Ids{34, 7}));
+    EXPECT_TRUE(page->found_species_tree != tree && page->found_species_tree->has_focus());
+}
+
 } // namespace
