@@ -12,6 +12,20 @@
 
 std::vector<Glib::RefPtr<Gdk::Pixbuf>> MyApp::icon_list;
 
+namespace {
+// The first icons the window draws are drawings, and the first of them loads
+// the drawing reader, a library of its own (about 10 ms at start-up).
+void load_drawing_reader() {
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_mime_type("image/svg+xml", nullptr);
+    if (!loader) return;
+    static const char drawing[] = "<svg xmlns='http://www.w3.org/2000/svg' width='1' height='1'/>";
+    gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(drawing), sizeof drawing - 1,
+                            nullptr);
+    gdk_pixbuf_loader_close(loader, nullptr);
+    g_object_unref(loader);
+}
+} // namespace
+
 MyApp::MyApp(Glib::RefPtr<Gtk::Application> application, const std::function<void()>& meanwhile)
     : app(std::move(application)) {
     RetCode loaded = RC_OK;
@@ -59,9 +73,14 @@ RetCode MyApp::load_beside(const std::function<void()>& meanwhile) {
     RetCode loaded = RC_ERROR;
     std::thread reader([&] {
         loaded = load_reference_data();
-        std::lock_guard<std::mutex> held(lock);
-        done = true;
-        changed.notify_all();
+        {
+            std::lock_guard<std::mutex> held(lock);
+            done = true;
+            changed.notify_all();
+        }
+        // Loaded beside the window being built, once the data no longer
+        // needs this core.
+        std::thread(load_drawing_reader).detach();
     });
     meanwhile();
     std::vector<Report> shown;
