@@ -28,6 +28,8 @@ public:
         SURVEY_ROOT = 4,
         NOT_A_SURVEY = 5, // no folder: marks group rows of the survey list
     };
+    // The folders a survey can lie in, in the order the store lists them.
+    static constexpr WhichDir STATE_FOLDERS[] = {IN_PROGRESS, READY_TO_UPLOAD, UPLOADED};
 
     DataFileInfo* data_file_info = nullptr;
     DataDefs* data_defs = nullptr;

@@ -23,9 +23,6 @@
 
 namespace {
 
-const MyAppCore::WhichDir STATE_FOLDERS[] = {MyAppCore::IN_PROGRESS, MyAppCore::READY_TO_UPLOAD,
-                                             MyAppCore::UPLOADED};
-
 // A lifetime of surveys is far below this: a survey is a few kilobytes, one
 // of every species of a region a few hundred, so even ten thousand dives fit
 // with room to spare. It bounds what a wrong or hostile archive can make a
@@ -120,7 +117,7 @@ struct StoreSurvey {
 std::vector<StoreSurvey> list_store(const std::string& store_folder, uint64_t& bytes) {
     std::vector<StoreSurvey> surveys;
     bytes = 0;
-    for (MyAppCore::WhichDir which : STATE_FOLDERS) {
+    for (MyAppCore::WhichDir which : MyAppCore::STATE_FOLDERS) {
         const std::string folder = MyAppCore::folder_name(which);
         for (const std::string& path : list_survey_files(store_folder + "/" + folder)) {
             struct stat st;
@@ -255,7 +252,7 @@ BackupResult back_up_store(const std::string& store_folder, const std::string& a
 
 ArchivePolicy store_backup_policy() {
     ArchivePolicy policy;
-    for (MyAppCore::WhichDir which : STATE_FOLDERS)
+    for (MyAppCore::WhichDir which : MyAppCore::STATE_FOLDERS)
         policy.top_folders.push_back(MyAppCore::folder_name(which));
     policy.file_allowed = is_survey_file_name;
     policy.member_cap = MAX_SURVEY_FILE_BYTES;

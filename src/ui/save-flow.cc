@@ -168,10 +168,10 @@ bool SaveFlow::maybe_delete_survey(const std::string& path) {
     // well; a file from elsewhere that reads as no survey is left alone.
     std::string description = app.get_survey_description(path, nullptr);
     const std::string folder = Glib::path_get_dirname(path);
-    const bool in_store =
-        is_listed_survey(path) && (folder == app.get_survey_dir(MyAppCore::IN_PROGRESS) ||
-                                   folder == app.get_survey_dir(MyAppCore::READY_TO_UPLOAD) ||
-                                   folder == app.get_survey_dir(MyAppCore::UPLOADED));
+    bool in_store = false;
+    for (MyAppCore::WhichDir which : MyAppCore::STATE_FOLDERS)
+        in_store = in_store || folder == app.get_survey_dir(which);
+    in_store = in_store && is_listed_survey(path);
     if (description.empty() && in_store) description = "(corrupted survey file)";
     if (description.empty()) {
         titled_error("Not a survey file?", "%s does not appear to be a saved survey file!",

@@ -206,7 +206,7 @@ void StartPanel::sync_rows(const Gtk::TreeIter& parent, const Gtk::TreeNodeChild
 }
 
 void StartPanel::build_survey_model() {
-    const MyApp::WhichDir folders[] = {MyApp::IN_PROGRESS, MyApp::READY_TO_UPLOAD, MyApp::UPLOADED};
+    const auto& folders = MyApp::STATE_FOLDERS;
     for (int f = 0; f < 3; ++f) {
         listed[f].clear();
         for (const std::string& path : list_survey_files(app->get_survey_dir(folders[f]))) {
@@ -223,7 +223,7 @@ void StartPanel::build_survey_model() {
 }
 
 void StartPanel::show_survey_rows() {
-    const MyApp::WhichDir folders[] = {MyApp::IN_PROGRESS, MyApp::READY_TO_UPLOAD, MyApp::UPLOADED};
+    const auto& folders = MyApp::STATE_FOLDERS;
     const std::vector<Glib::ustring> words = search_words(survey_search.get_text());
     std::vector<ListRow> list;
     int found = 0;
