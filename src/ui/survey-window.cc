@@ -12,6 +12,7 @@
 #include "ui/my-app.h"
 #include "ui/page-focus.h"
 #include "ui/page-navigator.h"
+#include "ui/page-reveal.h"
 #include "ui/start-panel.h"
 #include "ui/survey-panel1.h"
 #include "ui/survey-panel2.h"
@@ -286,4 +287,9 @@ bool SurveyWindow::on_delete_event(GdkEventAny*) {
     bool okay = check_file_save_okay("closing this survey");
     if (okay) close_for_good();
     return !okay;
+}
+
+void SurveyWindow::on_show() {
+    if (notebook) hide_pages_until_drawn(*this, *notebook);
+    Gtk::Window::on_show();
 }

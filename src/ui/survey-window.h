@@ -196,6 +196,7 @@ public:
 
 protected:
     bool on_delete_event(GdkEventAny* event) override;
+    void on_show() override;
 
 private:
     friend class SurveysMenu; // a repeat dive fills a new window as a file would

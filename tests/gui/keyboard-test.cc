@@ -96,6 +96,19 @@ TEST_F(SurveyWindowTest, PasteAndReturnOnTheMemberPage) {
     EXPECT_TRUE(inside(window->get_focus(), window->survey_panel1->subregion));
 }
 
+// The pages behind the first are filled in once the window's first frame is
+// drawn. Next pressed before that still lands on the member number, and the
+// rest come without the window changing size.
+TEST_F(SurveyWindowTest, PagesFilledInAfterTheFirstFrameAreReadyAtOnce) {
+    window->show();
+    window->next_button->clicked();
+    EXPECT_EQ(window->get_focus(), window->member_panel->member_id);
+    EXPECT_TRUE(wait_for([&] { return window->confirm_panel->is_visible(); }));
+    run_pending_events();
+    EXPECT_EQ(window->get_width(), 900);
+    EXPECT_EQ(window->get_height(), 600);
+}
+
 // Next and Back leave the keyboard at the top of the page they show; on the
 // Confirmation page of a complete survey, at Ready.
 TEST_F(SurveyWindowTest, NextAndBackFocusThePageStart) {
