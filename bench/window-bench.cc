@@ -190,7 +190,9 @@ int main(int argc, char** argv) {
     MyApp app(gtk_app);
     SurveyWindow* window = SurveyWindow::create(app);
     window->show();
-    run_pending_events();
+    // As a volunteer meets it: drawn, with every page laid out.
+    for (int i = 0; i < 200 && !window->confirm_panel->is_visible(); ++i, g_usleep(10000))
+        run_pending_events();
     const long loaded_kib = peak_rss_kib();
     count_paints(*window);
     SurveyPanel1& page = *window->survey_panel1;
