@@ -39,7 +39,7 @@ struct Reveal {
 
 } // namespace
 
-void hide_pages_until_drawn(Gtk::Window& window, Gtk::Notebook& notebook) {
+void lay_out_pages_after_first_frame(Gtk::Window& window, Gtk::Notebook& notebook) {
     bool any = false;
     for (int n = 0; n < notebook.get_n_pages(); ++n) {
         Gtk::Widget* contents = contents_of(notebook, n);

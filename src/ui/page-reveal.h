@@ -5,7 +5,8 @@
 #include <gtkmm/window.h>
 
 // Hides the contents of every page of notebook but the current one until
-// window's next frame is drawn, or at once when a page is chosen. Called
-// as the window is shown, before it is sized. The tabs stay, and the
-// window's size does not change, since each page lies in a scroller.
-void hide_pages_until_drawn(Gtk::Window& window, Gtk::Notebook& notebook);
+// window's first frame is drawn, or at once when a page is chosen, so that
+// the window is first sized and styled with one page. Called as the window
+// is made. The tabs stay, and the window's size does not change, since each
+// page lies in a scroller.
+void lay_out_pages_after_first_frame(Gtk::Window& window, Gtk::Notebook& notebook);

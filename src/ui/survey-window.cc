@@ -66,6 +66,7 @@ void SurveyWindow::ctor_continued(const Glib::RefPtr<Gtk::Builder>& builder, MyA
     notebook->signal_switch_page().connect(sigc::mem_fun(*this, &SurveyWindow::on_switch_page));
     widen_for_pages(*this, *notebook);
     notebook->set_current_page(start_panel->page_number);
+    lay_out_pages_after_first_frame(*this, *notebook);
     member_panel->connect_focus_signals();
 
     if (!MyApp::icon_list.empty()) set_icon_list(MyApp::icon_list);
@@ -287,9 +288,4 @@ bool SurveyWindow::on_delete_event(GdkEventAny*) {
     bool okay = check_file_save_okay("closing this survey");
     if (okay) close_for_good();
     return !okay;
-}
-
-void SurveyWindow::on_show() {
-    if (notebook) hide_pages_until_drawn(*this, *notebook);
-    Gtk::Window::on_show();
 }

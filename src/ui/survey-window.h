@@ -196,7 +196,6 @@ public:
 
 protected:
     bool on_delete_event(GdkEventAny* event) override;
-    void on_show() override;
 
 private:
     friend class SurveysMenu; // a repeat dive fills a new window as a file would
@@ -216,7 +215,6 @@ private:
     // Puts a file's answers into the pages, those whose elements it has, in
     // the order the writer writes them.
     void apply_answers(const SurveyAnswersRead& read);
-
 
     bool closing = false; // close_for_good has run
     bool holds_unsaved() override;
